@@ -1,0 +1,35 @@
+#pragma once
+// Lists one directory the same way on every machine: every entry but "." and
+// "..", hidden ones included, ascending by name with the ASCII letters folded
+// to upper case (ties by the unfolded bytes). Archives keep this order, so the
+// same tree always gives the same archive.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+constexpr uint32_t kAttribDirectory = 0x10;
+
+struct ListingEntry {
+    uint32_t attrib = 0;   // kAttribDirectory for a folder
+    uint64_t size = 0;     // bytes of a file; 0 for a folder
+    std::string name;
+    // Identity of the file or folder a link leads to; 0/0 when unknown
+    // (a dangling link).
+    uint64_t device = 0;
+    uint64_t inode = 0;
+
+    bool isDirectory() const { return (attrib & kAttribDirectory) != 0; }
+};
+
+// Symbolic links are followed: a link to a folder lists as a folder. A link
+// that leads nowhere lists as a file of size 0, so that whoever opens it
+// learns that it cannot be read. Returns nullopt when `dir` cannot be listed.
+std::optional<std::vector<ListingEntry>> listDirectory(const std::string& dir);
+
+// The listing order: true when `a` comes before `b`.
+bool listingOrderLess(const std::string& a, const std::string& b);
+
+// ASCII-only case-insensitive comparison of whole strings.
+bool equalsNoCase(const std::string& a, const std::string& b);

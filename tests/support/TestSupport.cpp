@@ -1,0 +1,145 @@
+#include "support/TestSupport.h"
+
+#include "archive/PackJob.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace kobtest {
+
+TempDir::TempDir()
+{
+    std::string pattern = (fs::temp_directory_path() / "kobpack-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot make a temporary folder");
+    m_path = pattern;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    fs::remove_all(m_path, ec);
+}
+
+ModTree::ModTree()
+    : m_previous(fs::current_path())
+{
+    fs::create_directories(archives());
+    fs::current_path(archives());
+}
+
+ModTree::~ModTree()
+{
+    std::error_code ec;
+    fs::current_path(m_previous, ec);
+}
+
+void ModTree::file(const std::string& relative, const std::string& content) const
+{
+    writeFile(root() / relative, content);
+}
+
+void ModTree::folder(const std::string& relative) const
+{
+    fs::create_directories(root() / relative);
+}
+
+std::string readFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void writeFile(const fs::path& path, const std::string& content)
+{
+    if (path.has_parent_path())
+        fs::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + path.string());
+}
+
+std::string textBytes(size_t size, uint32_t seed)
+{
+    static const char* const words[] = {"object.create ", "Mesh ", "0.250 ", "rem ", "ObjectTemplate.", "setPosition ",
+                                        "\r\n", "1 ", "true ", "geometry ", "texture/grass.dds ", "    "};
+    std::mt19937 rng(seed);
+    std::string out;
+    out.reserve(size + 32);
+    while (out.size() < size)
+        out += words[rng() % (sizeof words / sizeof words[0])];
+    out.resize(size);
+    return out;
+}
+
+std::string noiseBytes(size_t size, uint32_t seed)
+{
+    std::mt19937 rng(seed);
+    std::string out(size, '\0');
+    for (char& c : out)
+        c = static_cast<char>(rng());
+    return out;
+}
+
+uint32_t wordAt(const std::string& bytes, size_t offset)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data() + offset);
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+std::vector<std::string> RecordingControls::only(const std::string& prefix) const
+{
+    std::vector<std::string> out;
+    for (const std::string& call : calls)
+        if (call.rfind(prefix, 0) == 0)
+            out.push_back(call);
+    return out;
+}
+
+void RecordingControls::record(const std::string& call)
+{
+    calls.push_back(call);
+    if (onCall)
+        onCall(call);
+}
+
+RecordingSink::RecordingSink()
+{
+    InstallMessageSink(this);
+}
+
+RecordingSink::~RecordingSink()
+{
+    InstallMessageSink(nullptr);
+}
+
+FakeFreeSpace::FakeFreeSpace(uint32_t megabytes)
+{
+    SetFreeSpaceQuery([this, megabytes](const std::string& dir) {
+        asked.push_back(dir);
+        return megabytes;
+    });
+}
+
+FakeFreeSpace::~FakeFreeSpace()
+{
+    SetFreeSpaceQuery({});
+}
+
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        out.push_back(line);
+    return out;
+}
+
+} // namespace kobtest

@@ -1,0 +1,102 @@
+#pragma once
+// Helpers shared by the tests: temporary mod trees, recording doubles of the
+// progress display and the message sink, and file bytes.
+
+#include "archive/MessageSink.h"
+#include "archive/PackControls.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kobtest {
+
+namespace fs = std::filesystem;
+
+// A fresh folder below the system's temporary folder, removed with all it
+// holds when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const fs::path& path() const { return m_path; }
+
+private:
+    fs::path m_path;
+};
+
+// A mod root with its Archives folder, made the current directory for the
+// object's lifetime (the tool always runs there).
+class ModTree {
+public:
+    ModTree();
+    ~ModTree();
+    fs::path root() const { return m_dir.path() / "mod"; }
+    fs::path archives() const { return root() / "Archives"; }
+    // Writes `content` to root()/relative, making its folders.
+    void file(const std::string& relative, const std::string& content = "") const;
+    void folder(const std::string& relative) const;
+
+private:
+    TempDir m_dir;
+    fs::path m_previous;
+};
+
+std::string readFile(const fs::path& path);
+void writeFile(const fs::path& path, const std::string& content);
+// `size` bytes that look like text or config data (compressible), the same
+// for the same seed.
+std::string textBytes(size_t size, uint32_t seed = 1);
+// `size` bytes of noise that LZO cannot shrink, the same for the same seed.
+std::string noiseBytes(size_t size, uint32_t seed = 1);
+uint32_t wordAt(const std::string& bytes, size_t offset);
+
+// Records every call of the progress display as one line, in order:
+// "caption:TEXT", "upper:TEXT", "lower:TEXT", "range:LO-HI", "pos:N".
+class RecordingControls : public PackControls {
+public:
+    std::vector<std::string> calls;
+    // Runs after each recorded call, e.g. to press Cancel at a chosen moment.
+    std::function<void(const std::string&)> onCall;
+
+    void setCaption(const std::string& text) override { record("caption:" + text); }
+    void setUpperLine(const std::string& text) override { record("upper:" + text); }
+    void setLowerLine(const std::string& text) override { record("lower:" + text); }
+    void setRange(uint32_t lower, uint32_t upper) override
+    {
+        record("range:" + std::to_string(lower) + "-" + std::to_string(upper));
+    }
+    void setPosition(uint32_t position) override { record("pos:" + std::to_string(position)); }
+    // The calls that begin with `prefix`.
+    std::vector<std::string> only(const std::string& prefix) const;
+
+private:
+    void record(const std::string& call);
+};
+
+// Installs itself as the process's message sink for its lifetime.
+class RecordingSink : public MessageSink {
+public:
+    RecordingSink();
+    ~RecordingSink() override;
+    void Report(const std::string& text) override { texts.push_back(text); }
+    std::vector<std::string> texts;
+};
+
+// Pretends the disk has `megabytes` free for the object's lifetime, and
+// records the directories asked about.
+class FakeFreeSpace {
+public:
+    explicit FakeFreeSpace(uint32_t megabytes);
+    ~FakeFreeSpace();
+    std::vector<std::string> asked;
+};
+
+// Splits standard-output text into lines.
+std::vector<std::string> lines(const std::string& text);
+
+} // namespace kobtest
