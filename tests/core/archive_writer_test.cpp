@@ -1,0 +1,332 @@
+// The archive layout, byte for byte, and the packer's buffers and failures.
+
+#include "archive/ArchiveFormat.h"
+#include "archive/ArchivePacker.h"
+#include "archive/ArchiveReader.h"
+#include "archive/PackJob.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+#include <lzo/lzo1x.h>
+
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace kobtest;
+
+namespace {
+
+struct Packed {
+    int result;
+    std::string bytes;
+    std::string out; // standard output
+};
+
+// Packs ../<folder> into <folder>.kob through the pack job.
+Packed pack(const std::string& folder, uint32_t compress)
+{
+    std::string source = "../" + folder;
+    std::string name = folder;
+    NullPackControls controls;
+    testing::internal::CaptureStdout();
+    const int result = PackArchive(source, name, folder + ".kob", compress, controls);
+    Packed packed{result, "", testing::internal::GetCapturedStdout()};
+    packed.bytes = readFile(folder + ".kob");
+    return packed;
+}
+
+std::string word(uint32_t value)
+{
+    std::string out(4, '\0');
+    kob::putWord(reinterpret_cast<uint8_t*>(out.data()), value);
+    return out;
+}
+
+std::string headerBlock()
+{
+    return std::string(reinterpret_cast<const char*>(kob::kHeaderBlock), kob::kHeaderBlockSize);
+}
+
+const std::string kTail("\xE0\x21\x13\x00\0\0\0\0\0\0\0\0", 12);
+
+// Decodes one compressed data area with nothing of the writer's code, and
+// checks it against `original`. Returns the uncompressed size of every block.
+std::vector<uint32_t> decodeArea(const std::string& area, const std::string& original)
+{
+    std::vector<uint32_t> sizes;
+    const uint32_t count = wordAt(area, 0);
+    const size_t tableEnd = 4 + 12 * size_t(count);
+    std::string decoded;
+    uint32_t expectedOffset = 0;
+    for (uint32_t b = 0; b < count; ++b) {
+        const uint32_t compressed = wordAt(area, 4 + 12 * b);
+        const uint32_t uncompressed = wordAt(area, 8 + 12 * b);
+        const uint32_t offset = wordAt(area, 12 + 12 * b);
+        EXPECT_EQ(offset, expectedOffset) << "block " << b << " follows the previous one";
+        std::string block(uncompressed, '\0');
+        lzo_uint produced = uncompressed;
+        const int rc = lzo1x_decompress_safe(reinterpret_cast<const unsigned char*>(area.data() + tableEnd + offset),
+                                             compressed, reinterpret_cast<unsigned char*>(block.data()), &produced,
+                                             nullptr);
+        EXPECT_EQ(rc, LZO_E_OK) << "block " << b << " is one complete LZO1X stream";
+        EXPECT_EQ(produced, uncompressed);
+        decoded += block;
+        sizes.push_back(uncompressed);
+        expectedOffset += compressed;
+    }
+    EXPECT_EQ(tableEnd + expectedOffset, area.size()) << "stored size = 4 + 12 x N + compressed bytes";
+    EXPECT_TRUE(decoded == original) << "blocks decompress to the file's bytes";
+    return sizes;
+}
+
+} // namespace
+
+TEST(ArchiveLayout, PlainArchiveOfOneTenByteFileIsExactly215Bytes)
+{
+    ModTree mod;
+    mod.file("objects/a.txt", "0123456789");
+    const Packed packed = pack("objects", 0);
+    ASSERT_EQ(packed.result, 1);
+
+    const std::string expected = word(166) + word(0) + headerBlock() + "0123456789" + word(1) + word(13)
+                               + "objects/a.txt" + word(10) + word(10) + word(156) + kTail + word(0);
+    ASSERT_EQ(expected.size(), 215u);
+    EXPECT_TRUE(packed.bytes == expected) << "archive bytes differ from the hand-made layout";
+}
+
+TEST(ArchiveLayout, EmptyFileTakesNoBytesPlainAndTheEmptyBlockCompressed)
+{
+    ModTree mod;
+    mod.file("objects/empty.txt", "");
+    mod.file("objects/x.txt", "x");
+
+    const Packed plain = pack("objects", 0);
+    ASSERT_EQ(plain.result, 2);
+    // empty.txt: stored 0 at 156; x.txt: stored 1 also at 156.
+    EXPECT_EQ(wordAt(plain.bytes, 0), 157u);
+    ArchiveReader reader;
+    ASSERT_TRUE(reader.open("objects.kob")) << reader.error();
+    ASSERT_EQ(reader.entries().size(), 2u);
+    EXPECT_EQ(reader.entries()[0].storedSize, 0u);
+    EXPECT_EQ(reader.entries()[0].dataOffset, 156u);
+    EXPECT_EQ(reader.entries()[1].dataOffset, 156u);
+
+    const Packed compressed = pack("objects", 1);
+    ASSERT_EQ(compressed.result, 2);
+    EXPECT_EQ(wordAt(compressed.bytes, 4), 1u) << "compression flag";
+    const std::string emptyBlock("\x01\0\0\0\x04\0\0\0\0\0\0\0\0\0\0\0\x11\x11\0\0", 20);
+    EXPECT_TRUE(compressed.bytes.substr(156, 20) == emptyBlock);
+    ASSERT_TRUE(reader.open("objects.kob")) << reader.error();
+    EXPECT_EQ(reader.entries()[0].storedSize, 20u);
+    EXPECT_EQ(reader.entries()[0].size, 0u);
+    EXPECT_EQ(reader.entries()[1].dataOffset, 176u);
+    EXPECT_TRUE(reader.verify().empty());
+}
+
+TEST(ArchiveLayout, NamesKeepTheirCaseAndEveryRecordEndsInTheTail)
+{
+    ModTree mod;
+    mod.file("objects/Textures/Grass.DDS", "dds");
+    mod.file("objects/a.con", "con");
+    const Packed packed = pack("objects", 0);
+    ASSERT_EQ(packed.result, 2);
+    ArchiveReader reader;
+    ASSERT_TRUE(reader.open("objects.kob")) << reader.error();
+    ASSERT_EQ(reader.entries().size(), 2u);
+    EXPECT_EQ(reader.entries()[0].name, "objects/a.con");
+    EXPECT_EQ(reader.entries()[1].name, "objects/Textures/Grass.DDS");
+    for (const ReaderEntry& entry : reader.entries())
+        EXPECT_TRUE(entry.tailValid) << entry.name;
+    EXPECT_TRUE(packed.bytes.substr(packed.bytes.size() - 16, 12) == kTail);
+    // File size = index offset + 4 + sum of (name length + 28) + 4.
+    EXPECT_EQ(packed.bytes.size(), wordAt(packed.bytes, 0) + 4 + (13 + 28) + (26 + 28) + 4);
+}
+
+TEST(CompressedEntries, BlockSplitsAtTheBoundaries)
+{
+    struct Row {
+        const char* name;
+        size_t size;
+        std::vector<uint32_t> blocks;
+    };
+    const Row rows[] = {
+        {"one byte", 1, {1}},
+        {"one short of a block", 32767, {32767}},
+        {"exactly one block", 32768, {32768}},
+        {"one past a block", 32769, {32768, 1}},
+        {"two blocks and one byte", 65537, {32768, 32768, 1}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ModTree mod;
+        const std::string content = textBytes(row.size, static_cast<uint32_t>(row.size));
+        mod.file("objects/f.bin", content);
+        const Packed packed = pack("objects", 1);
+        ASSERT_EQ(packed.result, 1);
+        const uint32_t indexOffset = wordAt(packed.bytes, 0);
+        const std::string area = packed.bytes.substr(156, indexOffset - 156);
+        EXPECT_EQ(decodeArea(area, content), row.blocks);
+        // The record: stored size, uncompressed size, data offset.
+        const size_t record = indexOffset + 4 + 4 + std::string("objects/f.bin").size();
+        EXPECT_EQ(wordAt(packed.bytes, record), area.size());
+        EXPECT_EQ(wordAt(packed.bytes, record + 4), row.size);
+        EXPECT_EQ(wordAt(packed.bytes, record + 8), 156u);
+    }
+}
+
+TEST(CompressedEntries, ManyIncompressibleBlocksNeverOverrunTheOutputArea)
+{
+    // Noise grows under LZO; sized for the file as one block, the area would
+    // be overrun after a few blocks (AddressSanitizer watches the heap).
+    ModTree mod;
+    const std::string noise = noiseBytes(20 * 32768 + 5);
+    const std::string text = textBytes(100000, 7);
+    mod.file("objects/a_noise.bin", noise);
+    mod.file("objects/b_text.txt", text);
+    const Packed packed = pack("objects", 1);
+    ASSERT_EQ(packed.result, 2);
+
+    ArchiveReader reader;
+    ASSERT_TRUE(reader.open("objects.kob")) << reader.error();
+    EXPECT_TRUE(reader.verify().empty());
+    const auto& entries = reader.entries();
+    EXPECT_GT(entries[0].storedSize, noise.size()) << "noise does not shrink";
+    decodeArea(packed.bytes.substr(entries[0].dataOffset, entries[0].storedSize), noise);
+    decodeArea(packed.bytes.substr(entries[1].dataOffset, entries[1].storedSize), text);
+}
+
+TEST(CompressedEntries, SameTreeGivesTheSameBytesTwice)
+{
+    ModTree mod;
+    mod.file("objects/a.txt", textBytes(70000, 3));
+    mod.file("objects/sub/b.bin", noiseBytes(40000, 4));
+    mod.file("objects/sub/c.txt", "");
+    const std::string first = pack("objects", 1).bytes;
+    const std::string second = pack("objects", 1).bytes;
+    EXPECT_FALSE(first.empty());
+    EXPECT_TRUE(first == second);
+}
+
+TEST(IndexWriter, NoEntriesWritesTheSingleWordZero)
+{
+    TempDir dir;
+    ArchivePacker packer;
+    packer.SetOutput(std::fopen((dir.path() / "index").c_str(), "wb"));
+    packer.WriteIndex();
+    ASSERT_TRUE(packer.CloseOutput());
+    EXPECT_TRUE(readFile(dir.path() / "index") == word(0));
+}
+
+TEST(IndexWriter, RecordStartsWithPrefixPlusNameLength)
+{
+    TempDir dir;
+    ArchivePacker packer;
+    const std::string prefix = "ostrel/levels/L/";
+    packer.m_entryPrefix = prefix.c_str();
+    packer.m_entryPrefixLength = static_cast<uint32_t>(prefix.size());
+    packer.m_entries.push_back({8, "init.con", 5, 6, 7});
+    packer.m_entries.push_back({1, "x", 0, 0, 0}); // beyond the entry count: not written
+    packer.m_entryCount = 1;
+    packer.SetOutput(std::fopen((dir.path() / "index").c_str(), "wb"));
+    packer.WriteIndex();
+    ASSERT_TRUE(packer.CloseOutput());
+    const std::string expected = word(1) + word(24) + "ostrel/levels/L/init.con" + word(5) + word(6) + word(7) + kTail;
+    EXPECT_TRUE(readFile(dir.path() / "index") == expected);
+}
+
+TEST(ArchivePacker, InputBufferIsReplacedOnlyForFilesOfFourMillionBytesOrMore)
+{
+    TempDir dir;
+    writeFile(dir.path() / "small", std::string(3999999, 's'));
+    writeFile(dir.path() / "big", std::string(4000000, 'b'));
+    writeFile(dir.path() / "after", "a");
+    ArchivePacker packer;
+    packer.SetOutput(std::fopen((dir.path() / "out").c_str(), "wb"));
+    EXPECT_EQ(packer.m_inputCapacity, 4000000u);
+
+    packer.AddInputFile((dir.path() / "small").c_str());
+    const uint8_t* before = packer.m_inputBuffer.get();
+    EXPECT_EQ(packer.m_inputCapacity, 4000000u);
+    packer.AddInputFile((dir.path() / "big").c_str());
+    EXPECT_EQ(packer.m_inputCapacity, 4000512u);
+    EXPECT_NE(packer.m_inputBuffer.get(), before);
+    packer.AddInputFile((dir.path() / "after").c_str());
+    EXPECT_EQ(packer.m_inputCapacity, 4000512u) << "the larger buffer stays for the remaining files";
+    EXPECT_EQ(packer.m_entryCount, 3u);
+}
+
+TEST(ArchivePacker, RelativeNamePathCutAtSourceRoot)
+{
+    ModTree mod;
+    mod.file("objects/sub/a.con", "abc");
+    ArchivePacker packer;
+    packer.SetOutput(std::fopen("out.bin", "wb"));
+    packer.m_sourceRootLength = 11;
+    packer.AddInputFile("../objects/sub/a.con");
+    ASSERT_EQ(packer.m_entryCount, 1u);
+    EXPECT_EQ(packer.m_entries[0].name, "sub/a.con");
+    EXPECT_EQ(packer.m_entries[0].nameLength, 9u);
+}
+
+TEST(ArchivePacker, UnrepresentableFilesAreSkippedWithALine)
+{
+    ModTree mod;
+    const std::string longName(255, 'n');
+    mod.file("objects/abc/" + longName, "fits: 259 bytes");     // 4 + 255 = 259
+    mod.file("objects/abcd/" + longName, "too long: 260 bytes"); // 5 + 255 = 260
+    // 4 GiB and more cannot be stored in a 32-bit size word; a sparse file
+    // costs no disk space.
+    const std::string huge = (mod.root() / "objects/huge.bin").string();
+    writeFile(huge, "");
+    ASSERT_EQ(truncate(huge.c_str(), 0x100000000ll), 0);
+    // A file that cannot be opened: a link that leads nowhere.
+    ASSERT_EQ(symlink("missing-target", (mod.root() / "objects/dangling.txt").c_str()), 0);
+
+    ArchivePacker packer;
+    packer.SetOutput(std::fopen("out.bin", "wb"));
+    packer.m_sourceRootLength = 11;
+    testing::internal::CaptureStdout();
+    for (const std::string& name : std::vector<std::string>{"../objects/abc/" + longName, "../objects/abcd/" + longName,
+                                   "../objects/huge.bin", "../objects/dangling.txt"})
+        packer.AddInputFile(name.c_str());
+    const std::vector<std::string> out = lines(testing::internal::GetCapturedStdout());
+
+    ASSERT_EQ(packer.m_entryCount, 1u);
+    EXPECT_EQ(packer.m_entries[0].nameLength, 259u);
+    EXPECT_EQ(packer.outputPosition(), 15u) << "skipped files write nothing";
+    EXPECT_EQ(packer.m_skippedFiles, 3u);
+    const std::vector<std::string> expected = {
+        "ERROR! inputFile name too long: ../objects/abcd/" + longName,
+        "ERROR! inputFile too large (4 GiB or more): ../objects/huge.bin",
+        "ERROR! inputFile: ../objects/dangling.txt",
+    };
+    EXPECT_EQ(out, expected);
+}
+
+TEST(ArchivePacker, FailedWriteIsNotedAndStopsFurtherWrites)
+{
+    TempDir dir;
+    writeFile(dir.path() / "a", textBytes(10000));
+    ArchivePacker packer;
+    std::FILE* full = std::fopen("/dev/full", "wb");
+    ASSERT_NE(full, nullptr);
+    std::setvbuf(full, nullptr, _IONBF, 0); // every write reaches the device at once
+    packer.SetOutput(full);
+    packer.AddInputFile((dir.path() / "a").c_str());
+    EXPECT_TRUE(packer.failed());
+    EXPECT_NE(packer.writeError().find("No space left"), std::string::npos) << packer.writeError();
+    EXPECT_EQ(packer.m_entryCount, 0u) << "an entry whose data did not reach the file is not recorded";
+    EXPECT_FALSE(packer.WriteWord(0));
+}
+
+TEST(ArchivePacker, FailureAtCloseIsNoted)
+{
+    ArchivePacker packer;
+    std::FILE* full = std::fopen("/dev/full", "wb"); // buffered: the failure shows at the flush
+    ASSERT_NE(full, nullptr);
+    packer.SetOutput(full);
+    EXPECT_TRUE(packer.WriteWord(7));
+    EXPECT_FALSE(packer.CloseOutput());
+    EXPECT_TRUE(packer.failed());
+}

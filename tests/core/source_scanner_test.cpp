@@ -1,0 +1,143 @@
+// The directory listing layer, the case-insensitive path helper and the
+// source tree scanner, on real temporary folders.
+
+#include "archive/ArchivePacker.h"
+#include "source/DirListing.h"
+#include "source/PathNoCase.h"
+#include "source/SourceScanner.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+using namespace kobtest;
+
+namespace {
+
+struct Scan {
+    std::vector<std::string> names;
+    uint64_t total = 0;
+    std::vector<std::string> out;
+};
+
+Scan scan(const std::string& path)
+{
+    SetCurrentPacker(std::make_unique<ArchivePacker>());
+    testing::internal::CaptureStdout();
+    scanSourceTree(path.c_str());
+    Scan result;
+    result.out = lines(testing::internal::GetCapturedStdout());
+    const NamePool& pool = *CurrentPacker()->m_namePool;
+    for (uint32_t i = 0; i < pool.count(); ++i)
+        result.names.push_back(pool.nameAt(i));
+    result.total = CurrentPacker()->m_totalSourceBytes;
+    DestroyCurrentPacker();
+    return result;
+}
+
+} // namespace
+
+TEST(DirListing, FixedOrderWithLettersFoldedToUpperCase)
+{
+    TempDir dir;
+    for (const char* name : {"_x.txt", "c.txt", "B.txt", "a.txt", ".hidden", "b.txt"})
+        writeFile(dir.path() / name, "");
+    fs::create_directory(dir.path() / "Sub");
+    const auto entries = listDirectory(dir.path().string());
+    ASSERT_TRUE(entries);
+    std::vector<std::string> names;
+    for (const ListingEntry& entry : *entries)
+        names.push_back(entry.name);
+    // "_" sorts after "Z"; "B.txt" and "b.txt" tie and the raw bytes decide.
+    const std::vector<std::string> expected = {".hidden", "a.txt", "B.txt", "b.txt", "c.txt", "Sub", "_x.txt"};
+    EXPECT_EQ(names, expected);
+    EXPECT_TRUE((*entries)[5].isDirectory());
+    EXPECT_FALSE((*entries)[0].isDirectory());
+    EXPECT_FALSE(listDirectory((dir.path() / "missing").string()));
+}
+
+TEST(PathNoCase, ResolvesEachComponentIgnoringCase)
+{
+    ModTree mod;
+    mod.folder("KelVane/Game");
+    mod.folder("objects");
+    EXPECT_EQ(resolveNoCase("../kelvane/game"), "../KelVane/Game");
+    EXPECT_EQ(resolveNoCase("..\\KELVANE\\game"), "../KelVane/Game");
+    EXPECT_EQ(resolveNoCase("../objects"), "../objects") << "an exact match wins";
+    EXPECT_EQ(resolveNoCase("../kelvane/missing/x.kob"), "../KelVane/missing/x.kob") << "the rest stays as written";
+    EXPECT_EQ(resolveNoCase((mod.root() / "KELVANE").string()), (mod.root() / "KelVane").string());
+}
+
+TEST(SourceScanner, FilesBeforeSubfoldersWithForwardSlashes)
+{
+    ModTree mod;
+    mod.file("data/z.txt", "zz");
+    mod.file("data/a/b.txt", "b");
+    mod.file("data/a/c/d.txt", "");
+    const std::vector<std::string> expected = {"../data/z.txt", "../data/a/b.txt", "../data/a/c/d.txt"};
+    EXPECT_EQ(scan("../data").names, expected);
+    EXPECT_EQ(scan("../data/").names, expected) << "a trailing slash gives a single one";
+    EXPECT_EQ(scan("..\\data").names, expected) << "backslashes become slashes";
+    EXPECT_EQ(scan("../data").total, 3u);
+}
+
+TEST(SourceScanner, DotFoldersAndHiddenFiles)
+{
+    ModTree mod;
+    mod.file("data/.hidden", "h");
+    mod.file("data/.x/in.txt", "i");
+    mod.file("data/..x/never.txt", "n");
+    mod.folder("data/empty");
+    const std::vector<std::string> expected = {"../data/.hidden", "../data/.x/in.txt"};
+    EXPECT_EQ(scan("../data").names, expected);
+}
+
+TEST(SourceScanner, EmptyAndMissingFoldersAddNothing)
+{
+    ModTree mod;
+    mod.folder("empty");
+    EXPECT_TRUE(scan("../empty").names.empty());
+    const Scan missing = scan("../missing");
+    EXPECT_TRUE(missing.names.empty());
+    EXPECT_TRUE(missing.out.empty()) << "silently";
+}
+
+TEST(SourceScanner, TotalCountsEveryFile)
+{
+    ModTree mod;
+    mod.file("data/a", "abc");
+    mod.file("data/b", "");
+    mod.file("data/c", std::string(1048576, 'c'));
+    EXPECT_EQ(scan("../data").total, 1048579u);
+}
+
+TEST(SourceScanner, LinkBackToAnAncestorIsNotWalkedAgain)
+{
+    ModTree mod;
+    mod.file("data/a.txt", "a");
+    mod.file("data/sub/b.txt", "b");
+    ASSERT_EQ(symlink("..", (mod.root() / "data/sub/up").c_str()), 0);
+    mod.file("shared/s.txt", "s");
+    ASSERT_EQ(symlink("../shared", (mod.root() / "data/linked").c_str()), 0);
+    const Scan result = scan("../data");
+    const std::vector<std::string> expected = {"../data/a.txt", "../data/linked/s.txt", "../data/sub/b.txt"};
+    EXPECT_EQ(result.names, expected) << "links are followed, loops are not";
+    EXPECT_EQ(result.out, std::vector<std::string>{"ERROR! folder loop skipped: ../data/sub/up"});
+}
+
+TEST(SourceScanner, OverlongPathsAreSkippedWithALine)
+{
+    ModTree mod;
+    // Folder path "../deep/" plus components of 100 characters: the fifth
+    // level takes the folder path past 509 characters.
+    std::string relative = "deep";
+    for (int i = 0; i < 5; ++i)
+        relative += "/" + std::string(100, char('a' + i));
+    mod.file(relative + "/lost.txt", "x");
+    mod.file("deep/kept.txt", "k");
+    const Scan result = scan("../deep");
+    EXPECT_EQ(result.names, std::vector<std::string>{"../deep/kept.txt"});
+    ASSERT_EQ(result.out.size(), 1u);
+    EXPECT_EQ(result.out[0], "ERROR! path too long: ../" + relative);
+}
