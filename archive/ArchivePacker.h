@@ -12,6 +12,25 @@
 #include <string>
 #include <vector>
 
+// Why a listed file was left out of the archive; each has its own
+// standard-output line (inputProblemLine).
+enum class InputProblem {
+    NameTooLong,     // the relative name does not fit a record
+    CannotOpen,
+    ReadFailed,      // size unknown, or fewer bytes than the size
+    TooLarge,        // 4 GiB or more
+    TooLargeForMemory,
+};
+
+// The "ERROR! inputFile..." line for `problem` with the file's full path.
+std::string inputProblemLine(InputProblem problem, const char* path);
+
+// One piece of an entry's compressed bytes.
+struct ByteRange {
+    const uint8_t* data;
+    size_t length;
+};
+
 // The record of one stored file.
 struct ArchiveEntry {
     uint32_t nameLength = 0;      // without the entry prefix
@@ -38,6 +57,17 @@ public:
     // Appends the data area of the `size` bytes in the input buffer and the
     // entry's record. Called by AddInputFile.
     void StoreEntry(uint64_t size, const char* path);
+    // Appends an entry whose data is already at hand, exactly as StoreEntry
+    // would write it. Plain archives: the `size` bytes at `bytes`.
+    void StorePlain(const char* path, uint64_t size, const uint8_t* bytes);
+    // Compressed archives: the blocks' compressed and uncompressed sizes
+    // (their offsets are filled in here) and their compressed bytes, back to
+    // back in `pieces`; no blocks gives the empty-entry block.
+    void StoreBlocks(const char* path, uint64_t size, std::vector<kob::BlockDescriptor>& blocks,
+                     const std::vector<ByteRange>& pieces);
+    // Notes a file that was left out: its line on standard output and the
+    // skip count.
+    void SkipInput(InputProblem problem, const char* path);
     // Writes the entry count and every record at the current output position.
     void WriteIndex();
 
@@ -88,6 +118,12 @@ private:
     // Compresses the input buffer's `size` bytes block by block into the
     // compressed output area. Returns false when a block was rejected.
     bool CompressBlocks(uint64_t size, std::vector<kob::BlockDescriptor>& blocks, size_t& outputLength);
+    // The record of an entry about to be written at the current position.
+    ArchiveEntry NewEntry(const char* path, uint64_t size) const;
+    // Writes a compressed data area; false when the archive would pass 4 GiB.
+    bool WriteCompressedArea(uint64_t start, const std::vector<kob::BlockDescriptor>& blocks,
+                             const std::vector<ByteRange>& pieces);
+    void AppendEntry(ArchiveEntry entry, uint64_t start);
 
     uint64_t m_outputPosition = 0;
     std::string m_writeError;

@@ -37,32 +37,51 @@ bool fileSize(std::FILE* file, uint64_t& size)
 
 } // namespace
 
+std::string inputProblemLine(InputProblem problem, const char* path)
+{
+    switch (problem) {
+    case InputProblem::NameTooLong:
+        return std::string("ERROR! inputFile name too long: ") + path;
+    case InputProblem::CannotOpen:
+        return std::string("ERROR! inputFile: ") + path;
+    case InputProblem::ReadFailed:
+        return std::string("ERROR! inputFile read failed: ") + path;
+    case InputProblem::TooLarge:
+        return std::string("ERROR! inputFile too large (4 GiB or more): ") + path;
+    case InputProblem::TooLargeForMemory:
+        return std::string("ERROR! inputFile too large for memory: ") + path;
+    }
+    return std::string("ERROR! inputFile: ") + path;
+}
+
+void ArchivePacker::SkipInput(InputProblem problem, const char* path)
+{
+    TraceLine(inputProblemLine(problem, path));
+    ++m_skippedFiles;
+}
+
 void ArchivePacker::AddInputFile(const char* path)
 {
     const size_t pathLength = std::strlen(path);
     const size_t nameLength = pathLength > m_sourceRootLength ? pathLength - m_sourceRootLength : 0;
     if (nameLength > kMaxRelativeName) {
         // A record holds at most 259 bytes of name; a cut name would be wrong.
-        TraceLine(std::string("ERROR! inputFile name too long: ") + path);
-        ++m_skippedFiles;
+        SkipInput(InputProblem::NameTooLong, path);
         return;
     }
 
     InputFile input(path);
     if (!input.file) {
-        TraceLine(std::string("ERROR! inputFile: ") + path);
-        ++m_skippedFiles;
+        SkipInput(InputProblem::CannotOpen, path);
         return;
     }
     uint64_t size = 0;
     if (!fileSize(input.file, size)) {
-        TraceLine(std::string("ERROR! inputFile read failed: ") + path);
-        ++m_skippedFiles;
+        SkipInput(InputProblem::ReadFailed, path);
         return;
     }
     if (size > kMaxArchiveSize) {
-        TraceLine(std::string("ERROR! inputFile too large (4 GiB or more): ") + path);
-        ++m_skippedFiles;
+        SkipInput(InputProblem::TooLarge, path);
         return;
     }
     m_inputSize = size;
@@ -74,16 +93,14 @@ void ArchivePacker::AddInputFile(const char* path)
             // Keep a usable buffer for the files that follow.
             m_inputBuffer.reset(new uint8_t[kInitialInputCapacity]);
             m_inputCapacity = kInitialInputCapacity;
-            TraceLine(std::string("ERROR! inputFile too large for memory: ") + path);
-            ++m_skippedFiles;
+            SkipInput(InputProblem::TooLargeForMemory, path);
             return;
         }
         m_inputCapacity = capacity;
     }
     // A short read (the file shrank, an I/O error) would store stale bytes.
     if (size != 0 && std::fread(m_inputBuffer.get(), 1, static_cast<size_t>(size), input.file) != size) {
-        TraceLine(std::string("ERROR! inputFile read failed: ") + path);
-        ++m_skippedFiles;
+        SkipInput(InputProblem::ReadFailed, path);
         return;
     }
     StoreEntry(size, path);
@@ -112,43 +129,72 @@ bool ArchivePacker::CompressBlocks(uint64_t size, std::vector<BlockDescriptor>& 
     return true;
 }
 
-void ArchivePacker::StoreEntry(uint64_t size, const char* path)
+ArchiveEntry ArchivePacker::NewEntry(const char* path, uint64_t size) const
 {
     ArchiveEntry entry;
     entry.name = path + m_sourceRootLength;
     entry.nameLength = static_cast<uint32_t>(entry.name.size());
-    entry.uncompressedSize = static_cast<uint32_t>(m_inputSize);
+    entry.uncompressedSize = static_cast<uint32_t>(size);
     entry.dataOffset = static_cast<uint32_t>(m_outputPosition);
+    return entry;
+}
 
+void ArchivePacker::AppendEntry(ArchiveEntry entry, uint64_t start)
+{
+    if (failed())
+        return;
+    entry.storedSize = static_cast<uint32_t>(m_outputPosition - start);
+    m_entries.push_back(std::move(entry));
+    ++m_entryCount;
+}
+
+bool ArchivePacker::WriteCompressedArea(uint64_t start, const std::vector<BlockDescriptor>& blocks,
+                                        const std::vector<ByteRange>& pieces)
+{
+    if (blocks.empty()) {
+        // Empty, or a block the compressor rejected: the whole entry is the
+        // empty-entry block, with the file's real size in the record.
+        if (start + sizeof kEmptyEntryBlock > kMaxArchiveSize) {
+            Fail("the archive would grow past 4 GiB - 1 bytes");
+            return false;
+        }
+        WriteBytes(kEmptyEntryBlock, sizeof kEmptyEntryBlock);
+        return true;
+    }
+    uint64_t stored = 4 + uint64_t(kDescriptorSize) * blocks.size();
+    for (const BlockDescriptor& block : blocks)
+        stored += block.compressedSize;
+    if (start + stored > kMaxArchiveSize) {
+        Fail("the archive would grow past 4 GiB - 1 bytes");
+        return false;
+    }
+    std::vector<uint8_t> table(4 + kDescriptorSize * blocks.size());
+    putWord(table.data(), static_cast<uint32_t>(blocks.size()));
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        uint8_t* out = table.data() + 4 + kDescriptorSize * i;
+        putWord(out, blocks[i].compressedSize);
+        putWord(out + 4, blocks[i].uncompressedSize);
+        putWord(out + 8, blocks[i].blockOffset);
+    }
+    WriteBytes(table.data(), table.size());
+    for (const ByteRange& piece : pieces)
+        WriteBytes(piece.data, piece.length);
+    return true;
+}
+
+void ArchivePacker::StoreEntry(uint64_t size, const char* path)
+{
+    ArchiveEntry entry = NewEntry(path, m_inputSize);
     const uint64_t start = m_outputPosition;
     if (m_compression == 1) {
         std::vector<BlockDescriptor> blocks;
         size_t outputLength = 0;
-        if (size != 0 && CompressBlocks(size, blocks, outputLength)) {
-            const uint64_t stored = 4 + uint64_t(kDescriptorSize) * blocks.size() + outputLength;
-            if (start + stored > kMaxArchiveSize) {
-                Fail("the archive would grow past 4 GiB - 1 bytes");
-                return;
-            }
-            std::vector<uint8_t> table(4 + kDescriptorSize * blocks.size());
-            putWord(table.data(), static_cast<uint32_t>(blocks.size()));
-            for (size_t i = 0; i < blocks.size(); ++i) {
-                uint8_t* out = table.data() + 4 + kDescriptorSize * i;
-                putWord(out, blocks[i].compressedSize);
-                putWord(out + 4, blocks[i].uncompressedSize);
-                putWord(out + 8, blocks[i].blockOffset);
-            }
-            WriteBytes(table.data(), table.size());
-            WriteBytes(m_compressedArea.get(), outputLength);
-        } else {
-            // Empty, or a block the compressor rejected: the whole entry is
-            // the empty-entry block, with the file's real size in the record.
-            if (start + sizeof kEmptyEntryBlock > kMaxArchiveSize) {
-                Fail("the archive would grow past 4 GiB - 1 bytes");
-                return;
-            }
-            WriteBytes(kEmptyEntryBlock, sizeof kEmptyEntryBlock);
+        if (size == 0 || !CompressBlocks(size, blocks, outputLength)) {
+            blocks.clear();
+            outputLength = 0;
         }
+        if (!WriteCompressedArea(start, blocks, {{m_compressedArea.get(), outputLength}}))
+            return;
     } else {
         if (start + size > kMaxArchiveSize) {
             Fail("the archive would grow past 4 GiB - 1 bytes");
@@ -156,9 +202,31 @@ void ArchivePacker::StoreEntry(uint64_t size, const char* path)
         }
         WriteBytes(m_inputBuffer.get(), static_cast<size_t>(size));
     }
-    if (failed())
+    AppendEntry(std::move(entry), start);
+}
+
+void ArchivePacker::StorePlain(const char* path, uint64_t size, const uint8_t* bytes)
+{
+    ArchiveEntry entry = NewEntry(path, size);
+    const uint64_t start = m_outputPosition;
+    if (start + size > kMaxArchiveSize) {
+        Fail("the archive would grow past 4 GiB - 1 bytes");
         return;
-    entry.storedSize = static_cast<uint32_t>(m_outputPosition - start);
-    m_entries.push_back(std::move(entry));
-    ++m_entryCount;
+    }
+    WriteBytes(bytes, static_cast<size_t>(size));
+    AppendEntry(std::move(entry), start);
+}
+
+void ArchivePacker::StoreBlocks(const char* path, uint64_t size, std::vector<BlockDescriptor>& blocks,
+                                const std::vector<ByteRange>& pieces)
+{
+    ArchiveEntry entry = NewEntry(path, size);
+    const uint64_t start = m_outputPosition;
+    uint32_t offset = 0;
+    for (BlockDescriptor& block : blocks) {
+        block.blockOffset = offset;
+        offset += block.compressedSize;
+    }
+    if (WriteCompressedArea(start, blocks, pieces))
+        AppendEntry(std::move(entry), start);
 }

@@ -2,6 +2,7 @@
 
 #include "archive/ArchivePacker.h"
 #include "archive/MessageSink.h"
+#include "archive/ReadAhead.h"
 #include "archive/Trace.h"
 #include "source/SourceScanner.h"
 
@@ -51,6 +52,43 @@ void deleteArchive(const std::string& archivePath)
         ReportMessage("Error! Could not delete .kob file: " + archivePath + ": " + std::strerror(errno));
 }
 
+// Reads, compresses and writes one file after the other.
+void storeFiles(ArchivePacker& packer, uint32_t fileCount, PackControls& controls)
+{
+    for (uint32_t i = 0; i < fileCount && !packer.failed(); ++i) {
+        if (g_cancelPack.load())
+            break;
+        const char* name = packer.m_namePool->nameAt(i);
+        controls.setUpperLine(name);
+        controls.setPosition(i);
+        packer.AddInputFile(name);
+    }
+}
+
+// The same loop with the reading and compressing done ahead on the pool; each
+// file is shown, and its skip line printed, when its turn to be written comes.
+void storeFilesAhead(ArchivePacker& packer, uint32_t fileCount, PackControls& controls, CompressionPool& pool)
+{
+    ReadAhead ahead(pool, *packer.m_namePool, fileCount, packer.m_sourceRootLength, packer.m_compression == 1);
+    for (uint32_t i = 0; i < fileCount && !packer.failed(); ++i) {
+        if (g_cancelPack.load())
+            break;
+        const char* name = packer.m_namePool->nameAt(i);
+        controls.setUpperLine(name);
+        controls.setPosition(i);
+        AheadFile& file = ahead.take(i);
+        if (file.problem)
+            packer.SkipInput(*file.problem, name);
+        else if (packer.m_compression == 1)
+            packer.StoreBlocks(name, file.size, file.blocks, file.pieces);
+        else
+            packer.StorePlain(name, file.size, file.bytes);
+        ahead.release(i);
+    }
+    // Work done ahead of a cancel or a failed write is dropped here.
+    ahead.stop();
+}
+
 void setOutcome(PackOutcome* outcome, PackOutcome value)
 {
     if (outcome)
@@ -76,7 +114,7 @@ void SetFreeSpaceQuery(std::function<uint32_t(const std::string&)> query)
 }
 
 int PackArchive(std::string& sourcePath, std::string& folderName, const std::string& archivePath,
-                uint32_t compress, PackControls& controls, PackOutcome* outcome)
+                uint32_t compress, PackControls& controls, PackOutcome* outcome, CompressionPool* pool)
 {
     std::printf(" UseCompression: %d\n", static_cast<int>(compress));
     controls.setLowerLine(compress == 1 ? "Packing Archive (Compressed)" : "Packing Archive (Uncompressed)");
@@ -151,14 +189,10 @@ int PackArchive(std::string& sourcePath, std::string& folderName, const std::str
 
     if (!g_cancelPack.load()) {
         controls.setRange(0, fileCount);
-        for (uint32_t i = 0; i < fileCount && !packer.failed(); ++i) {
-            if (g_cancelPack.load())
-                break;
-            const char* name = packer.m_namePool->nameAt(i);
-            controls.setUpperLine(name);
-            controls.setPosition(i);
-            packer.AddInputFile(name);
-        }
+        if (pool && pool->threadCount() > 0)
+            storeFilesAhead(packer, fileCount, controls, *pool);
+        else
+            storeFiles(packer, fileCount, controls);
     }
 
     controls.setUpperLine("Writing index");
