@@ -1,0 +1,79 @@
+#include "cli/EntryPath.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <sys/stat.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> components(const std::string& name)
+{
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start <= name.size()) {
+        size_t end = name.find('/', start);
+        if (end == std::string::npos)
+            end = name.size();
+        parts.push_back(name.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
+bool isInside(const fs::path& base, const fs::path& target)
+{
+    const fs::path relative = target.lexically_relative(base);
+    return !relative.empty() && *relative.begin() != "..";
+}
+
+} // namespace
+
+std::string UnsafeNameReason(const std::string& name)
+{
+    if (name.empty())
+        return "the name is empty";
+    if (name.find('\0') != std::string::npos)
+        return "the name holds a NUL byte";
+    if (name.find('\\') != std::string::npos)
+        return "the name holds a backslash";
+    if (name.front() == '/')
+        return "the name is absolute";
+    for (const std::string& part : components(name))
+        if (part == "..")
+            return "the name holds a \"..\" component";
+    if (name.back() == '/')
+        return "the name ends in \"/\" and names no file";
+    return "";
+}
+
+std::string LinkEscapeReason(const std::string& directory, const std::string& name)
+{
+    std::error_code ec;
+    const fs::path base = fs::canonical(directory, ec);
+    if (ec)
+        return "cannot resolve the folder " + directory + ": " + ec.message();
+    std::string current = directory;
+    for (const std::string& part : components(name)) {
+        if (part.empty() || part == ".")
+            continue;
+        current += "/" + part;
+        struct stat st {};
+        if (lstat(current.c_str(), &st) != 0) {
+            if (errno == ENOENT)
+                return ""; // from here on everything is made anew
+            return "cannot examine " + current + ": " + std::strerror(errno);
+        }
+        if (!S_ISLNK(st.st_mode))
+            continue;
+        const fs::path target = fs::canonical(current, ec);
+        if (ec)
+            return "it would pass through the symbolic link " + current + ", which leads nowhere";
+        if (!isInside(base, target))
+            return "it would land outside " + directory + " through the symbolic link " + current;
+    }
+    return "";
+}

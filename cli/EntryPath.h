@@ -1,0 +1,18 @@
+#pragma once
+// Whether an archive entry name may become a path below a folder. Archives
+// are untrusted input: a name must not lead out of the folder it is
+// extracted into or compared against.
+
+#include <string>
+
+// Why `name` cannot be used as a relative path below a folder, or "" when it
+// can: an empty name, an absolute one, one with a ".." component, a
+// backslash or a NUL byte, or one that names a folder (ends in "/").
+std::string UnsafeNameReason(const std::string& name);
+
+// Why writing `directory`/`name` would land outside `directory` through a
+// symbolic link, or "" when it would not. Each component that exists is
+// examined with lstat; a link must lead to an existing place inside
+// `directory`. Precondition: UnsafeNameReason(name) is "" and `directory`
+// exists.
+std::string LinkEscapeReason(const std::string& directory, const std::string& name);

@@ -1,0 +1,226 @@
+#include "cli/Commands.h"
+#include "cli/Console.h"
+#include "cli/Interrupt.h"
+#include "cli/TerminalProgress.h"
+
+#include "app/Discovery.h"
+#include "archive/MessageSink.h"
+#include "archive/PackJob.h"
+#include "batch/PackBatch.h"
+#include "source/DirListing.h"
+#include "source/PathNoCase.h"
+
+#include <csignal>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+bool isSeparator(char c)
+{
+    return c == '/' || c == '\\';
+}
+
+bool isDirectory(const std::string& path)
+{
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool startsWithNoCase(const std::string& text, const std::string& prefix)
+{
+    return text.size() >= prefix.size() && equalsNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+// Why a NAME given on the command line cannot be packed, or "" when it can.
+// A name must lead to a folder below the mod root, so that its archive lands
+// below the Archives folder.
+std::string nameProblem(const std::string& name)
+{
+    if (name.empty())
+        return "an empty NAME names no folder; not packed";
+    if (isSeparator(name.front()))
+        return name + ": refused: the name is absolute";
+    size_t start = 0;
+    while (start <= name.size()) {
+        size_t end = start;
+        while (end < name.size() && !isSeparator(name[end]))
+            ++end;
+        if (name.compare(start, end - start, "..") == 0)
+            return name + ": refused: the name holds a \"..\" component";
+        start = end + 1;
+    }
+    if (!isDirectory(resolveNoCase("../" + name)))
+        return name + ": no folder ../" + name + " to pack";
+    return "";
+}
+
+// The archive a batch caption names: the caption ends in "): ARCHIVE".
+std::string archiveOfCaption(const std::string& caption)
+{
+    const size_t mark = caption.find("): ");
+    return mark == std::string::npos ? caption : caption.substr(mark + 3);
+}
+
+// Follows the batch from archive to archive, so that messages can name the
+// archive they are about, and hands the display on to the terminal when
+// there is one.
+class BatchControls : public PackControls {
+public:
+    explicit BatchControls(TerminalProgress* terminal) : m_terminal(terminal) {}
+
+    void setCaption(const std::string& text) override
+    {
+        m_archives.push_back(archiveOfCaption(text));
+        if (m_terminal)
+            m_terminal->setCaption(text);
+    }
+    void setUpperLine(const std::string& text) override
+    {
+        if (m_terminal)
+            m_terminal->setUpperLine(text);
+    }
+    void setLowerLine(const std::string& text) override
+    {
+        if (m_terminal)
+            m_terminal->setLowerLine(text);
+    }
+    void setRange(uint32_t lower, uint32_t upper) override
+    {
+        if (m_terminal)
+            m_terminal->setRange(lower, upper);
+    }
+    void setPosition(uint32_t position) override
+    {
+        if (m_terminal)
+            m_terminal->setPosition(position);
+    }
+
+    void clear()
+    {
+        if (m_terminal)
+            m_terminal->clear();
+    }
+    // The archives of the batch so far, in order; the last is the current.
+    const std::vector<std::string>& archives() const { return m_archives; }
+
+private:
+    TerminalProgress* m_terminal;
+    std::vector<std::string> m_archives;
+};
+
+// Prints each text of the pack job as "kobpack: ARCHIVE: TEXT".
+class StderrSink : public MessageSink {
+public:
+    explicit StderrSink(BatchControls& controls) : m_controls(controls) {}
+    void Report(const std::string& text) override
+    {
+        m_controls.clear();
+        const auto& archives = m_controls.archives();
+        PrintError(archives.empty() ? text : archives.back() + ": " + text);
+    }
+
+private:
+    BatchControls& m_controls;
+};
+
+// Installs a sink for one command and removes it again.
+class SinkInstallation {
+public:
+    explicit SinkInstallation(MessageSink& sink) { InstallMessageSink(&sink); }
+    ~SinkInstallation() { InstallMessageSink(nullptr); }
+    SinkInstallation(const SinkInstallation&) = delete;
+    SinkInstallation& operator=(const SinkInstallation&) = delete;
+};
+
+} // namespace
+
+int RunPack(const PackOptions& options)
+{
+    InstallInterruptHandlers();
+    bool failed = false;
+    const int game = DetectGame();
+
+    std::vector<std::string> names;
+    for (std::string name : options.names) {
+        // "objects/" would be packed into "objects/.kob"; the folder is meant.
+        while (name.size() > 1 && isSeparator(name.back()))
+            name.pop_back();
+        const std::string problem = nameProblem(name);
+        if (!problem.empty()) {
+            PrintError(problem);
+            failed = true;
+            continue;
+        }
+        // An archive below a game folder needs that folder in the Archives
+        // folder, as the window makes it before packing.
+        if (game != kGameNone && name.find_first_of("/\\") != std::string::npos)
+            MakeDirectories(startsWithNoCase(name, LevelPrefix(game)) ? LevelDirectories(game)
+                                                                        : FolderDirectories(game));
+        names.push_back(name);
+    }
+    if (options.allFolders) {
+        std::vector<std::string> folders = ListFolders(game);
+        SortNoCase(folders);
+        if (!folders.empty())
+            MakeDirectories(FolderDirectories(game));
+        names.insert(names.end(), folders.begin(), folders.end());
+    }
+    if (options.allLevels) {
+        std::vector<std::string> levels = ListLevels(game);
+        SortNoCase(levels);
+        if (!levels.empty())
+            MakeDirectories(LevelDirectories(game));
+        for (const std::string& level : levels)
+            names.push_back(LevelPackName(game, level));
+    }
+    if (names.empty()) {
+        if (!failed)
+            PrintError("nothing to pack");
+        return failed ? kExitFailure : kExitOk;
+    }
+
+    std::unique_ptr<TerminalProgress> terminal;
+    if (isatty(STDERR_FILENO))
+        terminal = std::make_unique<TerminalProgress>();
+    BatchControls controls(terminal.get());
+    StderrSink sink(controls);
+    SinkInstallation installed(sink);
+    // A reader that goes away (kobpack pack | head) must not kill the
+    // process in the middle of an archive; the trace is then lost, the
+    // archives are not.
+    std::signal(SIGPIPE, SIG_IGN);
+
+    std::vector<PackOutcome> outcomes;
+    PackBatch(names, options.compress ? 1 : 0, controls, &outcomes);
+    controls.clear();
+
+    for (size_t i = 0; i < outcomes.size() && i < controls.archives().size(); ++i) {
+        const std::string& archive = controls.archives()[i];
+        switch (outcomes[i]) {
+        case PackOutcome::Written:
+        case PackOutcome::NothingToPack: // already reported; an empty folder is no failure
+            break;
+        case PackOutcome::WrittenWithSkips:
+            PrintError(archive + ": written without the files that could not be read (named on standard output)");
+            failed = true;
+            break;
+        case PackOutcome::Failed:
+            PrintError(archive + ": not written");
+            failed = true;
+            break;
+        case PackOutcome::Cancelled:
+            PrintError(archive + ": interrupted; archive deleted");
+            break;
+        }
+    }
+    if (Interrupted()) {
+        std::string rest;
+        for (size_t i = outcomes.size(); i < names.size(); ++i)
+            rest += (rest.empty() ? "" : ", ") + names[i];
+        PrintError(rest.empty() ? "interrupted" : "interrupted; not packed: " + rest);
+        return kExitInterrupted;
+    }
+    return failed ? kExitFailure : kExitOk;
+}

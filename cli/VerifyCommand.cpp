@@ -1,0 +1,111 @@
+#include "cli/Commands.h"
+#include "cli/Console.h"
+#include "cli/EntryPath.h"
+
+#include "archive/ArchiveReader.h"
+#include "source/PathNoCase.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <sys/stat.h>
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// Compares `data` with the file at `path`; returns "" when they are the
+// same, else what differs.
+std::string compareWithFile(const std::vector<uint8_t>& data, const std::string& path)
+{
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        return "cannot read " + path + " to compare with: " + std::strerror(errno);
+    std::vector<uint8_t> chunk(1 << 20);
+    size_t offset = 0;
+    for (;;) {
+        const size_t n = std::fread(chunk.data(), 1, chunk.size(), file.get());
+        if (n == 0)
+            break;
+        const size_t common = std::min(n, data.size() - offset);
+        const auto mismatch = std::mismatch(chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(common),
+                                            data.begin() + static_cast<std::ptrdiff_t>(offset));
+        if (mismatch.first != chunk.begin() + static_cast<std::ptrdiff_t>(common))
+            return "differs from " + path + " at byte " + std::to_string(offset + (mismatch.first - chunk.begin()));
+        if (common < n)
+            return "holds " + std::to_string(data.size()) + " bytes, " + path + " is longer";
+        offset += n;
+    }
+    if (std::ferror(file.get()))
+        return "cannot read " + path + " to compare with: read error";
+    if (offset < data.size())
+        return "holds " + std::to_string(data.size()) + " bytes, " + path + " only " + std::to_string(offset);
+    return "";
+}
+
+// Problems found by comparing every entry with DIR/<entry name>.
+std::vector<std::string> compareEntries(const ArchiveReader& reader, const std::string& archive,
+                                        const std::string& against)
+{
+    std::vector<std::string> problems;
+    for (size_t i = 0; i < reader.entries().size(); ++i) {
+        const std::string& name = reader.entries()[i].name;
+        const std::string label = archive + ": " + PrintableName(name) + ": ";
+        const std::string unsafe = UnsafeNameReason(name);
+        if (!unsafe.empty()) {
+            problems.push_back(label + "not compared: " + unsafe);
+            continue;
+        }
+        std::vector<uint8_t> data;
+        std::string error;
+        if (!reader.readEntry(i, data, error))
+            continue; // the layout check has reported it already
+        const std::string difference = compareWithFile(data, resolveNoCase(against + "/" + name));
+        if (!difference.empty())
+            problems.push_back(label + difference);
+    }
+    return problems;
+}
+
+} // namespace
+
+int RunVerify(const VerifyOptions& options)
+{
+    struct stat st {};
+    if (!options.against.empty() && (stat(options.against.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))) {
+        PrintError(options.against + ": no folder to compare with");
+        return kExitFailure;
+    }
+    bool failed = false;
+    for (const std::string& archive : options.archives) {
+        ArchiveReader reader;
+        if (!reader.open(archive)) {
+            PrintError(reader.error());
+            std::printf("%s: FAILED, cannot be read\n", PrintableName(archive).c_str());
+            failed = true;
+            continue;
+        }
+        std::vector<std::string> problems = reader.verify();
+        if (!options.against.empty()) {
+            std::vector<std::string> more = compareEntries(reader, archive, options.against);
+            problems.insert(problems.end(), more.begin(), more.end());
+        }
+        for (const std::string& problem : problems)
+            PrintError(problem);
+        const size_t count = reader.entries().size();
+        if (problems.empty()) {
+            const std::string compared = options.against.empty() ? "" : ", the same as in " + options.against;
+            std::printf("%s: OK, %zu %s%s\n", PrintableName(archive).c_str(), count, count == 1 ? "entry" : "entries",
+                        compared.c_str());
+        } else {
+            std::printf("%s: FAILED, %zu %s\n", PrintableName(archive).c_str(), problems.size(),
+                        problems.size() == 1 ? "problem" : "problems");
+            failed = true;
+        }
+    }
+    return failed ? kExitFailure : kExitOk;
+}

@@ -1,0 +1,71 @@
+// kobpack: packs a mod's folders into .kob archives and lists, extracts and
+// verifies archives, over the same core as the window.
+
+#include "cli/Commands.h"
+#include "cli/Console.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+int main(int argc, char** argv)
+{
+    CLI::App app{"Packs the folders of a game mod into .kob archives, and lists, extracts and verifies them.",
+                 "kobpack"};
+    app.set_version_flag("--version", "kobpack " KOBPACK_VERSION);
+    // At most one; the missing command is reported below, after any unknown
+    // word, which says more.
+    app.require_subcommand(0, 1);
+    std::string workDir;
+    app.add_option("-C", workDir, "Work in DIR, the mod's Archives folder, as if started there")
+        ->option_text("DIR");
+
+    PackOptions pack;
+    CLI::App* packCmd = app.add_subcommand("pack", "Pack ../NAME into NAME.kob for each NAME, as one batch");
+    packCmd->add_flag("-c,--compress", pack.compress, "Compress with LZO1X-999 (sound and music stay plain)");
+    packCmd->add_flag("--all-folders", pack.allFolders, "Also pack every folder the window lists");
+    packCmd->add_flag("--all-levels", pack.allLevels, "Also pack every level of the game");
+    packCmd->add_option("NAME", pack.names, "Folder below the mod root, e.g. objects or kelVane/game");
+
+    std::vector<std::string> listArchives;
+    CLI::App* listCmd = app.add_subcommand("list", "List the entries of each archive");
+    listCmd->add_option("ARCHIVE", listArchives, "Archive to list")->required();
+
+    ExtractOptions extract;
+    CLI::App* extractCmd = app.add_subcommand("extract", "Write the entries of an archive to DIR/<entry name>");
+    extractCmd->add_option("ARCHIVE", extract.archive, "Archive to extract")->required();
+    extractCmd->add_option("-o", extract.directory, "Folder to extract into (default: the current folder)")
+        ->option_text("DIR");
+    extractCmd->add_option("ENTRY", extract.entries, "Entry to extract (default: every entry)");
+
+    VerifyOptions verify;
+    CLI::App* verifyCmd = app.add_subcommand("verify", "Check each archive's layout and decompress every block");
+    verifyCmd->add_option("ARCHIVE", verify.archives, "Archive to verify")->required();
+    verifyCmd->add_option("--against", verify.against, "Also compare each entry with the file DIR/<entry name>")
+        ->option_text("DIR");
+
+    try {
+        app.parse(argc, argv);
+        if (app.get_subcommands().empty())
+            throw CLI::RequiredError("A COMMAND (pack, list, extract or verify)");
+        if (packCmd->parsed() && pack.names.empty() && !pack.allFolders && !pack.allLevels)
+            throw CLI::ValidationError("pack", "give a NAME, --all-folders or --all-levels");
+    } catch (const CLI::ParseError& e) {
+        const int status = app.exit(e);
+        return status == 0 ? kExitOk : kExitUsage;
+    }
+
+    if (!workDir.empty() && chdir(workDir.c_str()) != 0) {
+        PrintError(workDir + ": cannot work in this folder: " + std::strerror(errno));
+        return kExitUsage;
+    }
+    if (packCmd->parsed())
+        return RunPack(pack);
+    if (listCmd->parsed())
+        return RunList(listArchives);
+    if (extractCmd->parsed())
+        return RunExtract(extract);
+    return RunVerify(verify);
+}
