@@ -57,12 +57,10 @@ public:
     // Appends the data area of the `size` bytes in the input buffer and the
     // entry's record. Called by AddInputFile.
     void StoreEntry(uint64_t size, const char* path);
-    // Appends an entry whose data is already at hand, exactly as StoreEntry
-    // would write it. Plain archives: the `size` bytes at `bytes`.
-    void StorePlain(const char* path, uint64_t size, const uint8_t* bytes);
-    // Compressed archives: the blocks' compressed and uncompressed sizes
-    // (their offsets are filled in here) and their compressed bytes, back to
-    // back in `pieces`; no blocks gives the empty-entry block.
+    // Appends a compressed entry whose blocks are already at hand, exactly as
+    // StoreEntry would write it: the blocks' compressed and uncompressed
+    // sizes (their offsets are filled in here) and their compressed bytes,
+    // back to back in `pieces`; no blocks gives the empty-entry block.
     void StoreBlocks(const char* path, uint64_t size, std::vector<kob::BlockDescriptor>& blocks,
                      const std::vector<ByteRange>& pieces);
     // Notes a file that was left out: its line on standard output and the

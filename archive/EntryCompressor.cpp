@@ -205,18 +205,6 @@ void ArchivePacker::StoreEntry(uint64_t size, const char* path)
     AppendEntry(std::move(entry), start);
 }
 
-void ArchivePacker::StorePlain(const char* path, uint64_t size, const uint8_t* bytes)
-{
-    ArchiveEntry entry = NewEntry(path, size);
-    const uint64_t start = m_outputPosition;
-    if (start + size > kMaxArchiveSize) {
-        Fail("the archive would grow past 4 GiB - 1 bytes");
-        return;
-    }
-    WriteBytes(bytes, static_cast<size_t>(size));
-    AppendEntry(std::move(entry), start);
-}
-
 void ArchivePacker::StoreBlocks(const char* path, uint64_t size, std::vector<BlockDescriptor>& blocks,
                                 const std::vector<ByteRange>& pieces)
 {

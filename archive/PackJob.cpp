@@ -65,11 +65,12 @@ void storeFiles(ArchivePacker& packer, uint32_t fileCount, PackControls& control
     }
 }
 
-// The same loop with the reading and compressing done ahead on the pool; each
-// file is shown, and its skip line printed, when its turn to be written comes.
+// The same loop for a compressed archive, with the reading and compressing
+// done ahead on the pool; each file is shown, and its skip line printed, when
+// its turn to be written comes.
 void storeFilesAhead(ArchivePacker& packer, uint32_t fileCount, PackControls& controls, CompressionPool& pool)
 {
-    ReadAhead ahead(pool, *packer.m_namePool, fileCount, packer.m_sourceRootLength, packer.m_compression == 1);
+    ReadAhead ahead(pool, *packer.m_namePool, fileCount, packer.m_sourceRootLength);
     for (uint32_t i = 0; i < fileCount && !packer.failed(); ++i) {
         if (g_cancelPack.load())
             break;
@@ -79,10 +80,8 @@ void storeFilesAhead(ArchivePacker& packer, uint32_t fileCount, PackControls& co
         AheadFile& file = ahead.take(i);
         if (file.problem)
             packer.SkipInput(*file.problem, name);
-        else if (packer.m_compression == 1)
-            packer.StoreBlocks(name, file.size, file.blocks, file.pieces);
         else
-            packer.StorePlain(name, file.size, file.bytes);
+            packer.StoreBlocks(name, file.size, file.blocks, file.pieces);
         ahead.release(i);
     }
     // Work done ahead of a cancel or a failed write is dropped here.
@@ -189,7 +188,9 @@ int PackArchive(std::string& sourcePath, std::string& folderName, const std::str
 
     if (!g_cancelPack.load()) {
         controls.setRange(0, fileCount);
-        if (pool && pool->threadCount() > 0)
+        // A plain archive is a copy: reading ahead on other threads would
+        // only add memory traffic, so it is written on this thread alone.
+        if (pool && pool->threadCount() > 0 && compress == 1)
             storeFilesAhead(packer, fileCount, controls, *pool);
         else
             storeFiles(packer, fileCount, controls);

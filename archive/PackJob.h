@@ -42,10 +42,10 @@ void SetFreeSpaceQuery(std::function<uint32_t(const std::string&)> query);
 // Returns kPackCancelled, kPackEndedEarly, kPackWriteFailed or the number of
 // entries written (an archive of 0 entries is deleted). Failure and phase
 // texts go to the installed MessageSink, trace lines to standard output.
-// With a `pool` of one thread or more, files are read and compressed ahead
-// on its threads while this thread writes; the archive, the progress calls
-// and the trace lines are the same as without one. The pool is free again
-// when the call returns.
+// With a `pool` of one thread or more, the files of a compressed archive are
+// read and compressed ahead on its threads while this thread writes; the
+// archive, the progress calls and the trace lines are the same as without
+// one. The pool is free again when the call returns.
 int PackArchive(std::string& sourcePath, std::string& folderName, const std::string& archivePath,
                 uint32_t compress, PackControls& controls, PackOutcome* outcome = nullptr,
                 CompressionPool* pool = nullptr);

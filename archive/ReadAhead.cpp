@@ -74,13 +74,11 @@ uint32_t blockLengthAt(uint64_t size, uint32_t block)
 
 } // namespace
 
-ReadAhead::ReadAhead(CompressionPool& pool, const NamePool& names, uint32_t count, uint32_t sourceRootLength,
-                     bool compress)
+ReadAhead::ReadAhead(CompressionPool& pool, const NamePool& names, uint32_t count, uint32_t sourceRootLength)
     : m_pool(pool)
     , m_names(names)
     , m_count(count)
     , m_sourceRootLength(sourceRootLength)
-    , m_compress(compress)
     , m_bound(std::max<size_t>(pool.readAheadBytes(), 1))
 {
     m_pool.begin([this](uint8_t* workMemory) { work(workMemory); });
@@ -136,16 +134,12 @@ AheadFile& ReadAhead::take(uint32_t index)
     m_taken = AheadFile{};
     m_taken.problem = slot.problem;
     m_taken.size = slot.size;
-    if (slot.problem)
+    if (slot.problem || slot.rejected)
         return m_taken;
-    if (!m_compress) {
-        m_taken.bytes = slot.input.get();
-    } else if (!slot.rejected) {
-        m_taken.blocks = slot.blocks;
-        m_taken.pieces.reserve(slot.blocks.size());
-        for (size_t b = 0; b < slot.blocks.size(); ++b)
-            m_taken.pieces.push_back({slot.output.get() + b * kBlockSlot, slot.blocks[b].compressedSize});
-    }
+    m_taken.pieces.reserve(slot.blocks.size());
+    for (size_t b = 0; b < slot.blocks.size(); ++b)
+        m_taken.pieces.push_back({slot.output.get() + b * kBlockSlot, slot.blocks[b].compressedSize});
+    m_taken.blocks = std::move(slot.blocks); // no thread touches a ready slot
     return m_taken;
 }
 
@@ -234,9 +228,8 @@ bool ReadAhead::readOneFile(Lock& lock, uint8_t* workMemory)
     const uint32_t blockCount = static_cast<uint32_t>((size + kBlockLength - 1) / kBlockLength);
     if (size != 0) {
         slot.input.reset(new (std::nothrow) uint8_t[size]);
-        if (m_compress)
-            slot.output.reset(new (std::nothrow) uint8_t[compressedAreaBound(size)]);
-        if (!slot.input || (m_compress && !slot.output))
+        slot.output.reset(new (std::nothrow) uint8_t[compressedAreaBound(size)]);
+        if (!slot.input || !slot.output)
             slot.problem = InputProblem::TooLargeForMemory;
     }
     uint64_t done = 0;
@@ -254,7 +247,7 @@ bool ReadAhead::readOneFile(Lock& lock, uint8_t* workMemory)
     slot.file = nullptr;
 
     bool compressed = false;
-    if (!slot.problem && m_compress && blockCount != 0) {
+    if (!slot.problem && blockCount != 0) {
         slot.blocks.resize(blockCount);
         for (uint32_t b = 0; b < blockCount; ++b)
             slot.blocks[b] = {0, blockLengthAt(size, b), 0};
@@ -273,7 +266,7 @@ bool ReadAhead::readOneFile(Lock& lock, uint8_t* workMemory)
     lock.lock();
     if (m_stopping)
         return true;
-    if (!slot.problem && m_compress && blockCount > 1 && !compressed) {
+    if (!slot.problem && blockCount > 1 && !compressed) {
         slot.stage = Stage::Compressing;
         slot.blocksLeft = blockCount;
         for (uint32_t b = 0; b < blockCount; ++b)
@@ -316,7 +309,7 @@ bool ReadAhead::sizeNextFile(Lock& lock)
         std::fclose(slot.file);
         slot.file = nullptr;
     }
-    slot.cost = kSlotCost + static_cast<size_t>(slot.size) + (m_compress ? compressedAreaBound(slot.size) : 0);
+    slot.cost = kSlotCost + static_cast<size_t>(slot.size) + compressedAreaBound(slot.size);
 
     lock.lock();
     if (m_stopping)

@@ -1,11 +1,11 @@
 #pragma once
-// Reads and compresses the files of one pack job ahead of its writer, on the
-// threads of a CompressionPool: across files, and across the 32 KiB blocks of
-// a large file. The writer takes the files back strictly in list order and
+// Reads and compresses the files of one compressed pack job ahead of its
+// writer, on the threads of a CompressionPool: across files, and across the
+// 32 KiB blocks of a large file. The writer takes the files back strictly in list order and
 // writes them itself, so the archive is the same whatever the thread count.
 //
-// Memory: the files read ahead (source bytes, plus the compressed worst case
-// when compressing) stay within the pool's readAheadBytes(). A file larger
+// Memory: the files read ahead (source bytes plus the compressed worst case)
+// stay within the pool's readAheadBytes(). A file larger
 // than that is read only when nothing else is held, and then alone.
 //
 // Cancel: once g_cancelPack is set, the threads work only on the file the
@@ -29,9 +29,8 @@
 struct AheadFile {
     std::optional<InputProblem> problem; // set: leave the file out with its line
     uint64_t size = 0;
-    const uint8_t* bytes = nullptr;       // plain archives: the file's bytes
-    // Compressed archives: one descriptor per block (offsets not yet filled)
-    // and the blocks' bytes in order; no blocks means the empty-entry block.
+    // One descriptor per block (offsets not yet filled) and the blocks' bytes
+    // in order; no blocks means the empty-entry block.
     std::vector<kob::BlockDescriptor> blocks;
     std::vector<ByteRange> pieces;
 };
@@ -41,13 +40,12 @@ public:
     // Starts working through the first `count` names of `names` on `pool`'s
     // threads. `sourceRootLength` is the packer's, for the name-length check.
     // The pool must not be lent to anything else until stop().
-    ReadAhead(CompressionPool& pool, const NamePool& names, uint32_t count, uint32_t sourceRootLength,
-              bool compress);
+    ReadAhead(CompressionPool& pool, const NamePool& names, uint32_t count, uint32_t sourceRootLength);
     ~ReadAhead(); // stop()
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
 
-    // Waits until file `index` has been read (and compressed) and returns it.
+    // Waits until file `index` has been read and compressed and returns it.
     // Indices must come 0, 1, 2, ... each once, with release() in between.
     AheadFile& take(uint32_t index);
     // Frees what file `index` held, once its entry has been written.
@@ -74,7 +72,6 @@ private:
     const NamePool& m_names;
     const uint32_t m_count;
     const uint32_t m_sourceRootLength;
-    const bool m_compress;
     const size_t m_bound;
 
     std::mutex m_mutex;
