@@ -1,0 +1,101 @@
+// kobpack-benchpack [-C DIR] pack [-c] [-j N] [--all-folders] [--all-levels] [NAME...]
+// kobpack-benchpack [-C DIR] names
+//
+// A stand-in for `kobpack pack` with the same arguments, for the benchmark
+// while the command line has no -j: packs one batch through PackBatch with N
+// threads (default: every core). `names` prints the pack names that
+// --all-folders --all-levels give, one a line, so the benchmark can copy and
+// compress the very same folders.
+
+#include "app/Discovery.h"
+#include "archive/CompressionPool.h"
+#include "archive/MessageSink.h"
+#include "batch/PackBatch.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+class StderrSink : public MessageSink {
+public:
+    void Report(const std::string& text) override { std::fprintf(stderr, "kobpack-benchpack: %s\n", text.c_str()); }
+};
+
+int usage()
+{
+    std::fprintf(stderr, "usage: kobpack-benchpack [-C DIR] pack [-c] [-j N] [--all-folders] [--all-levels] [NAME...]\n"
+                         "       kobpack-benchpack [-C DIR] names\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    int i = 1;
+    if (i + 1 < argc && std::strcmp(argv[i], "-C") == 0) {
+        if (chdir(argv[i + 1]) != 0) {
+            std::fprintf(stderr, "kobpack-benchpack: cannot enter %s: %s\n", argv[i + 1], std::strerror(errno));
+            return 1;
+        }
+        i += 2;
+    }
+    if (i >= argc)
+        return usage();
+    const std::string command = argv[i++];
+    const int game = DetectGame();
+
+    if (command == "names") {
+        for (const std::string& folder : ListFolders(game))
+            std::printf("%s\n", folder.c_str());
+        for (const std::string& level : ListLevels(game))
+            std::printf("%s\n", LevelPackName(game, level).c_str());
+        return 0;
+    }
+    if (command != "pack")
+        return usage();
+
+    bool compress = false;
+    unsigned threads = 0;
+    std::vector<std::string> names;
+    for (; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "-c" || arg == "--compress") {
+            compress = true;
+        } else if (arg == "-j" && i + 1 < argc) {
+            threads = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
+            if (threads == 0)
+                return usage();
+        } else if (arg == "--all-folders") {
+            MakeDirectories(FolderDirectories(game));
+            for (const std::string& folder : ListFolders(game))
+                names.push_back(folder);
+        } else if (arg == "--all-levels") {
+            MakeDirectories(LevelDirectories(game));
+            for (const std::string& level : ListLevels(game))
+                names.push_back(LevelPackName(game, level));
+        } else if (!arg.empty() && arg[0] == '-') {
+            return usage();
+        } else {
+            names.push_back(arg);
+        }
+    }
+
+    StderrSink sink;
+    InstallMessageSink(&sink);
+    NullPackControls controls;
+    std::vector<PackOutcome> outcomes;
+    const int result = PackBatch(names, compress ? 1 : 0, controls, &outcomes, threads == 0 ? HardwareThreadCount() : threads);
+    InstallMessageSink(nullptr);
+    if (result != 1)
+        return 1;
+    for (const PackOutcome outcome : outcomes)
+        if (outcome == PackOutcome::Failed || outcome == PackOutcome::Cancelled)
+            return 1;
+    return 0;
+}

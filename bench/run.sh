@@ -1,0 +1,172 @@
+#!/usr/bin/env bash
+# bench/run.sh [demo|small|medium|large]     (default: medium)
+#
+# Packing speed and memory on one generated sample mod, all in one run:
+#   kobpack pack -c -j 1      compressed, single-thread path
+#   kobpack pack -c           compressed, every core
+#   kobpack pack              plain
+#   tar cf - DIRS > FILE      a plain copy of the same folders
+#   kobpack-lzobench DIRS     bare lzo1x_999_compress over the same 32 KiB blocks, one core
+#                             (the folders that pack -c compresses: all but sound and music)
+# Each is timed with /usr/bin/time -v, REPEAT times in turn (the fastest run
+# counts, as the machine may be shared); the figures go to standard output and
+# to bench/RESULTS.md.
+#
+# Environment: BUILD_DIR (default: build), BENCH_DIR (where the mod is made,
+# default: $BUILD_DIR/bench-<scale>), REPEAT (default: 3), KOBPACK (the pack
+# command, default: $BUILD_DIR/kobpack; $BUILD_DIR/kobpack-benchpack takes the
+# same arguments).
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(dirname "$here")
+scale=${1:-medium}
+case "$scale" in demo | small | medium | large) ;; *)
+    echo "usage: bench/run.sh [demo|small|medium|large]" >&2
+    exit 2
+    ;;
+esac
+build=$(cd "${BUILD_DIR:-$root/build}" 2>/dev/null && pwd) || {
+    echo "bench: build folder ${BUILD_DIR:-$root/build} not found; run scripts/setup.sh first" >&2
+    exit 1
+}
+work=${BENCH_DIR:-$build/bench-$scale}
+repeat=${REPEAT:-3}
+kobpack=${KOBPACK:-$build/kobpack}
+results=$here/RESULTS.md
+
+if [ ! -x /usr/bin/time ]; then
+    echo "bench: installing GNU time (Debian package time)"
+    sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    $sudo apt-get install -y -qq --no-install-recommends time >/dev/null
+fi
+for tool in "$kobpack" "$build/kobpack-samplemod" "$build/kobpack-lzobench" "$build/kobpack-benchpack"; do
+    if [ ! -x "$tool" ]; then
+        echo "bench: building $(basename "$tool")"
+        cmake --build "$build" -j"$(nproc)" --target "$(basename "$tool")" >/dev/null
+    fi
+done
+
+mkdir -p "$work"
+echo "bench: making the $scale sample mod in $work/mod"
+"$build/kobpack-samplemod" "$work/mod" "$scale"
+mod=$work/mod
+archives=$mod/Archives
+mapfile -t names < <("$build/kobpack-benchpack" -C "$archives" names)
+[ ${#names[@]} -gt 0 ] || { echo "bench: no folders to pack in $mod" >&2; exit 1; }
+
+# The batch stores the folders "sound" and "music" plain, whatever -c says.
+compressed_names=()
+for name in "${names[@]}"; do
+    case "${name,,}" in sound | music) ;; *) compressed_names+=("$name") ;; esac
+done
+read -r files bytes largest < <(cd "$mod" && find "${names[@]}" -type f -printf '%s\n' |
+    awk '{ n++; s += $1; if ($1 > m) m = $1 } END { printf "%d %d %d\n", n, s, m }')
+read -r lzo_bytes < <(cd "$mod" && find "${compressed_names[@]}" -type f -printf '%s\n' |
+    awk '{ s += $1 } END { printf "%d\n", s }')
+cores=$(nproc)
+cpu=$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+
+clean() { find "$archives" -name '*.kob' -delete; rm -f "$work/copy.tar"; }
+
+# measure LABEL COMMAND...: runs it under /usr/bin/time -v and keeps the
+# fastest elapsed seconds and the largest peak RSS (KiB) per label.
+declare -A best_s peak_kb
+measure() {
+    local label=$1
+    shift
+    local report
+    report=$(mktemp)
+    clean
+    if ! /usr/bin/time -v -o "$report" "$@" >/dev/null 2>"$work/$label.err"; then
+        echo "bench: $label failed:" >&2
+        cat "$work/$label.err" "$report" >&2
+        exit 1
+    fi
+    local seconds kb
+    seconds=$(awk -F': ' '/Elapsed \(wall clock\)/ {
+        n = split($2, p, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + p[i]; print s }' "$report")
+    kb=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$report")
+    rm -f "$report"
+    if [ -z "${best_s[$label]:-}" ] || awk -v a="$seconds" -v b="${best_s[$label]}" 'BEGIN { exit !(a < b) }'; then
+        best_s[$label]=$seconds
+    fi
+    if [ -z "${peak_kb[$label]:-}" ] || [ "$kb" -gt "${peak_kb[$label]}" ]; then
+        peak_kb[$label]=$kb
+    fi
+    printf '  %-12s %8.2f s  %8d KiB\n' "$label" "$seconds" "$kb"
+}
+
+# Read everything once so that every run starts from a warm cache.
+(cd "$mod" && tar cf - "${names[@]}" >/dev/null)
+
+echo "bench: $files files, $bytes bytes in ${#names[@]} archives; $cores cores; load $load_before"
+for round in $(seq 1 "$repeat"); do
+    echo "round $round of $repeat"
+    measure lzo1x_999 bash -c 'cd "$0" && exec "$1" "${@:2}"' "$mod" "$build/kobpack-lzobench" "${compressed_names[@]}"
+    measure pack-c-j1 "$kobpack" -C "$archives" pack -c -j 1 --all-folders --all-levels
+    measure pack-c-all "$kobpack" -C "$archives" pack -c --all-folders --all-levels
+    measure pack-plain "$kobpack" -C "$archives" pack --all-folders --all-levels
+    measure tar bash -c 'cd "$0" && exec tar cf - "${@:2}" > "$1"' "$mod" "$work/copy.tar" "${names[@]}"
+done
+clean
+load_after=$(cut -d' ' -f1-3 /proc/loadavg)
+
+# mbps SECONDS [BYTES]
+mbps() { awk -v b="${2:-$bytes}" -v s="$1" 'BEGIN { printf "%.1f", b / 1e6 / s }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+verdict() { awk -v v="$1" -v t="$2" 'BEGIN { print (v >= t ? "met" : "NOT met") }'; }
+
+speedup=$(ratio "${best_s[pack-c-j1]}" "${best_s[pack-c-all]}")
+j1_vs_lzo=$(ratio "${best_s[lzo1x_999]}" "${best_s[pack-c-j1]}")
+plain_vs_tar=$(ratio "${best_s[tar]}" "${best_s[pack-plain]}")
+limit_kb=$(((64 << 10) + 2 * largest / 1024))
+peak_pack=0
+for label in pack-c-j1 pack-c-all pack-plain; do
+    [ "${peak_kb[$label]}" -gt "$peak_pack" ] && peak_pack=${peak_kb[$label]}
+done
+memory_ok=$([ "$peak_pack" -lt "$limit_kb" ] && echo met || echo "NOT met")
+
+table() {
+    echo "| run | seconds | MB/s of source | peak memory (MiB) |"
+    echo "|---|---:|---:|---:|"
+    for label in lzo1x_999 pack-c-j1 pack-c-all pack-plain tar; do
+        local source=$bytes
+        [ "$label" = lzo1x_999 ] && source=$lzo_bytes
+        printf '| %s | %.2f | %s | %.1f |\n' "$label" "${best_s[$label]}" "$(mbps "${best_s[$label]}" "$source")" \
+            "$(awk -v k="${peak_kb[$label]}" 'BEGIN { print k / 1024 }')"
+    done
+}
+summary() {
+    echo "| target | measured | |"
+    echo "|---|---:|---|"
+    echo "| every core at least 1.8 x as fast as -j 1 | ${speedup} x | $(verdict "$speedup" 1.8) |"
+    echo "| -j 1 at least 95% of bare lzo1x_999_compress (same blocks, time ratio) | $(awk -v r="$j1_vs_lzo" 'BEGIN { printf "%.0f%%", r * 100 }') | $(verdict "$j1_vs_lzo" 0.95) |"
+    echo "| plain packing at least 80% of the plain copy | $(awk -v r="$plain_vs_tar" 'BEGIN { printf "%.0f%%", r * 100 }') | $(verdict "$plain_vs_tar" 0.80) |"
+    echo "| peak memory below 64 MiB + 2 x largest file ($(awk -v k="$limit_kb" 'BEGIN { printf "%.1f", k / 1024 }') MiB) | $(awk -v k="$peak_pack" 'BEGIN { printf "%.1f MiB", k / 1024 }') | $memory_ok |"
+}
+
+echo
+table
+echo
+summary
+
+{
+    echo "# Packing benchmark"
+    echo
+    echo "Made by \`bench/run.sh $scale\` on $(date -u '+%Y-%m-%d %H:%M UTC')."
+    echo
+    echo "- Machine: $cores cores ($cpu); load average $load_before before, $load_after after (the machine is shared)."
+    echo "- Sample mod \`$scale\`: $files files, $bytes bytes in ${#names[@]} archives ($lzo_bytes bytes outside sound and music, which are always stored plain); the largest file has $largest bytes."
+    echo "- Pack command: \`$(basename "$kobpack")\`. Each run $repeat times in turn; the fastest counts. MB = 10^6 bytes of source."
+    echo
+    table
+    echo
+    summary
+    echo
+    echo "The runs: \`pack -c -j 1\` (single-thread path), \`pack -c\` (every core), \`pack\` (plain), \`tar cf - DIRS > FILE\`, and \`kobpack-lzobench DIRS\` (each 32 KiB block of the folders that \`pack -c\` compresses, that is all but sound and music, through bare \`lzo1x_999_compress\` on one core, nothing written; its MB/s counts those bytes only); every pack is \`--all-folders --all-levels\`. Peak memory is the maximum resident set size from \`/usr/bin/time -v\`."
+} >"$results"
+echo
+echo "bench: written to $results"
