@@ -6,14 +6,14 @@
 
 namespace {
 
-volatile std::sig_atomic_t g_interrupted = 0;
-
-// A lock-free atomic store is safe inside a signal handler.
+// Atomic rather than sig_atomic_t: with packing threads the signal may land
+// on any thread. A lock-free atomic store is safe inside a signal handler.
+std::atomic<int> g_interrupted{0};
 static_assert(std::atomic<int>::is_always_lock_free);
 
 extern "C" void onInterrupt(int)
 {
-    g_interrupted = 1;
+    g_interrupted.store(1);
     g_cancelPack.store(1);
 }
 
@@ -33,5 +33,5 @@ void InstallInterruptHandlers()
 
 bool Interrupted()
 {
-    return g_interrupted != 0;
+    return g_interrupted.load() != 0;
 }
