@@ -1,0 +1,22 @@
+#pragma once
+// How the main window packs: a batch of pack names runs behind the modal
+// progress dialog, while the window's status line reads "Please Wait...";
+// afterwards it reads "Ready".
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class QLabel;
+
+inline constexpr const char* kStatusReady = "Ready";
+inline constexpr const char* kStatusPleaseWait = "Please Wait...";
+
+// Packs `names` in order ("../NAME" into "NAME.kob") with the compress
+// switch `compress`, and returns once the progress dialog has closed. An
+// empty list opens no dialog. Returns the batch result: 1, -1 when it was
+// cancelled, 0 when no batch ran.
+int PackList(const std::vector<std::string>& names, int compress, QLabel& statusLine);
+
+// PackList for the one name given; with no name only sets "Ready".
+int PackOne(const std::optional<std::string>& name, int compress, QLabel& statusLine);
