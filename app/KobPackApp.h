@@ -1,0 +1,13 @@
+#pragma once
+// Start-up of the window tool: the main window runs modally in the current
+// directory, which must be the mod's Archives folder, and the tool ends when
+// it closes. Needs a QApplication.
+
+class CKobPackApp {
+public:
+    // Installs the message sink that discards the pack job's texts, runs the
+    // main window modally and removes the sink again. Returns false: there
+    // is nothing left to run once the window has closed.
+    virtual bool InitInstance();
+    virtual ~CKobPackApp() = default;
+};
