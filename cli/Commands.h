@@ -16,6 +16,7 @@ struct PackOptions {
     bool allFolders = false;  // add discovery's folder list
     bool allLevels = false;   // add discovery's level list
     std::vector<std::string> names; // packed first, in the order given
+    unsigned threads = 0;           // 0: one per hardware thread; 1: the single-thread path
 };
 
 struct ExtractOptions {

@@ -320,3 +320,23 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
+
+TEST(CliPack, EveryThreadCountWritesTheSameBytes)
+{
+    ModTree mod;
+    for (int i = 0; i < 40; ++i)
+        mod.file("objects/small/" + std::to_string(i) + ".con", textBytes(100 + 97 * i, i));
+    mod.file("objects/empty.con", "");
+    mod.file("objects/big.dat", textBytes(3 << 20, 99) + noiseBytes(65537, 98));
+    std::string first;
+    for (const char* jobs : {"1", "2", "8"}) {
+        SCOPED_TRACE(std::string("-j ") + jobs);
+        const CliResult r = runKobpack({"pack", "-c", "-j", jobs, "objects"}, mod.archives());
+        ASSERT_EQ(r.status, 0) << r.err;
+        const std::string archive = readFile(mod.archives() / "objects.kob");
+        if (first.empty())
+            first = archive;
+        EXPECT_TRUE(archive == first) << "archives differ between thread counts";
+    }
+    EXPECT_EQ(runKobpack({"pack", "-j", "0", "objects"}, mod.archives()).status, 2) << "0 threads is a usage error";
+}
