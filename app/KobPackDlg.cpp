@@ -4,6 +4,7 @@
 #include "app/Discovery.h"
 #include "batch/PackRunner.h"
 #include "batch/QtPackControls.h"
+#include "quicklaunch/QuickLaunch.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -307,12 +308,22 @@ void CKobPackDlg::OnCompress()
     UpdateData(true);
 }
 
+QStringList CKobPackDlg::levelEntries() const
+{
+    QStringList levels;
+    for (int i = 0; i < m_levelList->count(); ++i)
+        levels << m_levelList->itemText(i);
+    return levels;
+}
+
 void CKobPackDlg::QuickLaunch()
 {
+    ::QuickLaunch(this, m_game, levelEntries());
 }
 
 void CKobPackDlg::ResetQuickLaunch()
 {
+    ::ResetQuickLaunch(this, m_game, levelEntries());
 }
 
 void CKobPackDlg::keyPressEvent(QKeyEvent* event)

@@ -8,6 +8,7 @@
 #include "app/BitmapButton.h"
 
 #include <QDialog>
+#include <QStringList>
 #include <QIcon>
 
 #include <memory>
@@ -72,6 +73,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // The level list's entries, in list order (its typed text does not count).
+    QStringList levelEntries() const;
     void PackList(const std::vector<std::string>& names);
     void PackOne(const std::optional<std::string>& name);
     // Selects `index` of `list` again after a batch (-1 clears the field).

@@ -38,12 +38,15 @@ public:
     // Writes the map list and starts the game; failures are shown as "ERROR!".
     void LaunchGame();
 
+    // Loads the settings; starts the game at once when they are complete,
+    // else fills the controls with their first-use choices. DoModal calls it.
+    void OnInitDialog();
+
 public slots:
     // OK and Enter: save, start, close.
     void accept() override;
 
 private:
-    void OnInitDialog();
     QWidget* messageParent();
 
     Launcher& m_launcher;

@@ -10,6 +10,8 @@
 #include "app/KobPackDlg.h"
 #include "batch/PackProgressDlg.h"
 #include "batch/QtPackControls.h"
+#include "quicklaunch/CQuickLaunchDlg.h"
+#include "quicklaunch/Launcher.h"
 
 #include <QApplication>
 #include <QDir>
@@ -55,6 +57,27 @@ std::unique_ptr<QWidget> helpBox()
     return box;
 }
 
+// Starts nothing: the picture needs only the dialog's first-use state.
+class NoLauncher : public Launcher {
+public:
+    LaunchResult Start(const std::string&, const std::vector<std::string>&, const std::string&) override
+    {
+        return {false, "not started while rendering"};
+    }
+};
+
+std::unique_ptr<QWidget> quickLaunchDialog()
+{
+    static NoLauncher launcher;
+    auto dialog = std::make_unique<CQuickLaunchDlg>(launcher);
+    dialog->state().m_gameExe = "kelvane";
+    dialog->state().m_MapList = {"Lowlands", "Alpine"};
+    dialog->OnInitDialog();
+    dialog->setAttribute(Qt::WA_DontShowOnScreen);
+    dialog->show();
+    return dialog;
+}
+
 struct Rendering {
     const char* file;
     std::function<std::unique_ptr<QWidget>()> make;
@@ -65,6 +88,7 @@ const Rendering kRenderings[] = {
     {"main_window.png", mainWindow},
     {"progress_dialog.png", progressDialog},
     {"help_box.png", helpBox},
+    {"quick_launch_dialog.png", quickLaunchDialog},
 };
 
 // The dialog's client area below a plain caption strip with a close box.
