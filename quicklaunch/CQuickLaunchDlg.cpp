@@ -1,5 +1,7 @@
 #include "quicklaunch/CQuickLaunchDlg.h"
 
+#include "app/DialogUnits.h"
+
 #include "app/Discovery.h"
 #include "quicklaunch/QuickLaunch.h"
 #include "quicklaunch/SettingsFile.h"
@@ -52,51 +54,26 @@ void fillSorted(QComboBox* combo, std::vector<std::string> entries)
         combo->addItem(QString::fromStdString(entry));
 }
 
-// Positions in dialog units: 4 horizontal units are the font's average
-// character width, 8 vertical units its height.
-class UnitScale {
-public:
-    explicit UnitScale(const QFont& font)
-    {
-        const QFontMetrics metrics(font);
-        // The average width of the 52 letters, rounded: the font's own
-        // average character width runs narrow on some fonts and clips the
-        // labels.
-        const int letters = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-        m_baseX = std::max(1, (letters / 26 + 1) / 2);
-        m_baseY = std::max(1, metrics.height());
-    }
-    int x(int units) const { return (units * m_baseX + 2) / 4; }
-    int y(int units) const { return (units * m_baseY + 4) / 8; }
-    QRect rect(int left, int top, int width, int height) const
-    {
-        return QRect(x(left), y(top), x(width), y(height));
-    }
-
-private:
-    int m_baseX;
-    int m_baseY;
-};
-
+// Places `widget` with item number `id`, in dialog units, and hands it back.
 template <class Widget>
-Widget* place(Widget* widget, int id, const QRect& geometry)
+Widget* place(Widget* widget, int id, const DialogUnits& units, int x, int y, int w, int h)
 {
-    widget->setProperty("controlId", id);
-    widget->setGeometry(geometry);
+    PlaceControl(widget, id, units, x, y, w, h);
     return widget;
 }
 
 // An editable drop-down whose height in dialog units includes its open list.
-QComboBox* makeCombo(QWidget* parent, int id, const UnitScale& units, int x, int y, int w, int h)
+QComboBox* makeCombo(QWidget* parent, int id, const DialogUnits& units, int x, int y, int w, int h)
 {
     auto* combo = new QComboBox(parent);
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->setValidator(new Utf8LengthValidator(combo));
     const int closedHeight = combo->sizeHint().height();
-    place(combo, id, QRect(units.x(x), units.y(y), units.x(w), closedHeight));
+    PlaceControl(combo, id, units, x, y, w, h);
+    combo->resize(combo->width(), closedHeight);
     const int rowHeight = QFontMetrics(combo->font()).height();
-    combo->setMaxVisibleItems(std::max(1, (units.y(h) - closedHeight) / std::max(1, rowHeight)));
+    combo->setMaxVisibleItems(std::max(1, (units.toPixelsY(h) - closedHeight) / std::max(1, rowHeight)));
     return combo;
 }
 
@@ -113,18 +90,18 @@ CQuickLaunchDlg::CQuickLaunchDlg(Launcher& launcher, QWidget* parent)
     setWindowTitle(QStringLiteral("Quick Launch Settings"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    const UnitScale units(font());
-    setFixedSize(units.x(214), units.y(110));
+    const DialogUnits units(font());
+    setFixedSize(units.toPixelsX(214), units.toPixelsY(110));
 
     // Made in tab order.
-    auto* ok = place(new QPushButton(QStringLiteral("OK"), this), 1, units.rect(157, 7, 50, 14));
+    auto* ok = place(new QPushButton(QStringLiteral("OK"), this), 1, units, 157, 7, 50, 14);
     ok->setDefault(true);
-    auto* cancel = place(new QPushButton(QStringLiteral("Cancel"), this), 2, units.rect(157, 24, 50, 14));
-    place(new QLabel(QStringLiteral("Gameplay Mode:"), this), kNoItem, units.rect(7, 44, 54, 8));
+    auto* cancel = place(new QPushButton(QStringLiteral("Cancel"), this), 2, units, 157, 24, 50, 14);
+    place(new QLabel(QStringLiteral("Gameplay Mode:"), this), kNoItem, units, 7, 44, 54, 8);
     m_mapCombo = makeCombo(this, 1023, units, 7, 17, 127, 86);
-    place(new QLabel(QStringLiteral("Map:"), this), kNoItem, units.rect(7, 7, 17, 8));
+    place(new QLabel(QStringLiteral("Map:"), this), kNoItem, units, 7, 7, 17, 8);
     m_gpmCombo = makeCombo(this, 1024, units, 7, 55, 95, 48);
-    m_useDebugCheck = place(new QCheckBox(QStringLiteral("Use Debug Exe"), this), 1026, units.rect(141, 93, 66, 10));
+    m_useDebugCheck = place(new QCheckBox(QStringLiteral("Use Debug Exe"), this), 1026, units, 141, 93, 66, 10);
 
     connect(ok, &QPushButton::clicked, this, &CQuickLaunchDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &CQuickLaunchDlg::reject);
