@@ -106,6 +106,18 @@ void ReadAhead::stop()
     m_slots.clear();
 }
 
+size_t ReadAhead::heldBytes() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_reserved;
+}
+
+uint32_t ReadAhead::heldFiles() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_heldFiles;
+}
+
 bool ReadAhead::eligible(uint32_t index) const
 {
     return index == m_wanted || !g_cancelPack.load();
@@ -153,8 +165,10 @@ void ReadAhead::release(uint32_t index)
         done = std::move(m_slots.front());
         m_slots.pop_front();
         ++m_firstIndex;
-        if (done->reserved)
+        if (done->reserved) {
             m_reserved -= done->cost;
+            --m_heldFiles;
+        }
         admit();
     }
     m_workReady.notify_all();
@@ -334,6 +348,7 @@ void ReadAhead::admit()
             if (!fits(slot.cost))
                 break;
             m_reserved += slot.cost;
+            ++m_heldFiles;
             slot.reserved = true;
             slot.stage = Stage::Admitted;
             m_toRead.push_back(&slot);

@@ -54,6 +54,11 @@ public:
     // job any more. Safe to call twice.
     void stop();
 
+    // The bytes granted to files read ahead and not yet released, and how
+    // many files hold them; for tests and diagnostics.
+    size_t heldBytes() const;
+    uint32_t heldFiles() const;
+
 private:
     struct Slot;
     using Lock = std::unique_lock<std::mutex>;
@@ -74,7 +79,7 @@ private:
     const uint32_t m_sourceRootLength;
     const size_t m_bound;
 
-    std::mutex m_mutex;
+    mutable std::mutex m_mutex;
     std::condition_variable m_workReady; // pool threads wait here
     std::condition_variable m_fileReady; // the writer waits here
     std::deque<std::unique_ptr<Slot>> m_slots; // files m_firstIndex .. m_nextClaim - 1
@@ -82,6 +87,7 @@ private:
     uint32_t m_nextClaim = 0;
     uint32_t m_nextReserve = 0; // memory is granted in list order, so the writer's file always gets it
     size_t m_reserved = 0;
+    uint32_t m_heldFiles = 0;
     std::deque<Slot*> m_toRead;
     std::deque<std::pair<Slot*, uint32_t>> m_blocks;
     uint32_t m_wanted = 0;

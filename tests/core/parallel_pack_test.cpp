@@ -5,6 +5,7 @@
 #include "archive/ArchiveReader.h"
 #include "archive/CompressionPool.h"
 #include "archive/PackJob.h"
+#include "archive/ReadAhead.h"
 #include "batch/PackBatch.h"
 #include "support/TestSupport.h"
 
@@ -303,4 +304,34 @@ TEST_F(ParallelPack, FailedWriteInTheMiddleDeletesTheArchive)
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status)) << "the child was killed (signal " << WTERMSIG(status) << ")";
     EXPECT_EQ(WEXITSTATUS(status), 0) << "result -2, no archive, one clear text, the job stopped early";
+}
+
+TEST(ReadAheadBound, FilesAheadStayWithinTheBoundAndALargerFileIsHeldAlone)
+{
+    TempDir dir;
+    NamePool names;
+    const uint32_t count = 21, big = 10;
+    for (uint32_t i = 0; i < count; ++i) {
+        const std::string path = (dir.path() / ("f" + std::to_string(i))).string();
+        writeFile(path, textBytes(i == big ? 3000000 : 100000, i));
+        ASSERT_TRUE(names.add(path.c_str()));
+    }
+    const size_t bound = 500000; // a few of the small files, never the big one
+    CompressionPool pool(3, bound);
+    ReadAhead ahead(pool, names, count, static_cast<uint32_t>(dir.path().string().size() + 1));
+    for (uint32_t i = 0; i < count; ++i) {
+        SCOPED_TRACE(i);
+        const AheadFile& file = ahead.take(i);
+        EXPECT_FALSE(file.problem.has_value());
+        EXPECT_EQ(file.size, i == big ? 3000000u : 100000u);
+        if (i == big) {
+            EXPECT_EQ(ahead.heldFiles(), 1u) << "nothing is read ahead beside a file larger than the bound";
+            EXPECT_GT(ahead.heldBytes(), bound);
+        } else {
+            EXPECT_LE(ahead.heldBytes(), bound);
+        }
+        ahead.release(i);
+    }
+    EXPECT_EQ(ahead.heldBytes(), 0u) << "every file's share is given back";
+    EXPECT_EQ(ahead.heldFiles(), 0u);
 }
