@@ -1,13 +1,12 @@
 #pragma once
-// Helpers of the window tests. No test may hang on a modal dialog: a
-// watchdog fails the test and closes whatever is left open, and dialogs the
-// test means to answer are answered through a timer.
+// Helpers of the window tests. No test may hang on a modal dialog: a watchdog fails the test
+// and ends whatever is left open, and dialogs a test answers are answered through a timer.
 
+#include "app/DialogUnits.h"
 #include "archive/PackJob.h"
 #include "batch/PackProgressDlg.h"
 
 #include <QApplication>
-#include <QDialog>
 #include <QProgressBar>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -16,103 +15,99 @@
 #include <string>
 #include <vector>
 
+// Failure messages show texts as text.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
 namespace kobtest {
 
-// Fails the test when it is still running after `seconds`, and from then on
-// ends every modal run (a batch is cancelled first) so the test returns.
-class Watchdog {
+using Names = std::vector<std::string>;
+
+// Fails the test when it still runs after `seconds`, and from then on ends
+// every modal run (a batch is cancelled first) so that the test returns.
+class Watchdog : public QTimer {
 public:
     explicit Watchdog(int seconds = 60)
     {
-        m_timer.setInterval(seconds * 1000);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            if (!m_fired)
+        connect(this, &QTimer::timeout, [this] {
+            if (interval() != 50) // not fired before
                 ADD_FAILURE() << "a dialog was still open when the watchdog fired";
-            m_fired = true;
-            m_timer.setInterval(50);
+            setInterval(50);
             g_cancelPack.store(1);
             if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
                 dialog->QDialog::done(QDialog::Rejected);
         });
-        m_timer.start();
+        start(seconds * 1000);
     }
-
-private:
-    QTimer m_timer;
-    bool m_fired = false;
 };
 
 // Runs `answer` once on the first modal widget that opens from now on.
 inline void whenModal(std::function<void(QWidget*)> answer)
 {
     auto* timer = new QTimer;
-    timer->setInterval(10);
     QObject::connect(timer, &QTimer::timeout, [timer, answer] {
         if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->isVisible()) {
-            timer->stop();
             timer->deleteLater();
+            timer->stop();
             answer(modal);
         }
     });
-    timer->start();
+    timer->start(10);
 }
 
-// Records every progress dialog that opens while it lives, and what its
-// caption and bar show, in order: "caption:TEXT" and "pos:N of MAX". The
-// bar reports changes of its value only, so a position equal to the last one
-// is not seen.
+// Records, in order, the caption ("caption:TEXT") and bar ("pos:N of MAX") changes of every
+// progress dialog shown while it lives (the bar reports changes only); `onLine` runs after each.
 class BatchWatch : public QObject {
 public:
     BatchWatch() { qApp->installEventFilter(this); }
     ~BatchWatch() override { qApp->removeEventFilter(this); }
 
-    int dialogs = 0;
-    std::vector<std::string> log;
-    // Runs after each recorded line, with the dialog it came from.
+    Names log, captions;
     std::function<void(CPackProgressDlg&, const std::string&)> onLine;
 
-    std::vector<std::string> only(const std::string& prefix) const
-    {
-        std::vector<std::string> lines;
-        for (const std::string& line : log)
-            if (line.rfind(prefix, 0) == 0)
-                lines.push_back(line.substr(prefix.size()));
-        return lines;
-    }
-
-    // Watches one dialog directly (needed when it is shown before the watch
-    // sees it, or to watch it from its first update).
-    void watch(CPackProgressDlg* dialog)
-    {
-        if (dialog->property(kSeen).toBool())
-            return;
-        dialog->setProperty(kSeen, true);
-        ++dialogs;
-        QObject::connect(dialog, &QWidget::windowTitleChanged, this,
-                         [this, dialog](const QString& title) { add(*dialog, "caption:" + title.toStdString()); });
-        QObject::connect(dialog->m_progress, &QProgressBar::valueChanged, this, [this, dialog](int value) {
-            add(*dialog, "pos:" + std::to_string(value) + " of " + std::to_string(dialog->m_progress->maximum()));
-        });
-    }
-
 protected:
+    // Sees a dialog's show before the dialog does, so before its worker starts.
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Show)
-            if (auto* dialog = qobject_cast<CPackProgressDlg*>(watched))
-                watch(dialog);
+        auto* dialog = event->type() == QEvent::Show && !event->spontaneous()
+                           ? qobject_cast<CPackProgressDlg*>(watched) : nullptr;
+        if (!dialog)
+            return false;
+        const auto add = [this, dialog](const std::string& line) {
+            log.push_back(line);
+            if (onLine)
+                onLine(*dialog, line);
+        };
+        connect(dialog, &QWidget::windowTitleChanged, this, [this, add](const QString& title) {
+            captions.push_back(title.toStdString());
+            add("caption:" + captions.back());
+        });
+        connect(dialog->m_progress, &QProgressBar::valueChanged, this, [add, dialog](int value) {
+            add("pos:" + std::to_string(value) + " of " + std::to_string(dialog->m_progress->maximum()));
+        });
         return false;
     }
-
-private:
-    void add(CPackProgressDlg& dialog, const std::string& line)
-    {
-        log.push_back(line);
-        if (onLine)
-            onLine(dialog, line);
-    }
-
-    static constexpr const char* kSeen = "kobtestWatched";
 };
+
+// One control of a dialog template: item number, text (nullptr: none to
+// check) and place in dialog units, where a height of 0 is the control's own.
+struct TemplateRow { int id; const char* text; int x, y, w, h; };
+
+// Checks the size of `dialog` and the place and text of each control.
+inline void expectLayout(const QWidget& dialog, int width, int height, const std::vector<TemplateRow>& rows)
+{
+    const DialogUnits du(dialog.font());
+    EXPECT_EQ(dialog.size(), QSize(du.toPixelsX(width), du.toPixelsY(height)));
+    for (const TemplateRow& row : rows) {
+        SCOPED_TRACE(row.id);
+        QWidget* control = FindControl(&dialog, row.id);
+        ASSERT_NE(control, nullptr);
+        QRect expected = du.toPixels(row.x, row.y, row.w, row.h);
+        expected.setHeight(row.h ? expected.height() : control->height());
+        EXPECT_EQ(control->geometry(), expected);
+        if (row.text) {
+            EXPECT_EQ(control->property("text").toString(), row.text);
+        }
+    }
+}
 
 } // namespace kobtest
