@@ -27,7 +27,9 @@ public:
     // the worker's last display updates, so the two cannot deadlock.
     ~CPackProgressDlg() override;
 
-    int m_result = 0;                 // the batch result, once the modal run returned
+    // The batch result; 0 until the batch ends. Atomic: a modal run ended by
+    // someone else may read it while the worker still runs.
+    std::atomic<int> m_result{0};
     std::vector<std::string> m_names; // names to pack, in order
     int m_compress = 0;               // compress switch of the whole batch
     QPushButton* m_cancel;            // item 2
