@@ -74,7 +74,7 @@ clean() { find "$archives" -name '*.kob' -delete; rm -f "$work/copy.tar"; }
 # measure LABEL COMMAND...: runs it under /usr/bin/time -v and keeps, per
 # label, the fastest elapsed seconds with that run's CPU seconds (user +
 # system), and the largest peak RSS (KiB).
-declare -A best_s best_cpu peak_kb
+declare -A best_s best_cpu worst_s peak_kb
 measure() {
     local label=$1
     shift
@@ -88,13 +88,17 @@ measure() {
     fi
     local seconds cpu kb
     seconds=$(awk -F': ' '/Elapsed \(wall clock\)/ {
-        n = split($2, p, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + p[i]; print s }' "$report")
+        n = split($2, p, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + p[i]
+        print (s < 0.01 ? 0.01 : s) }' "$report") # the timer counts hundredths
     cpu=$(awk -F': ' '/User time|System time/ { s += $2 } END { print s }' "$report")
     kb=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$report")
     rm -f "$report"
     if [ -z "${best_s[$label]:-}" ] || awk -v a="$seconds" -v b="${best_s[$label]}" 'BEGIN { exit !(a < b) }'; then
         best_s[$label]=$seconds
         best_cpu[$label]=$cpu
+    fi
+    if [ -z "${worst_s[$label]:-}" ] || awk -v a="$seconds" -v b="${worst_s[$label]}" 'BEGIN { exit !(a > b) }'; then
+        worst_s[$label]=$seconds
     fi
     if [ -z "${peak_kb[$label]:-}" ] || [ "$kb" -gt "${peak_kb[$label]}" ]; then
         peak_kb[$label]=$kb
@@ -133,13 +137,13 @@ done
 memory_ok=$([ "$peak_pack" -lt "$limit_kb" ] && echo met || echo "NOT met")
 
 table() {
-    echo "| run | seconds | MB/s of source | CPU seconds | peak memory (MiB) |"
-    echo "|---|---:|---:|---:|---:|"
+    echo "| run | seconds | MB/s of source | CPU seconds | slowest round (s) | peak memory (MiB) |"
+    echo "|---|---:|---:|---:|---:|---:|"
     for label in lzo1x_999 pack-c-j1 pack-c-all pack-plain tar; do
         local source=$bytes
         [ "$label" = lzo1x_999 ] && source=$lzo_bytes
-        printf '| %s | %.2f | %s | %.2f | %.1f |\n' "$label" "${best_s[$label]}" "$(mbps "${best_s[$label]}" "$source")" \
-            "${best_cpu[$label]}" \
+        printf '| %s | %.2f | %s | %.2f | %.2f | %.1f |\n' "$label" "${best_s[$label]}" \
+            "$(mbps "${best_s[$label]}" "$source")" "${best_cpu[$label]}" "${worst_s[$label]}" \
             "$(awk -v k="${peak_kb[$label]}" 'BEGIN { print k / 1024 }')"
     done
 }
