@@ -116,6 +116,9 @@ private:
     // Compresses the input buffer's `size` bytes block by block into the
     // compressed output area. Returns false when a block was rejected.
     bool CompressBlocks(uint64_t size, std::vector<kob::BlockDescriptor>& blocks, size_t& outputLength);
+    // Grows the compressed output area to at least `needed` bytes, discarding
+    // its contents; false when the memory cannot be had.
+    bool ReserveCompressedArea(size_t needed);
     // The record of an entry about to be written at the current position.
     ArchiveEntry NewEntry(const char* path, uint64_t size) const;
     // Writes a compressed data area; false when the archive would pass 4 GiB.

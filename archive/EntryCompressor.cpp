@@ -98,6 +98,12 @@ void ArchivePacker::AddInputFile(const char* path)
         }
         m_inputCapacity = capacity;
     }
+    // Without room for the compressed blocks the file would be stored as an
+    // empty entry; better to leave it out and say so.
+    if (m_compression == 1 && !ReserveCompressedArea(compressedAreaBound(size))) {
+        SkipInput(InputProblem::TooLargeForMemory, path);
+        return;
+    }
     // A short read (the file shrank, an I/O error) would store stale bytes.
     if (size != 0 && std::fread(m_inputBuffer.get(), 1, static_cast<size_t>(size), input.file) != size) {
         SkipInput(InputProblem::ReadFailed, path);
@@ -106,15 +112,24 @@ void ArchivePacker::AddInputFile(const char* path)
     StoreEntry(size, path);
 }
 
+bool ArchivePacker::ReserveCompressedArea(size_t needed)
+{
+    if (needed <= m_compressedCapacity)
+        return true;
+    m_compressedArea.reset();
+    m_compressedCapacity = 0;
+    m_compressedArea.reset(new (std::nothrow) uint8_t[needed]);
+    if (!m_compressedArea)
+        return false;
+    m_compressedCapacity = needed;
+    return true;
+}
+
 bool ArchivePacker::CompressBlocks(uint64_t size, std::vector<BlockDescriptor>& blocks, size_t& outputLength)
 {
     // Room for the worst case of every block, so no entry can overrun the area.
-    const size_t needed = compressedAreaBound(size);
-    if (needed > m_compressedCapacity) {
-        m_compressedArea.reset();
-        m_compressedArea.reset(new uint8_t[needed]);
-        m_compressedCapacity = needed;
-    }
+    if (!ReserveCompressedArea(compressedAreaBound(size)))
+        return false;
     blocks.clear();
     outputLength = 0;
     for (uint64_t p = 0; p < size; p += kBlockLength) {
