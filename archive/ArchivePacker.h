@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,12 @@ enum class InputProblem {
 
 // The "ERROR! inputFile..." line for `problem` with the file's full path.
 std::string inputProblemLine(InputProblem problem, const char* path);
+
+// Opens the source file at `path` for reading and takes its size, with the
+// checks every packing path makes, in the same order. Returns the problem,
+// or nothing with `file` open (the caller closes it) and `size` set.
+std::optional<InputProblem> openSourceFile(const char* path, uint32_t sourceRootLength, std::FILE*& file,
+                                           uint64_t& size);
 
 // One piece of an entry's compressed bytes.
 struct ByteRange {

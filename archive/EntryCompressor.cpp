@@ -16,7 +16,6 @@ namespace {
 // Closes a source file on every path out of AddInputFile.
 struct InputFile {
     std::FILE* file;
-    explicit InputFile(const char* path) : file(std::fopen(path, "rb")) {}
     ~InputFile()
     {
         if (file)
@@ -60,28 +59,35 @@ void ArchivePacker::SkipInput(InputProblem problem, const char* path)
     ++m_skippedFiles;
 }
 
+std::optional<InputProblem> openSourceFile(const char* path, uint32_t sourceRootLength, std::FILE*& file,
+                                           uint64_t& size)
+{
+    file = nullptr;
+    const size_t pathLength = std::strlen(path);
+    // A record holds at most 259 bytes of name; a cut name would be wrong.
+    if (pathLength > sourceRootLength && pathLength - sourceRootLength > kMaxRelativeName)
+        return InputProblem::NameTooLong;
+    std::FILE* opened = std::fopen(path, "rb");
+    if (!opened)
+        return InputProblem::CannotOpen;
+    std::optional<InputProblem> problem;
+    if (!fileSize(opened, size))
+        problem = InputProblem::ReadFailed;
+    else if (size > kMaxArchiveSize)
+        problem = InputProblem::TooLarge;
+    if (problem)
+        std::fclose(opened);
+    else
+        file = opened;
+    return problem;
+}
+
 void ArchivePacker::AddInputFile(const char* path)
 {
-    const size_t pathLength = std::strlen(path);
-    const size_t nameLength = pathLength > m_sourceRootLength ? pathLength - m_sourceRootLength : 0;
-    if (nameLength > kMaxRelativeName) {
-        // A record holds at most 259 bytes of name; a cut name would be wrong.
-        SkipInput(InputProblem::NameTooLong, path);
-        return;
-    }
-
-    InputFile input(path);
-    if (!input.file) {
-        SkipInput(InputProblem::CannotOpen, path);
-        return;
-    }
+    InputFile input{nullptr};
     uint64_t size = 0;
-    if (!fileSize(input.file, size)) {
-        SkipInput(InputProblem::ReadFailed, path);
-        return;
-    }
-    if (size > kMaxArchiveSize) {
-        SkipInput(InputProblem::TooLarge, path);
+    if (const auto problem = openSourceFile(path, m_sourceRootLength, input.file, size)) {
+        SkipInput(*problem, path);
         return;
     }
     m_inputSize = size;

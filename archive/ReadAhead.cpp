@@ -55,17 +55,6 @@ struct ReadAhead::Slot {
 
 namespace {
 
-bool sizeOf(std::FILE* file, uint64_t& size)
-{
-    if (fseeko(file, 0, SEEK_END) != 0)
-        return false;
-    const off_t end = ftello(file);
-    if (end < 0 || fseeko(file, 0, SEEK_SET) != 0)
-        return false;
-    size = static_cast<uint64_t>(end);
-    return true;
-}
-
 uint32_t blockLengthAt(uint64_t size, uint32_t block)
 {
     const uint64_t start = uint64_t(block) * kBlockLength;
@@ -309,20 +298,7 @@ bool ReadAhead::sizeNextFile(Lock& lock)
     lock.unlock();
 
     // The same checks, in the same order, as the single-thread AddInputFile.
-    const size_t pathLength = std::strlen(slot.path);
-    if (pathLength > m_sourceRootLength && pathLength - m_sourceRootLength > kMaxRelativeName) {
-        slot.problem = InputProblem::NameTooLong;
-    } else if (!(slot.file = std::fopen(slot.path, "rb"))) {
-        slot.problem = InputProblem::CannotOpen;
-    } else if (!sizeOf(slot.file, slot.size)) {
-        slot.problem = InputProblem::ReadFailed;
-    } else if (slot.size > kMaxArchiveSize) {
-        slot.problem = InputProblem::TooLarge;
-    }
-    if (slot.problem && slot.file) {
-        std::fclose(slot.file);
-        slot.file = nullptr;
-    }
+    slot.problem = openSourceFile(slot.path, m_sourceRootLength, slot.file, slot.size);
     slot.cost = kSlotCost + static_cast<size_t>(slot.size) + compressedAreaBound(slot.size);
 
     lock.lock();
