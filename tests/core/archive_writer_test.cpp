@@ -124,25 +124,6 @@ TEST(ArchiveLayout, EmptyFileTakesNoBytesPlainAndTheEmptyBlockCompressed)
     EXPECT_TRUE(reader.verify().empty());
 }
 
-TEST(ArchiveLayout, NamesKeepTheirCaseAndEveryRecordEndsInTheTail)
-{
-    ModTree mod;
-    mod.file("objects/Textures/Grass.DDS", "dds");
-    mod.file("objects/a.con", "con");
-    const Packed packed = pack("objects", 0);
-    ASSERT_EQ(packed.result, 2);
-    ArchiveReader reader;
-    ASSERT_TRUE(reader.open("objects.kob")) << reader.error();
-    ASSERT_EQ(reader.entries().size(), 2u);
-    EXPECT_EQ(reader.entries()[0].name, "objects/a.con");
-    EXPECT_EQ(reader.entries()[1].name, "objects/Textures/Grass.DDS");
-    for (const ReaderEntry& entry : reader.entries())
-        EXPECT_TRUE(entry.tailValid) << entry.name;
-    EXPECT_TRUE(packed.bytes.substr(packed.bytes.size() - 16, 12) == kTail);
-    // File size = index offset + 4 + sum of (name length + 28) + 4.
-    EXPECT_EQ(packed.bytes.size(), wordAt(packed.bytes, 0) + 4 + (13 + 28) + (26 + 28) + 4);
-}
-
 TEST(CompressedEntries, BlockSplitsAtTheBoundaries)
 {
     struct Row {
@@ -194,18 +175,6 @@ TEST(CompressedEntries, ManyIncompressibleBlocksNeverOverrunTheOutputArea)
     EXPECT_GT(entries[0].storedSize, noise.size()) << "noise does not shrink";
     decodeArea(packed.bytes.substr(entries[0].dataOffset, entries[0].storedSize), noise);
     decodeArea(packed.bytes.substr(entries[1].dataOffset, entries[1].storedSize), text);
-}
-
-TEST(CompressedEntries, SameTreeGivesTheSameBytesTwice)
-{
-    ModTree mod;
-    mod.file("objects/a.txt", textBytes(70000, 3));
-    mod.file("objects/sub/b.bin", noiseBytes(40000, 4));
-    mod.file("objects/sub/c.txt", "");
-    const std::string first = pack("objects", 1).bytes;
-    const std::string second = pack("objects", 1).bytes;
-    EXPECT_FALSE(first.empty());
-    EXPECT_TRUE(first == second);
 }
 
 TEST(IndexWriter, NoEntriesWritesTheSingleWordZero)
