@@ -52,8 +52,10 @@ void deleteArchive(const std::string& archivePath)
         ReportMessage("Error! Could not delete .kob file: " + archivePath + ": " + std::strerror(errno));
 }
 
-// Reads, compresses and writes one file after the other.
-void storeFiles(ArchivePacker& packer, uint32_t fileCount, PackControls& controls)
+// The writer's loop: each file is shown and the bar set just before it is
+// stored, in list order; a cancel or a failed write ends it.
+template <class StoreFile>
+void storeEach(ArchivePacker& packer, uint32_t fileCount, PackControls& controls, StoreFile storeFile)
 {
     for (uint32_t i = 0; i < fileCount && !packer.failed(); ++i) {
         if (g_cancelPack.load())
@@ -61,29 +63,29 @@ void storeFiles(ArchivePacker& packer, uint32_t fileCount, PackControls& control
         const char* name = packer.m_namePool->nameAt(i);
         controls.setUpperLine(name);
         controls.setPosition(i);
-        packer.AddInputFile(name);
+        storeFile(i, name);
     }
 }
 
-// The same loop for a compressed archive, with the reading and compressing
-// done ahead on the pool; each file is shown, and its skip line printed, when
-// its turn to be written comes.
+// Reads, compresses and writes one file after the other.
+void storeFiles(ArchivePacker& packer, uint32_t fileCount, PackControls& controls)
+{
+    storeEach(packer, fileCount, controls, [&](uint32_t, const char* name) { packer.AddInputFile(name); });
+}
+
+// The same for a compressed archive, with the reading and compressing done
+// ahead on the pool; a file's skip line is printed when its turn comes.
 void storeFilesAhead(ArchivePacker& packer, uint32_t fileCount, PackControls& controls, CompressionPool& pool)
 {
     ReadAhead ahead(pool, *packer.m_namePool, fileCount, packer.m_sourceRootLength);
-    for (uint32_t i = 0; i < fileCount && !packer.failed(); ++i) {
-        if (g_cancelPack.load())
-            break;
-        const char* name = packer.m_namePool->nameAt(i);
-        controls.setUpperLine(name);
-        controls.setPosition(i);
+    storeEach(packer, fileCount, controls, [&](uint32_t i, const char* name) {
         AheadFile& file = ahead.take(i);
         if (file.problem)
             packer.SkipInput(*file.problem, name);
         else
             packer.StoreBlocks(name, file.size, file.blocks, file.pieces);
         ahead.release(i);
-    }
+    });
     // Work done ahead of a cancel or a failed write is dropped here.
     ahead.stop();
 }
