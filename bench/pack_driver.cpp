@@ -7,10 +7,10 @@
 // --all-folders --all-levels give, one a line, so the benchmark can copy and
 // compress the very same folders.
 
-#include "app/Discovery.h"
-#include "archive/CompressionPool.h"
-#include "archive/MessageSink.h"
-#include "batch/PackBatch.h"
+#include "game/Discovery.h"
+#include "pack/CompressionPool.h"
+#include "pack/MessageSink.h"
+#include "pack/PackBatch.h"
 
 #include <cstdio>
 #include <cstdlib>

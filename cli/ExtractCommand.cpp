@@ -3,7 +3,7 @@
 #include "cli/EntryPath.h"
 #include "cli/Interrupt.h"
 
-#include "archive/ArchiveReader.h"
+#include "format/ArchiveReader.h"
 
 #include <cerrno>
 #include <cstring>

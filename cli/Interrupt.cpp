@@ -1,6 +1,6 @@
 #include "cli/Interrupt.h"
 
-#include "archive/PackJob.h"
+#include "pack/PackJob.h"
 
 #include <csignal>
 

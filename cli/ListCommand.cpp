@@ -1,7 +1,7 @@
 #include "cli/Commands.h"
 #include "cli/Console.h"
 
-#include "archive/ArchiveReader.h"
+#include "format/ArchiveReader.h"
 
 #include <cinttypes>
 #include <cstdio>

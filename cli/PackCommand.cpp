@@ -3,10 +3,10 @@
 #include "cli/Interrupt.h"
 #include "cli/TerminalProgress.h"
 
-#include "app/Discovery.h"
-#include "archive/MessageSink.h"
-#include "archive/PackJob.h"
-#include "batch/PackBatch.h"
+#include "game/Discovery.h"
+#include "pack/MessageSink.h"
+#include "pack/PackBatch.h"
+#include "pack/PackJob.h"
 #include "source/DirListing.h"
 #include "source/PathNoCase.h"
 

@@ -3,7 +3,7 @@
 // caption, a bar and the file being packed, redrawn in place at most ten
 // times a second.
 
-#include "archive/PackControls.h"
+#include "pack/PackControls.h"
 
 #include <chrono>
 #include <string>

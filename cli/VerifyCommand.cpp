@@ -2,7 +2,7 @@
 #include "cli/Console.h"
 #include "cli/EntryPath.h"
 
-#include "archive/ArchiveReader.h"
+#include "format/ArchiveReader.h"
 #include "source/PathNoCase.h"
 
 #include <algorithm>

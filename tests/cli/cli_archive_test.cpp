@@ -3,7 +3,7 @@
 
 #include "CliRunner.h"
 
-#include "archive/ArchiveFormat.h"
+#include "format/ArchiveFormat.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The reader treats an archive as untrusted: damaged files give an error that
 // says what is wrong, never a crash or a read past the end.
 
-#include "archive/ArchiveReader.h"
-#include "archive/PackJob.h"
+#include "format/ArchiveReader.h"
+#include "pack/PackJob.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

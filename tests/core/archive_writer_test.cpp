@@ -1,9 +1,9 @@
 // The archive layout, byte for byte, and the packer's buffers and failures.
 
-#include "archive/ArchiveFormat.h"
-#include "archive/ArchivePacker.h"
-#include "archive/ArchiveReader.h"
-#include "archive/PackJob.h"
+#include "format/ArchiveFormat.h"
+#include "format/ArchiveReader.h"
+#include "pack/ArchivePacker.h"
+#include "pack/PackJob.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

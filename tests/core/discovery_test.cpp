@@ -1,6 +1,6 @@
 // Which game a mod belongs to, its levels and its packable folders.
 
-#include "app/Discovery.h"
+#include "game/Discovery.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // The batch: names to source paths, archive paths and captions, plain
 // storage of sound and music, and where a batch stops.
 
-#include "archive/ArchiveReader.h"
-#include "batch/PackBatch.h"
+#include "format/ArchiveReader.h"
+#include "pack/PackBatch.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // The pack job end to end on real temporary folders: trace lines, progress
 // calls, free-space check, cancel, clean-up and failures.
 
-#include "archive/ArchiveReader.h"
-#include "archive/PackJob.h"
+#include "format/ArchiveReader.h"
+#include "pack/PackJob.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

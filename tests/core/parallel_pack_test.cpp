@@ -2,9 +2,9 @@
 // lines must be exactly those of the single-thread path, for any thread count
 // and read-ahead bound, through skips, cancels and failed writes.
 
-#include "archive/CompressionPool.h"
-#include "archive/PackJob.h"
-#include "archive/ReadAhead.h"
+#include "pack/CompressionPool.h"
+#include "pack/PackJob.h"
+#include "pack/ReadAhead.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // The quick launch's core: the settings file, the mod's name, the map list,
 // the executable chosen and the call handed to the launcher.
 
-#include "quicklaunch/SettingsFile.h"
-#include "quicklaunch/TestLaunch.h"
+#include "game/SettingsFile.h"
+#include "game/TestLaunch.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 // The directory listing layer, the case-insensitive path helper and the
 // source tree scanner, on real temporary folders.
 
-#include "archive/ArchivePacker.h"
+#include "pack/ArchivePacker.h"
+#include "pack/SourceScanner.h"
 #include "source/DirListing.h"
 #include "source/PathNoCase.h"
-#include "source/SourceScanner.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -2,9 +2,9 @@
 // Helpers of the window tests. No test may hang on a modal dialog: a watchdog fails the test
 // and ends whatever is left open, and dialogs a test answers are answered through a timer.
 
-#include "app/DialogUnits.h"
-#include "archive/PackJob.h"
-#include "batch/PackProgressDlg.h"
+#include "gui/DialogUnits.h"
+#include "gui/PackProgressDlg.h"
+#include "pack/PackJob.h"
 
 #include <QApplication>
 #include <QProgressBar>

@@ -1,9 +1,9 @@
 // The main window on temporary mod trees, offscreen; controls are found by their item numbers.
 
-#include "app/KobPackApp.h"
-#include "app/KobPackDlg.h"
-#include "archive/ArchiveReader.h"
+#include "format/ArchiveReader.h"
 #include "gui/GuiTestHelpers.h"
+#include "gui/KobPackApp.h"
+#include "gui/KobPackDlg.h"
 #include "support/TestSupport.h"
 
 #include <QComboBox>

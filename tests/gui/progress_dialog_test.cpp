@@ -1,7 +1,7 @@
 // The progress dialog and its worker on temporary mod trees, offscreen.
 
-#include "batch/QtPackControls.h"
 #include "gui/GuiTestHelpers.h"
+#include "gui/QtPackControls.h"
 #include "support/TestSupport.h"
 
 #include <QLabel>

@@ -1,11 +1,12 @@
 // The quick-launch dialog and the two quick-launch buttons' entry points.
 // Modal runs are watched by a timer; error boxes are recorded, not shown.
 
-#include "app/DialogUnits.h"
-#include "app/Discovery.h"
-#include "quicklaunch/CQuickLaunchDlg.h"
-#include "quicklaunch/Launcher.h"
-#include "quicklaunch/QuickLaunch.h"
+#include "game/Discovery.h"
+#include "game/Launcher.h"
+#include "gui/CQuickLaunchDlg.h"
+#include "gui/DialogUnits.h"
+#include "gui/QuickLaunch.h"
+#include "gui/QuickLaunchError.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "support/TestSupport.h"
 
-#include "archive/PackJob.h"
+#include "pack/PackJob.h"
 
 #include <cstdlib>
 #include <fstream>

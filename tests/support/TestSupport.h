@@ -2,8 +2,8 @@
 // Helpers shared by the tests: temporary mod trees, recording doubles of the
 // progress display and the message sink, and file bytes.
 
-#include "archive/MessageSink.h"
-#include "archive/PackControls.h"
+#include "pack/MessageSink.h"
+#include "pack/PackControls.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,0 +1,237 @@
+#include "format/ArchiveReader.h"
+
+#include "format/ArchiveFormat.h"
+
+#include <cerrno>
+#include <cstring>
+#include <lzo/lzo1x.h>
+
+using namespace kob;
+
+namespace {
+
+constexpr uint64_t kSmallestArchive = kHeaderSize + 4 + 4; // header, entry count, end word
+
+std::string entryLabel(const ReaderEntry& entry, size_t index)
+{
+    std::string name;
+    for (char c : entry.name)
+        name += (c == '\0') ? '?' : c;
+    return "entry " + std::to_string(index) + " (" + name + ")";
+}
+
+bool isEmptyEntryBlock(const std::vector<uint8_t>& area)
+{
+    return area.size() == sizeof kEmptyEntryBlock && std::memcmp(area.data(), kEmptyEntryBlock, sizeof kEmptyEntryBlock) == 0;
+}
+
+} // namespace
+
+ArchiveReader::~ArchiveReader()
+{
+    if (m_file)
+        std::fclose(m_file);
+}
+
+bool ArchiveReader::fail(const std::string& text)
+{
+    m_error = m_path + ": " + text;
+    return false;
+}
+
+bool ArchiveReader::readAt(uint64_t offset, void* data, size_t length) const
+{
+    if (offset > m_fileSize || length > m_fileSize - offset)
+        return false;
+    if (fseeko(m_file, static_cast<off_t>(offset), SEEK_SET) != 0)
+        return false;
+    return length == 0 || std::fread(data, 1, length, m_file) == length;
+}
+
+bool ArchiveReader::open(const std::string& path)
+{
+    m_path = path;
+    m_entries.clear();
+    if (m_file)
+        std::fclose(m_file);
+    m_file = std::fopen(path.c_str(), "rb");
+    if (!m_file)
+        return fail(std::strerror(errno));
+    if (fseeko(m_file, 0, SEEK_END) != 0 || ftello(m_file) < 0)
+        return fail("cannot find the file's size");
+    m_fileSize = static_cast<uint64_t>(ftello(m_file));
+    if (m_fileSize < kSmallestArchive)
+        return fail("file too short for an archive (" + std::to_string(m_fileSize) + " bytes, at least "
+                    + std::to_string(kSmallestArchive) + " needed)");
+
+    uint8_t head[8];
+    if (!readAt(0, head, sizeof head))
+        return fail("cannot read the header");
+    m_indexOffset = getWord(head);
+    m_compressionFlag = getWord(head + 4);
+    if (m_compressionFlag > 1)
+        return fail("compression flag " + std::to_string(m_compressionFlag) + " is neither 0 nor 1");
+    if (m_indexOffset < kHeaderSize || uint64_t(m_indexOffset) + 8 > m_fileSize)
+        return fail("index offset " + std::to_string(m_indexOffset) + " lies outside the file (size "
+                    + std::to_string(m_fileSize) + ")");
+
+    // The index is read whole; its length is bounded by the file's size.
+    std::vector<uint8_t> index(static_cast<size_t>(m_fileSize - m_indexOffset));
+    if (!readAt(m_indexOffset, index.data(), index.size()))
+        return fail("cannot read the index");
+    const uint32_t count = getWord(index.data());
+    if (count > (index.size() - 8) / kRecordFixedSize)
+        return fail("entry count " + std::to_string(count) + " cannot fit in the index");
+
+    size_t pos = 4;
+    m_entries.reserve(count);
+    for (uint32_t i = 0; i < count; ++i) {
+        if (index.size() - pos < 4)
+            return fail("index ends inside record " + std::to_string(i));
+        const uint32_t nameLength = getWord(index.data() + pos);
+        pos += 4;
+        if (nameLength > index.size() - pos || index.size() - pos - nameLength < kRecordFixedSize - 4)
+            return fail("record " + std::to_string(i) + ": name length " + std::to_string(nameLength)
+                        + " runs past the end of the file");
+        ReaderEntry entry;
+        entry.name.assign(reinterpret_cast<const char*>(index.data() + pos), nameLength);
+        pos += nameLength;
+        entry.storedSize = getWord(index.data() + pos);
+        entry.size = getWord(index.data() + pos + 4);
+        entry.dataOffset = getWord(index.data() + pos + 8);
+        entry.tailValid = std::memcmp(index.data() + pos + 12, kRecordTail, sizeof kRecordTail) == 0;
+        pos += 24;
+        m_entries.push_back(std::move(entry));
+    }
+    if (index.size() - pos != 4)
+        return fail("index does not end with the end word: " + std::to_string(index.size() - pos)
+                    + " bytes follow the last record");
+    m_endWord = getWord(index.data() + pos);
+    m_error.clear();
+    return true;
+}
+
+bool ArchiveReader::readEntry(size_t i, std::vector<uint8_t>& out, std::string& error) const
+{
+    out.clear();
+    if (i >= m_entries.size()) {
+        error = "no entry " + std::to_string(i);
+        return false;
+    }
+    const ReaderEntry& entry = m_entries[i];
+    const std::string label = entryLabel(entry, i);
+    if (entry.dataOffset < kHeaderSize || uint64_t(entry.dataOffset) + entry.storedSize > m_indexOffset) {
+        error = label + ": data area " + std::to_string(entry.dataOffset) + "+" + std::to_string(entry.storedSize)
+              + " lies outside the entry data";
+        return false;
+    }
+    std::vector<uint8_t> area(entry.storedSize);
+    if (!readAt(entry.dataOffset, area.data(), area.size())) {
+        error = label + ": cannot read its data";
+        return false;
+    }
+    if (!compressed()) {
+        if (entry.storedSize != entry.size) {
+            error = label + ": stored size " + std::to_string(entry.storedSize) + " differs from size "
+                  + std::to_string(entry.size) + " in a plain archive";
+            return false;
+        }
+        out = std::move(area);
+        return true;
+    }
+
+    if (area.size() < 4) {
+        error = label + ": compressed data area too short for its block count";
+        return false;
+    }
+    const uint32_t blockCount = getWord(area.data());
+    if (blockCount == 0 || blockCount > (area.size() - 4) / kDescriptorSize) {
+        error = label + ": block count " + std::to_string(blockCount) + " does not fit its data area";
+        return false;
+    }
+    if (entry.size == 0) {
+        if (!isEmptyEntryBlock(area)) {
+            error = label + ": an empty entry is not the 20-byte empty-entry block";
+            return false;
+        }
+        return true;
+    }
+    const size_t tableEnd = 4 + size_t(kDescriptorSize) * blockCount;
+    uint64_t expectedOffset = 0;
+    uint64_t total = 0;
+    uint8_t block[kBlockLength];
+    for (uint32_t b = 0; b < blockCount; ++b) {
+        const uint8_t* d = area.data() + 4 + kDescriptorSize * b;
+        const BlockDescriptor desc{getWord(d), getWord(d + 4), getWord(d + 8)};
+        const std::string where = label + ", block " + std::to_string(b) + ": ";
+        const bool last = b + 1 == blockCount;
+        if (desc.blockOffset != expectedOffset) {
+            error = where + "offset " + std::to_string(desc.blockOffset) + ", expected " + std::to_string(expectedOffset);
+            return false;
+        }
+        if (desc.compressedSize > area.size() - tableEnd - expectedOffset) {
+            error = where + "compressed size " + std::to_string(desc.compressedSize) + " runs past the data area";
+            return false;
+        }
+        if (desc.uncompressedSize == 0 || desc.uncompressedSize > kBlockLength || (!last && desc.uncompressedSize != kBlockLength)) {
+            error = where + "uncompressed size " + std::to_string(desc.uncompressedSize) + " is not a valid block length";
+            return false;
+        }
+        lzo_uint produced = desc.uncompressedSize;
+        const int rc = lzo1x_decompress_safe(area.data() + tableEnd + desc.blockOffset, desc.compressedSize, block,
+                                             &produced, nullptr);
+        if (rc != LZO_E_OK || produced != desc.uncompressedSize) {
+            error = where + "does not decompress (LZO error " + std::to_string(rc) + ", "
+                  + std::to_string(produced) + " of " + std::to_string(desc.uncompressedSize) + " bytes)";
+            return false;
+        }
+        total += produced;
+        if (total > entry.size) {
+            error = label + ": blocks hold more than its size " + std::to_string(entry.size);
+            return false;
+        }
+        out.insert(out.end(), block, block + produced);
+        expectedOffset += desc.compressedSize;
+    }
+    if (total != entry.size) {
+        error = label + ": blocks hold " + std::to_string(total) + " bytes, its size is " + std::to_string(entry.size);
+        return false;
+    }
+    if (tableEnd + expectedOffset != area.size()) {
+        error = label + ": stored size " + std::to_string(entry.storedSize) + ", but its blocks end at "
+              + std::to_string(tableEnd + expectedOffset);
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::string> ArchiveReader::verify() const
+{
+    std::vector<std::string> problems;
+    uint64_t expectedOffset = kHeaderSize;
+    for (size_t i = 0; i < m_entries.size(); ++i) {
+        const ReaderEntry& entry = m_entries[i];
+        const std::string label = entryLabel(entry, i);
+        if (entry.dataOffset != expectedOffset)
+            problems.push_back(label + ": data offset " + std::to_string(entry.dataOffset) + ", expected "
+                               + std::to_string(expectedOffset));
+        if (!entry.tailValid)
+            problems.push_back(label + ": record tail is not E0 21 13 00 followed by eight zero bytes");
+        expectedOffset = uint64_t(entry.dataOffset) + entry.storedSize;
+        std::vector<uint8_t> data;
+        std::string error;
+        if (!readEntry(i, data, error))
+            problems.push_back(error);
+    }
+    uint64_t storedTotal = 0;
+    for (const ReaderEntry& entry : m_entries)
+        storedTotal += entry.storedSize;
+    if (uint64_t(kHeaderSize) + storedTotal != m_indexOffset)
+        problems.push_back("index offset " + std::to_string(m_indexOffset) + ", but the entries' data ends at "
+                           + std::to_string(kHeaderSize + storedTotal));
+    if (m_endWord != 0)
+        problems.push_back("end word is " + std::to_string(m_endWord) + ", not 0");
+    for (std::string& problem : problems)
+        problem = m_path + ": " + problem;
+    return problems;
+}

@@ -1,0 +1,105 @@
+#include "game/SettingsFile.h"
+
+#include "game/TextLines.h"
+#include "source/DirListing.h"
+#include "source/PathNoCase.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+namespace {
+
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// The value's leading decimal number, 0 when there is none ("1abc" is 1).
+// Out-of-range numbers are clamped rather than left undefined.
+int leadingNumber(const std::string& text)
+{
+    size_t i = 0;
+    while (i < text.size() && isSpace(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            value = static_cast<long long>(INT_MAX) + 1;
+    }
+    if (negative)
+        return static_cast<int>(-value);
+    return value > INT_MAX ? INT_MAX : static_cast<int>(value);
+}
+
+} // namespace
+
+int LoadSettings(QuickLaunchState& state)
+{
+    std::ifstream in(resolveNoCase(kSettingsFileName), std::ios::binary);
+    if (!in)
+        return -1;
+
+    int count = -1;
+    TextLineReader reader(in);
+    TextLine key;
+    TextLine value;
+    while (reader.Next(key)) {
+        // Blank lines separate the entries.
+        if (key.text.empty())
+            continue;
+        if (!reader.Next(value))
+            break;
+        if (value.text.empty())
+            continue;
+        if (equalsNoCase(key.text, "m_MapName"))
+            state.m_MapName = value.text;
+        else if (equalsNoCase(key.text, "m_gpmString"))
+            state.m_gpmString = value.text;
+        else if (equalsNoCase(key.text, "m_gameExe"))
+            state.m_gameExe = value.text;
+        else if (equalsNoCase(key.text, "m_UseDebug"))
+            state.m_UseDebug = leadingNumber(value.text);
+        else
+            continue;
+        ++count;
+    }
+    return count;
+}
+
+bool SaveSettings(const QuickLaunchState& state)
+{
+    const auto entry = [](const char* key, const std::string& value) {
+        return std::string(key) + "\r\n" + value + "\r\n\r\n";
+    };
+    const std::string text = entry("m_MapName", state.m_MapName) + entry("m_gpmString", state.m_gpmString)
+        + entry("m_gameExe", state.m_gameExe) + entry("m_UseDebug", state.m_UseDebug ? "1" : "0");
+
+    const std::string path = resolveNoCase(kSettingsFileName);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out)
+        return false;
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    if (!out) {
+        std::remove(path.c_str());
+        return false;
+    }
+    return true;
+}
+
+std::string RemoveSettings()
+{
+    const std::string path = resolveNoCase(kSettingsFileName);
+    if (std::remove(path.c_str()) == 0 || errno == ENOENT)
+        return "";
+    return "Unable to delete " + path + ": " + std::strerror(errno);
+}

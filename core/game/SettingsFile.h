@@ -1,0 +1,28 @@
+#pragma once
+// The quick-launch settings file "_quickLaunch.cfg" in the Archives folder
+// (the current directory): key line, value line and blank line for each of
+// m_MapName, m_gpmString, m_gameExe and m_UseDebug, every line ending in
+// CR LF. The name is matched without regard to letter case.
+
+#include "game/QuickLaunchState.h"
+
+#include <string>
+
+inline constexpr const char* kSettingsFileName = "_quickLaunch.cfg";
+
+// Reads the settings file into `state`. Keys are compared ignoring ASCII
+// case; a key whose value line is missing or empty is dropped, other keys are
+// ignored, lines longer than 255 characters are read in pieces. Returns the
+// number of recognised entries (repeats included) minus one, or -1 when the
+// file cannot be opened. Fields without an entry keep their values.
+int LoadSettings(QuickLaunchState& state);
+
+// Writes m_MapName, m_gpmString, m_gameExe and m_UseDebug (0 or 1) of `state`
+// as the twelve lines of the settings file. Returns false when the file
+// cannot be created or written; a file that was only partly written is
+// removed, so it is never read back as a different choice.
+bool SaveSettings(const QuickLaunchState& state);
+
+// Deletes the settings file. Returns "" on success and when there was no
+// file; otherwise a message naming the file and the reason.
+std::string RemoveSettings();

@@ -1,0 +1,62 @@
+#pragma once
+// The test launch: reads the mod's name from "../init.con", writes a one-map
+// map list into the game's mods folder and starts the game executable from
+// the game root "../../../". Every path is formed from the Archives folder
+// (the current directory, which is never changed) and matched without
+// regard to letter case.
+
+#include "game/Launcher.h"
+#include "game/QuickLaunchState.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+inline constexpr const char* kGameRoot = "../../../";
+inline constexpr const char* kInitFile = "../init.con";
+
+// Receives each error the user must be told about; the window shows it in an
+// "ERROR!" message box.
+using ErrorReport = std::function<void(const std::string& text)>;
+
+enum class LaunchOutcome {
+    Started,       // the launcher started the executable
+    MapListFailed, // the map list could not be written; nothing was started
+    StartFailed,   // the map list was written but the executable did not start
+};
+
+// Sets m_ModName from the first line of "../init.con" that begins with
+// "game.CustomGameName" or "game.setCustomGameName" (any case, not
+// indented); the name is the rest of the line after one separator character,
+// kept verbatim. Returns 0 when found, -1 when no line matches (m_ModName
+// ""), -2 when the file cannot be opened, after reporting
+// "Unable to read mod's name from ../init.con\n".
+int ReadModName(QuickLaunchState& state, const ErrorReport& report);
+
+// The debug build of the game `gameExe` names (compared ignoring ASCII case):
+// "ostrel_r.exe" for ostrel, "KelVane_DEBUG.exe" for kelVane, "" for any
+// other game.
+std::string DebugExecutable(const std::string& gameExe);
+
+// Sets m_DebugExeFound to 1 when the debug executable exists in the game root
+// and can be opened, else 0, and returns it.
+int CheckDebugExe(QuickLaunchState& state);
+
+// The executable file name to start: the debug executable when m_UseDebug is
+// non-zero and m_DebugExeFound is 1, else m_gameExe followed by ".exe".
+std::string GameExecutable(const QuickLaunchState& state);
+
+// The two lines of the map list for m_MapName, m_gpmString and m_ModName,
+// each ending in CR LF.
+std::string MapListText(const QuickLaunchState& state);
+
+// "+restart 1 +game <modName> +hostServer 1 +dedicated 0", and the same as
+// separate words; the mod's name is one word, verbatim, even when empty.
+std::string LaunchParameters(const std::string& modName);
+std::vector<std::string> LaunchArguments(const std::string& modName);
+
+// Reads the mod's name (a failure only leaves it empty), writes the map list
+// "mods/<m_gameExe>/Settings/maplist.con" below the game root (folders are
+// not made), then has `launcher` start GameExecutable() in the game root.
+// Every failure is reported with the file and the reason.
+LaunchOutcome LaunchGame(QuickLaunchState& state, Launcher& launcher, const ErrorReport& report);

@@ -1,0 +1,97 @@
+#pragma once
+// Reads and compresses the files of one compressed pack job ahead of its
+// writer, on the threads of a CompressionPool: across files, and across the
+// 32 KiB blocks of a large file. The writer takes the files back strictly in list order and
+// writes them itself, so the archive is the same whatever the thread count.
+//
+// Memory: the files read ahead (source bytes plus the compressed worst case)
+// stay within the pool's readAheadBytes(). A file larger
+// than that is read only when nothing else is held, and then alone.
+//
+// Cancel: once g_cancelPack is set, the threads work only on the file the
+// writer waits for; everything else is dropped by stop().
+
+#include "format/ArchiveFormat.h"
+#include "pack/ArchivePacker.h"
+#include "pack/CompressionPool.h"
+#include "source/NamePool.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <utility>
+#include <vector>
+
+// One file as the writer gets it back.
+struct AheadFile {
+    std::optional<InputProblem> problem; // set: leave the file out with its line
+    uint64_t size = 0;
+    // One descriptor per block (offsets not yet filled) and the blocks' bytes
+    // in order; no blocks means the empty-entry block.
+    std::vector<kob::BlockDescriptor> blocks;
+    std::vector<ByteRange> pieces;
+};
+
+class ReadAhead {
+public:
+    // Starts working through the first `count` names of `names` on `pool`'s
+    // threads. `sourceRootLength` is the packer's, for the name-length check.
+    // The pool must not be lent to anything else until stop().
+    ReadAhead(CompressionPool& pool, const NamePool& names, uint32_t count, uint32_t sourceRootLength);
+    ~ReadAhead(); // stop()
+    ReadAhead(const ReadAhead&) = delete;
+    ReadAhead& operator=(const ReadAhead&) = delete;
+
+    // Waits until file `index` has been read and compressed and returns it.
+    // Indices must come 0, 1, 2, ... each once, with release() in between.
+    AheadFile& take(uint32_t index);
+    // Frees what file `index` held, once its entry has been written.
+    void release(uint32_t index);
+    // Drops the work ahead and returns once no pool thread works for this
+    // job any more. Safe to call twice.
+    void stop();
+
+    // The bytes granted to files read ahead and not yet released, and how
+    // many files hold them; for tests and diagnostics.
+    size_t heldBytes() const;
+    uint32_t heldFiles() const;
+
+private:
+    struct Slot;
+    using Lock = std::unique_lock<std::mutex>;
+
+    void work(uint8_t* workMemory);
+    bool eligible(uint32_t index) const;
+    bool fits(size_t cost) const;
+    Slot& slotAt(uint32_t index) const;
+    bool compressOneBlock(Lock& lock, uint8_t* workMemory);
+    bool readOneFile(Lock& lock, uint8_t* workMemory);
+    bool sizeNextFile(Lock& lock);
+    void admit();
+    void finish(Slot& slot);
+
+    CompressionPool& m_pool;
+    const NamePool& m_names;
+    const uint32_t m_count;
+    const uint32_t m_sourceRootLength;
+    const size_t m_bound;
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_workReady; // pool threads wait here
+    std::condition_variable m_fileReady; // the writer waits here
+    std::deque<std::unique_ptr<Slot>> m_slots; // files m_firstIndex .. m_nextClaim - 1
+    uint32_t m_firstIndex = 0;
+    uint32_t m_nextClaim = 0;
+    uint32_t m_nextReserve = 0; // memory is granted in list order, so the writer's file always gets it
+    size_t m_reserved = 0;
+    uint32_t m_heldFiles = 0;
+    std::deque<Slot*> m_toRead;
+    std::deque<std::pair<Slot*, uint32_t>> m_blocks;
+    uint32_t m_wanted = 0;
+    std::atomic<bool> m_stopping{false};
+    bool m_stopped = false;
+    AheadFile m_taken;
+};

@@ -1,0 +1,149 @@
+// Draws the button images and the icon of the window tool into images/ and
+// icons/ of the folder given as the only argument (the gui/ folder). The PNG
+// files it makes are committed; run it again after changing a drawing here:
+//   QT_QPA_PLATFORM=offscreen kobpack-make-images gui
+
+#include <QColor>
+#include <QDir>
+#include <QFont>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <cstdio>
+
+namespace {
+
+struct Plate {
+    QColor face;
+    QColor light;
+    QColor shadow;
+    QColor text;
+    QColor textShade;
+};
+
+const Plate kGreen{QColor(46, 139, 58), QColor(132, 210, 128), QColor(18, 70, 24), QColor(255, 255, 255),
+                   QColor(14, 52, 18)};
+const Plate kKhaki{QColor(232, 224, 168), QColor(250, 246, 214), QColor(150, 140, 90), QColor(72, 66, 30),
+                   QColor(232, 224, 168)};
+
+// A bevelled plate with its word: raised when not pressed, sunken (and the
+// word one pixel lower right) when pressed. Stored with a palette of at most
+// 256 colours.
+QImage plate(int width, int height, const QString& word, const Plate& colours, bool pressed, int pixelSize)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colours.face);
+    QPainter painter(&image);
+    const QColor topLeft = pressed ? colours.shadow : colours.light;
+    const QColor bottomRight = pressed ? colours.light : colours.shadow;
+    painter.setPen(pressed ? Qt::black : colours.light.lighter(115));
+    painter.drawLine(0, 0, width - 1, 0);
+    painter.drawLine(0, 0, 0, height - 1);
+    painter.setPen(pressed ? colours.light.lighter(115) : Qt::black);
+    painter.drawLine(0, height - 1, width - 1, height - 1);
+    painter.drawLine(width - 1, 0, width - 1, height - 1);
+    painter.setPen(topLeft);
+    painter.drawLine(1, 1, width - 2, 1);
+    painter.drawLine(1, 1, 1, height - 2);
+    painter.setPen(bottomRight);
+    painter.drawLine(1, height - 2, width - 2, height - 2);
+    painter.drawLine(width - 2, 1, width - 2, height - 2);
+
+    QFont font(QStringLiteral("DejaVu Sans Condensed"));
+    font.setBold(true);
+    // The largest size up to `pixelSize` at which the word fits the plate.
+    for (int size = pixelSize; size > 6; --size) {
+        font.setPixelSize(size);
+        if (QFontMetrics(font).horizontalAdvance(word) <= width - 8)
+            break;
+    }
+    painter.setFont(font);
+    const QRect area = QRect(2, 2, width - 4, height - 4).translated(pressed ? 1 : 0, pressed ? 1 : 0);
+    if (colours.textShade != colours.face) {
+        painter.setPen(colours.textShade);
+        painter.drawText(area.translated(1, 1), Qt::AlignCenter, word);
+    }
+    painter.setPen(colours.text);
+    painter.drawText(area, Qt::AlignCenter, word);
+    painter.end();
+    return image.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither);
+}
+
+// The sixteen colours of the classic palette.
+QList<QRgb> sixteenColours()
+{
+    return {qRgb(0, 0, 0),       qRgb(128, 0, 0),   qRgb(0, 128, 0),   qRgb(128, 128, 0),
+            qRgb(0, 0, 128),     qRgb(128, 0, 128), qRgb(0, 128, 128), qRgb(192, 192, 192),
+            qRgb(128, 128, 128), qRgb(255, 0, 0),   qRgb(0, 255, 0),   qRgb(255, 255, 0),
+            qRgb(0, 0, 255),     qRgb(255, 0, 255), qRgb(0, 255, 255), qRgb(255, 255, 255)};
+}
+
+// Letters of five rows and three columns, drawn at one or two pixels a dot.
+const char* const kSmallGlyphs[3][5] = {
+    {"X.X", "X.X", "XX.", "X.X", "X.X"}, // K
+    {"XXX", "X.X", "X.X", "X.X", "XXX"}, // O
+    {"XX.", "X.X", "XX.", "X.X", "XX."}, // B
+};
+
+// The archive word KOB in white capitals above a white bar, on a green
+// square, in sixteen colours.
+template <size_t Rows>
+QImage icon(int size, const char* const (&glyphs)[3][Rows], int columns, int scale, int top, int barTop,
+            int barHeight, int barInset)
+{
+    QImage image(size, size, QImage::Format_RGB32);
+    image.fill(QColor(0, 128, 0));
+    const int gap = scale;
+    const int wordWidth = (3 * columns + 2) * scale;
+    const int left = (size - wordWidth) / 2;
+    for (int letter = 0; letter < 3; ++letter)
+        for (size_t row = 0; row < Rows; ++row)
+            for (int column = 0; column < columns; ++column)
+                if (glyphs[letter][row][column] == 'X')
+                    for (int dy = 0; dy < scale; ++dy)
+                        for (int dx = 0; dx < scale; ++dx)
+                            image.setPixel(left + letter * (columns * scale + gap) + column * scale + dx,
+                                           top + static_cast<int>(row) * scale + dy, qRgb(255, 255, 255));
+    for (int y = barTop; y < barTop + barHeight; ++y)
+        for (int x = barInset; x < size - barInset; ++x)
+            image.setPixel(x, y, qRgb(255, 255, 255));
+    return image.convertToFormat(QImage::Format_Indexed8, sixteenColours(), Qt::ThresholdDither);
+}
+
+bool save(const QImage& image, const QString& path)
+{
+    if (image.save(path, "PNG"))
+        return true;
+    std::fprintf(stderr, "kobpack-make-images: cannot write %s\n", qPrintable(path));
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QGuiApplication application(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: kobpack-make-images GUI-FOLDER\n");
+        return 2;
+    }
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    if (!out.mkpath(QStringLiteral("images")) || !out.mkpath(QStringLiteral("icons"))) {
+        std::fprintf(stderr, "kobpack-make-images: cannot make the folders in %s\n", argv[1]);
+        return 1;
+    }
+    bool ok = true;
+    ok &= save(plate(70, 30, QStringLiteral("Pack Folder"), kGreen, false, 13), out.filePath("images/pack_folder.png"));
+    ok &= save(plate(70, 30, QStringLiteral("Pack Level"), kGreen, false, 13), out.filePath("images/pack_level.png"));
+    ok &= save(plate(37, 16, QStringLiteral("ALL"), kGreen, false, 10), out.filePath("images/all.png"));
+    ok &= save(plate(37, 16, QStringLiteral("ALL"), kKhaki, true, 10), out.filePath("images/all_pressed.png"));
+    ok &= save(plate(70, 30, QStringLiteral("Pack Level"), kKhaki, true, 13),
+               out.filePath("images/pack_level_pressed.png"));
+    ok &= save(plate(70, 30, QStringLiteral("Pack Folder"), kKhaki, true, 13),
+               out.filePath("images/pack_folder_pressed.png"));
+    ok &= save(icon(32, kSmallGlyphs, 3, 2, 6, 20, 3, 5), out.filePath("icons/kobpack.png"));
+    ok &= save(icon(16, kSmallGlyphs, 3, 1, 3, 10, 2, 2), out.filePath("icons/kobpack-16.png"));
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,21 @@
+# Fails when the layers mix: a file under core/ or cli/ that includes a Qt
+# header, or a file under core/ that reaches up into gui/ or cli/.
+# cmake -DROOT=<source> -P layering.cmake
+file(GLOB_RECURSE files RELATIVE ${ROOT} ${ROOT}/core/*.h ${ROOT}/core/*.cpp ${ROOT}/cli/*.h ${ROOT}/cli/*.cpp)
+set(bad "")
+foreach(f IN LISTS files)
+  file(STRINGS ${ROOT}/${f} includes REGEX "^[ \t]*#[ \t]*include")
+  foreach(line IN LISTS includes)
+    if(line MATCHES "[<\"](Q[A-Za-z]*|Qt[A-Za-z]*/[^>\"]*)[>\"]")
+      list(APPEND bad "${f}: ${line}")
+    elseif(f MATCHES "^core/" AND line MATCHES "\"(gui|cli)/")
+      list(APPEND bad "${f}: ${line}")
+    endif()
+  endforeach()
+endforeach()
+if(bad)
+  list(JOIN bad "\n  " text)
+  message(FATAL_ERROR "includes across the layers:\n  ${text}")
+endif()
+list(LENGTH files n)
+message(STATUS "layering: ${n} files under core/ and cli/ include no Qt header")
