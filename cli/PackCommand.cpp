@@ -211,7 +211,7 @@ int RunPack(const PackOptions& options)
             failed = true;
             break;
         case PackOutcome::Cancelled:
-            PrintError(archive + ": interrupted; archive deleted");
+            PrintError(archive + ": interrupted; not written");
             break;
         }
     }

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <unistd.h>
 
 using namespace kob;
 
@@ -78,7 +79,9 @@ bool ArchivePacker::CloseOutput()
     if (!m_output)
         return !failed();
     errno = 0;
-    const bool flushed = std::fflush(m_output) == 0;
+    // Synced before it is renamed over the previous archive: a crash must
+    // not leave a renamed archive whose data never reached the disk.
+    const bool flushed = std::fflush(m_output) == 0 && ::fsync(fileno(m_output)) == 0;
     const int flushErrno = errno;
     const bool closed = std::fclose(m_output) == 0;
     m_output = nullptr;

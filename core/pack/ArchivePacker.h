@@ -82,8 +82,8 @@ public:
     bool WriteWord(uint32_t value);
     // Writes the final index offset and compression flag at offset 0.
     bool PatchHeader();
-    // Flushes and closes the output file; false (with writeError()) when the
-    // data did not reach the disk.
+    // Flushes, syncs and closes the output file; false (with writeError())
+    // when the data did not reach the disk.
     bool CloseOutput();
     // Adopts `file` as the output file, positioned at its start.
     void SetOutput(std::FILE* file);

@@ -2,13 +2,12 @@
 
 #include "pack/ArchivePacker.h"
 #include "pack/MessageSink.h"
+#include "pack/PendingArchive.h"
 #include "pack/ReadAhead.h"
 #include "pack/SourceScanner.h"
 #include "pack/Trace.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <mutex>
@@ -45,11 +44,13 @@ void toForwardSlashes(std::string& text)
             c = '/';
 }
 
-// Removes the archive this job wrote; a failure to remove is reported.
-void deleteArchive(const std::string& archivePath)
+// Drops the new archive; the previous one stays. A failure to remove the
+// temporary file is reported.
+void dropArchive(PendingArchive& pending)
 {
-    if (std::remove(archivePath.c_str()) != 0 && errno != ENOENT)
-        ReportMessage("Error! Could not delete .kob file: " + archivePath + ": " + std::strerror(errno));
+    const std::string problem = pending.discard();
+    if (!problem.empty())
+        ReportMessage("Error! Could not delete temporary file: " + problem);
 }
 
 // The writer's loop: each file is shown and the bar set just before it is
@@ -174,7 +175,8 @@ int PackArchive(std::string& sourcePath, std::string& folderName, const std::str
         return kPackEndedEarly;
     }
 
-    std::FILE* file = std::fopen(archivePath.c_str(), "wb");
+    PendingArchive pending(archivePath);
+    std::FILE* file = pending.create();
     if (!file) {
         ReportMessage("Error! Could not create .kob file: " + archivePath);
         setOutcome(outcome, PackOutcome::Failed);
@@ -214,21 +216,26 @@ int PackArchive(std::string& sourcePath, std::string& folderName, const std::str
     DestroyCurrentPacker();
 
     if (g_cancelPack.load()) {
-        deleteArchive(archivePath);
+        dropArchive(pending);
         setOutcome(outcome, PackOutcome::Cancelled);
         return kPackCancelled;
     }
-    if (!writeError.empty()) {
+    std::string failure = writeError;
+    if (failure.empty() && result != 0 && !pending.commit())
+        failure = pending.error();
+    if (!failure.empty()) {
         // A truncated archive must never look written.
-        deleteArchive(archivePath);
-        const std::string text = "Error! Could not write .kob file: " + archivePath + ": " + writeError;
+        dropArchive(pending);
+        const std::string text = "Error! Could not write .kob file: " + archivePath + ": " + failure;
         ReportMessage(text);
         TraceLine(text);
         setOutcome(outcome, PackOutcome::Failed);
         return kPackWriteFailed;
     }
     if (result == 0) {
-        deleteArchive(archivePath);
+        // Nothing could be stored: keep the previous archive rather than
+        // replace it with an empty one.
+        dropArchive(pending);
         setOutcome(outcome, PackOutcome::Failed);
         return 0;
     }

@@ -106,8 +106,9 @@ TEST(CliPack, NamesFoldersAndFailures)
 }
 
 // Ctrl-C and SIGTERM act as the dialog's Cancel: the archive in hand is
-// deleted, the names after it are not packed, earlier archives stay.
-TEST(CliPack, InterruptDeletesTheArchiveInHandAndStops)
+// dropped (its previous one stays), the names after it are not packed,
+// earlier archives stay.
+TEST(CliPack, InterruptDropsTheArchiveInHandAndStops)
 {
     for (const int sig : {SIGINT, SIGTERM}) {
         SCOPED_TRACE(sig == SIGINT ? "SIGINT" : "SIGTERM");
@@ -117,19 +118,27 @@ TEST(CliPack, InterruptDeletesTheArchiveInHandAndStops)
         for (int i = 0; i < 600; ++i)
             mod.file("b/file" + std::to_string(i) + ".dat", noiseBytes(32768, static_cast<uint32_t>(i)));
         mod.file("c/c.con", "last");
+        writeFile(mod.archives() / "b.kob", "previous");
 
         CliProcess process({"pack", "-c", "a", "b", "c"}, mod.archives());
-        for (int i = 0; i < 60000 && !fs::exists(mod.archives() / "b.kob"); ++i) // a minute or so
-            ASSERT_TRUE(process.running()) << "ended before b.kob appeared";
+        const auto writingB = [&] {
+            for (const auto& entry : fs::directory_iterator(mod.archives()))
+                if (entry.path().filename().string().rfind("b.kob.tmp-", 0) == 0)
+                    return true;
+            return false;
+        };
+        for (int i = 0; i < 60000 && !writingB(); ++i) // a minute or so
+            ASSERT_TRUE(process.running()) << "ended before b.kob was begun";
         process.signal(sig);
         const CliResult r = process.wait();
         EXPECT_EQ(r.status, 130);
         // The index is written before the archive is deleted, as on Cancel.
         EXPECT_EQ(r.err, "kobpack: a.kob: Writing Index...\n"
                          "kobpack: b.kob: Writing Index...\n"
-                         "kobpack: b.kob: interrupted; archive deleted\n"
+                         "kobpack: b.kob: interrupted; not written\n"
                          "kobpack: interrupted; not packed: c\n");
-        EXPECT_EQ(below(mod.archives()), (std::vector<std::string>{"a.kob"}));
+        EXPECT_EQ(below(mod.archives()), (std::vector<std::string>{"a.kob", "b.kob"}));
+        EXPECT_EQ(readFile(mod.archives() / "b.kob"), "previous");
         EXPECT_EQ(runKobpack({"verify", "a.kob", "--against", ".."}, mod.archives()).status, 0);
     }
 }

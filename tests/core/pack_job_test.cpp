@@ -173,7 +173,8 @@ TEST_F(PackJob, ArchiveInASubfolder)
     EXPECT_EQ(entryNames("ostrel/levels/L.kob"), std::vector<std::string>{"ostrel/levels/L/init.con"});
 }
 
-TEST_F(PackJob, CancelBeforeTheFirstFileDeletesTheArchive)
+// Issue 12: a cancel drops the new archive and keeps the previous one.
+TEST_F(PackJob, CancelBeforeTheFirstFileKeepsThePreviousArchive)
 {
     mod.file("objects/a.txt", "a");
     writeFile("objects.kob", "old");
@@ -181,7 +182,8 @@ TEST_F(PackJob, CancelBeforeTheFirstFileDeletesTheArchive)
     const Job job = run("../objects", "objects", "objects.kob");
     EXPECT_EQ(job.result, -1);
     EXPECT_EQ(job.outcome, PackOutcome::Cancelled);
-    EXPECT_FALSE(fs::exists("objects.kob")) << "no archive of that name remains";
+    EXPECT_EQ(readFile("objects.kob"), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 1) << "no temporary file left";
     const std::vector<std::string> calls = {"lower:Packing Archive (Uncompressed)", "upper:Writing index",
                                             "upper:Cleaning Up"};
     EXPECT_EQ(controls.calls, calls);
@@ -213,7 +215,7 @@ TEST_F(PackJob, CancelDuringAJobWithoutFilesStopsTheNextJob)
     EXPECT_FALSE(fs::exists("objects.kob"));
 }
 
-TEST_F(PackJob, UnreadableFilesAreSkippedAndAnArchiveOfNoEntriesDeleted)
+TEST_F(PackJob, UnreadableFilesAreSkippedAndAnArchiveOfNoEntriesDropped)
 {
     // A link that leads nowhere cannot be opened, even by root.
     mod.file("objects/a.txt", "a");
@@ -224,17 +226,20 @@ TEST_F(PackJob, UnreadableFilesAreSkippedAndAnArchiveOfNoEntriesDeleted)
     EXPECT_EQ(job.out.back(), "ERROR! inputFile: ../objects/b.txt");
     EXPECT_EQ(entryNames("objects.kob"), std::vector<std::string>{"objects/a.txt"});
 
+    // Nothing stored: the previous archive stays rather than an empty one.
     fs::remove(mod.root() / "objects/a.txt");
     job = run("../objects", "objects", "objects.kob");
     EXPECT_EQ(job.result, 0);
     EXPECT_EQ(job.outcome, PackOutcome::Failed);
-    EXPECT_FALSE(fs::exists("objects.kob"));
+    EXPECT_EQ(entryNames("objects.kob"), std::vector<std::string>{"objects/a.txt"});
 }
 
-TEST_F(PackJob, FullDiskDeletesThePartialArchiveAndSaysSo)
+// Issue 12: a full disk leaves the previous archive as it was.
+TEST_F(PackJob, FullDiskDropsTheNewArchiveKeepsThePreviousAndSaysSo)
 {
     mod.file("objects/a.bin", noiseBytes(300000));
     mod.file("objects/b.bin", noiseBytes(300000, 2));
+    writeFile("objects.kob", "previous");
     // The file size limit stands in for a full disk; a child process keeps it
     // away from the other tests.
     const pid_t child = fork();
@@ -246,7 +251,9 @@ TEST_F(PackJob, FullDiskDeletesThePartialArchiveAndSaysSo)
         std::string source = "../objects", folder = "objects";
         PackOutcome outcome{};
         const int result = PackArchive(source, folder, "objects.kob", 0, controls, &outcome);
-        const bool ok = result == kPackWriteFailed && outcome == PackOutcome::Failed && !fs::exists("objects.kob")
+        const bool ok = result == kPackWriteFailed && outcome == PackOutcome::Failed
+                     && readFile("objects.kob") == "previous"
+                     && std::distance(fs::directory_iterator("."), fs::directory_iterator()) == 1
                      && sink.texts.size() == 2
                      && sink.texts[1] == "Error! Could not write .kob file: objects.kob: File too large";
         _exit(ok ? 0 : 1);
@@ -254,7 +261,7 @@ TEST_F(PackJob, FullDiskDeletesThePartialArchiveAndSaysSo)
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "result -2, no archive, one clear text";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "result -2, the previous archive alone, one clear text";
 }
 
 TEST_F(PackJob, TheArchiveBeingWrittenIsNotPackedIntoItself)

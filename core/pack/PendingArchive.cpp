@@ -1,0 +1,161 @@
+#include "pack/PendingArchive.h"
+
+#include "source/DirListing.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <random>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr const char* kTemporaryMark = ".tmp-";
+constexpr int kRandomLength = 6;
+
+std::string errnoText(int error)
+{
+    return std::strerror(error ? error : EIO);
+}
+
+std::string fileNameOf(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string randomSuffix()
+{
+    static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::mt19937 generator{std::random_device{}()};
+    std::uniform_int_distribution<int> pick(0, int(sizeof kLetters) - 2);
+    std::string suffix;
+    for (int i = 0; i < kRandomLength; ++i)
+        suffix += kLetters[pick(generator)];
+    return suffix;
+}
+
+bool sameFile(int fd, const std::string& path)
+{
+    struct stat byPath {}, byFd {};
+    return ::stat(path.c_str(), &byPath) == 0 && ::fstat(fd, &byFd) == 0 && byPath.st_dev == byFd.st_dev
+           && byPath.st_ino == byFd.st_ino;
+}
+
+// Removes `path` if it is a temporary file whose creator is gone: nobody
+// holds its lock. A running pack holds it, so its file is left alone.
+void removeIfStale(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0
+        && sameFile(fd, path))
+        ::unlink(path.c_str());
+    ::close(fd);
+}
+
+void syncFolder(const std::string& folder)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd); // the rename is done either way; this only hurries it to the disk
+    ::close(fd);
+}
+
+} // namespace
+
+std::string ArchiveFolderOf(const std::string& archivePath)
+{
+    const size_t slash = archivePath.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : archivePath.substr(0, slash);
+}
+
+PendingArchive::PendingArchive(std::string archivePath)
+    : m_archivePath(std::move(archivePath))
+{
+}
+
+PendingArchive::~PendingArchive()
+{
+    discard();
+}
+
+std::FILE* PendingArchive::create()
+{
+    const std::string folder = ArchiveFolderOf(m_archivePath);
+    const std::string prefix = fileNameOf(m_archivePath) + kTemporaryMark;
+    if (const auto entries = listDirectory(folder)) {
+        for (const ListingEntry& entry : *entries)
+            if (entry.name.size() == prefix.size() + kRandomLength && entry.name.compare(0, prefix.size(), prefix) == 0)
+                removeIfStale(folder + "/" + entry.name);
+    }
+
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string path = m_archivePath + kTemporaryMark + randomSuffix();
+        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            m_error = errnoText(errno);
+            return nullptr;
+        }
+        // Between the create and the lock another pack's clean-up may have
+        // taken the file for stale and removed it: then try a new name.
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !sameFile(fd, path)) {
+            ::close(fd);
+            continue;
+        }
+        const int writeFd = ::dup(fd);
+        std::FILE* stream = writeFd < 0 ? nullptr : ::fdopen(writeFd, "wb");
+        if (!stream) {
+            m_error = errnoText(errno);
+            if (writeFd >= 0)
+                ::close(writeFd);
+            ::unlink(path.c_str());
+            ::close(fd);
+            return nullptr;
+        }
+        m_lockFd = fd;
+        m_temporaryPath = path;
+        return stream;
+    }
+    m_error = "no free temporary name beside the archive";
+    return nullptr;
+}
+
+bool PendingArchive::commit()
+{
+    if (m_temporaryPath.empty())
+        return false;
+    if (::rename(m_temporaryPath.c_str(), m_archivePath.c_str()) != 0) {
+        m_error = errnoText(errno);
+        return false;
+    }
+    m_temporaryPath.clear();
+    syncFolder(ArchiveFolderOf(m_archivePath));
+    ::close(m_lockFd);
+    m_lockFd = -1;
+    return true;
+}
+
+std::string PendingArchive::discard()
+{
+    std::string problem;
+    if (!m_temporaryPath.empty()) {
+        if (::unlink(m_temporaryPath.c_str()) != 0 && errno != ENOENT)
+            problem = m_temporaryPath + ": " + errnoText(errno);
+        m_temporaryPath.clear();
+    }
+    if (m_lockFd >= 0) {
+        ::close(m_lockFd);
+        m_lockFd = -1;
+    }
+    return problem;
+}

@@ -1,0 +1,46 @@
+#pragma once
+// The new archive while it is written: a temporary file beside the archive,
+// renamed over it only when whole and synced, so a failure, a cancel or a
+// killed process never costs the previous archive.
+//
+// The temporary file is "NAME.kob.tmp-XXXXXX" (the game loads only names
+// ending in ".kob"). Its creator holds an exclusive lock on it for as long as
+// it lives; one whose lock nobody holds was left by a killed process, and the
+// next pack of that name removes it. Two packs of one name at the same time
+// each write their own file; the last one renamed is the archive left.
+
+#include <cstdio>
+#include <string>
+
+class PendingArchive {
+public:
+    explicit PendingArchive(std::string archivePath);
+    // Removes the temporary file unless commit() succeeded.
+    ~PendingArchive();
+    PendingArchive(const PendingArchive&) = delete;
+    PendingArchive& operator=(const PendingArchive&) = delete;
+
+    // Removes stale temporary files of this archive, then creates a new one.
+    // Returns a stream to write the archive to (the caller flushes, syncs and
+    // closes it), or nullptr with error() set.
+    std::FILE* create();
+    // Renames the written temporary file over the archive and syncs the
+    // folder. False with error() set when the archive could not be replaced;
+    // the previous archive then stays.
+    bool commit();
+    // Removes the temporary file now. Returns "" or what went wrong, with the
+    // file's path.
+    std::string discard();
+
+    const std::string& temporaryPath() const { return m_temporaryPath; }
+    const std::string& error() const { return m_error; }
+
+private:
+    std::string m_archivePath;
+    std::string m_temporaryPath;
+    std::string m_error;
+    int m_lockFd = -1; // keeps the lock, and so the file, ours until the end
+};
+
+// The folder part of `archivePath` ("." for a bare name) and its file name.
+std::string ArchiveFolderOf(const std::string& archivePath);

@@ -1,0 +1,105 @@
+// Issue 12: the previous archive survives a pack that is killed, and packs of
+// one name in two processes at once leave a whole archive.
+
+#include "format/ArchiveReader.h"
+#include "pack/PackJob.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace kobtest;
+
+namespace {
+
+// Runs PackArchive of ../objects into objects.kob in a child process and
+// returns its wait status; `onCall` may act at any progress call.
+int packInChild(std::function<void(const std::string&)> onCall = {})
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        std::freopen("/dev/null", "w", stdout);
+        RecordingControls controls;
+        controls.onCall = std::move(onCall);
+        std::string source = "../objects", folder = "objects";
+        _exit(PackArchive(source, folder, "objects.kob", 1, controls) == 40 ? 0 : 1);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    return status;
+}
+
+std::vector<std::string> temporaryFiles()
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator("."))
+        if (entry.path().filename().string().rfind("objects.kob.tmp-", 0) == 0)
+            names.push_back(entry.path().filename().string());
+    return names;
+}
+
+void expectWholeArchive()
+{
+    ArchiveReader reader;
+    ASSERT_TRUE(reader.open("objects.kob")) << reader.error();
+    EXPECT_EQ(reader.entries().size(), 40u);
+    EXPECT_TRUE(reader.verify().empty());
+}
+
+class SafeReplace : public testing::Test {
+protected:
+    SafeReplace()
+    {
+        for (int i = 0; i < 40; ++i)
+            mod.file("objects/f" + std::to_string(i) + ".dat", textBytes(40000, uint32_t(i)));
+    }
+    ModTree mod;
+    RecordingSink sink;
+};
+
+} // namespace
+
+TEST_F(SafeReplace, AKilledPackLeavesThePreviousArchiveAndTheNextPackTidiesUp)
+{
+    writeFile("objects.kob", "previous");
+    const int status = packInChild([](const std::string& call) {
+        if (call == "pos:20")
+            raise(SIGKILL);
+    });
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(readFile("objects.kob"), "previous");
+    const std::vector<std::string> stale = temporaryFiles();
+    ASSERT_EQ(stale.size(), 1u) << "the killed pack's temporary file";
+
+    // A pack of the same name running in another process holds its file's
+    // lock: the next pack must leave that file alone.
+    writeFile("objects.kob.tmp-Runner", "");
+    const int running = open("objects.kob.tmp-Runner", O_RDONLY);
+    ASSERT_EQ(flock(running, LOCK_EX), 0);
+    EXPECT_EQ(packInChild(), 0);
+    close(running);
+    EXPECT_EQ(temporaryFiles(), std::vector<std::string>{"objects.kob.tmp-Runner"});
+    expectWholeArchive();
+}
+
+TEST_F(SafeReplace, TwoPacksOfOneNameAtOnceLeaveAWholeArchive)
+{
+    std::vector<pid_t> children;
+    for (int i = 0; i < 2; ++i) {
+        children.push_back(fork());
+        if (children.back() == 0)
+            _exit(packInChild() == 0 ? 0 : 1);
+    }
+    for (const pid_t child : children) {
+        int status = -1;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "each reports a written archive";
+    }
+    EXPECT_TRUE(temporaryFiles().empty());
+    expectWholeArchive();
+}
