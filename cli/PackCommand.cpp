@@ -203,7 +203,7 @@ int RunPack(const PackOptions& options)
         case PackOutcome::NothingToPack: // already reported; an empty folder is no failure
             break;
         case PackOutcome::WrittenWithSkips:
-            PrintError(archive + ": written without the files that could not be read (named on standard output)");
+            PrintError(archive + ": written without some files (named above and on standard output)");
             failed = true;
             break;
         case PackOutcome::Failed:

@@ -18,7 +18,9 @@
 enum class InputProblem {
     NameTooLong,     // the relative name does not fit a record
     CannotOpen,
-    ReadFailed,      // size unknown, or fewer bytes than the size
+    NotRegular,      // a named pipe, socket or device, directly or through a link
+    ReadFailed,      // size unknown, or an I/O error while reading
+    SizeChanged,     // the file grew or shrank while it was read
     TooLarge,        // 4 GiB or more
     TooLargeForMemory,
 };
@@ -28,9 +30,16 @@ std::string inputProblemLine(InputProblem problem, const char* path);
 
 // Opens the source file at `path` for reading and takes its size, with the
 // checks every packing path makes, in the same order. Returns the problem,
-// or nothing with `file` open (the caller closes it) and `size` set.
+// or nothing with `file` open (the caller closes it) and `size` set. Only a
+// regular file is opened, and never so that the open could wait (a pipe
+// without a writer), so a cancel is never held up here.
 std::optional<InputProblem> openSourceFile(const char* path, uint32_t sourceRootLength, std::FILE*& file,
                                            uint64_t& size);
+
+// After reading `got` of the `size` bytes that openSourceFile gave for
+// `file`: nothing when exactly `size` bytes were there and no more, else why
+// the bytes read must not be stored.
+std::optional<InputProblem> readProblem(std::FILE* file, uint64_t size, uint64_t got);
 
 // One piece of an entry's compressed bytes.
 struct ByteRange {
@@ -70,9 +79,11 @@ public:
     // back to back in `pieces`; no blocks gives the empty-entry block.
     void StoreBlocks(const char* path, uint64_t size, std::vector<kob::BlockDescriptor>& blocks,
                      const std::vector<ByteRange>& pieces);
-    // Notes a file that was left out: its line on standard output and the
-    // skip count.
+    // Notes a listed file that was left out, as LeaveOut does.
     void SkipInput(InputProblem problem, const char* path);
+    // Notes something left out of the archive: `line`, which names it and
+    // why, on standard output and to the message sink, and one more skip.
+    void LeaveOut(const std::string& line);
     // Writes the entry count and every record at the current output position.
     void WriteIndex();
 
@@ -115,7 +126,7 @@ public:
     uint64_t m_excludeDevice = 0;
     uint64_t m_excludeInode = 0;
     bool m_hasExclude = false;
-    // Files that AddInputFile skipped (unreadable, too large, name too long).
+    // Files and folders left out (LeaveOut): by the scan, or by AddInputFile.
     uint32_t m_skippedFiles = 0;
 
 private:

@@ -4,10 +4,14 @@
 #include "pack/ArchivePacker.h"
 
 #include "format/LzoBlock.h"
+#include "pack/MessageSink.h"
 #include "pack/Trace.h"
 
 #include <cstring>
+#include <fcntl.h>
 #include <new>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kob;
 
@@ -23,17 +27,6 @@ struct InputFile {
     }
 };
 
-bool fileSize(std::FILE* file, uint64_t& size)
-{
-    if (fseeko(file, 0, SEEK_END) != 0)
-        return false;
-    const off_t end = ftello(file);
-    if (end < 0 || fseeko(file, 0, SEEK_SET) != 0)
-        return false;
-    size = static_cast<uint64_t>(end);
-    return true;
-}
-
 } // namespace
 
 std::string inputProblemLine(InputProblem problem, const char* path)
@@ -43,8 +36,12 @@ std::string inputProblemLine(InputProblem problem, const char* path)
         return std::string("ERROR! inputFile name too long: ") + path;
     case InputProblem::CannotOpen:
         return std::string("ERROR! inputFile: ") + path;
+    case InputProblem::NotRegular:
+        return std::string("ERROR! inputFile not a regular file: ") + path;
     case InputProblem::ReadFailed:
         return std::string("ERROR! inputFile read failed: ") + path;
+    case InputProblem::SizeChanged:
+        return std::string("ERROR! inputFile read failed (its size changed while it was read): ") + path;
     case InputProblem::TooLarge:
         return std::string("ERROR! inputFile too large (4 GiB or more): ") + path;
     case InputProblem::TooLargeForMemory:
@@ -53,9 +50,20 @@ std::string inputProblemLine(InputProblem problem, const char* path)
     return std::string("ERROR! inputFile: ") + path;
 }
 
+void ArchivePacker::LeaveOut(const std::string& line)
+{
+    TraceLine(line);
+    ReportMessage(line);
+    ++m_skippedFiles;
+}
+
 void ArchivePacker::SkipInput(InputProblem problem, const char* path)
 {
-    TraceLine(inputProblemLine(problem, path));
+    const std::string line = inputProblemLine(problem, path);
+    TraceLine(line);
+    // The trace line of a file that cannot be opened gives no reason.
+    ReportMessage(problem == InputProblem::CannotOpen ? std::string("ERROR! inputFile cannot be opened: ") + path
+                                                      : line);
     ++m_skippedFiles;
 }
 
@@ -67,19 +75,46 @@ std::optional<InputProblem> openSourceFile(const char* path, uint32_t sourceRoot
     // A record holds at most 259 bytes of name; a cut name would be wrong.
     if (pathLength > sourceRootLength && pathLength - sourceRootLength > kMaxRelativeName)
         return InputProblem::NameTooLong;
-    std::FILE* opened = std::fopen(path, "rb");
-    if (!opened)
+    // A pipe would wait for a writer and a device never ends (or acts when
+    // opened), so neither is opened at all.
+    struct stat st {};
+    if (stat(path, &st) != 0)
+        return InputProblem::CannotOpen;
+    if (!S_ISREG(st.st_mode))
+        return InputProblem::NotRegular;
+    // Should the path become a pipe after the stat, O_NONBLOCK keeps the open
+    // from waiting, and the fstat then refuses it.
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
         return InputProblem::CannotOpen;
     std::optional<InputProblem> problem;
-    if (!fileSize(opened, size))
+    if (fstat(fd, &st) != 0)
         problem = InputProblem::ReadFailed;
-    else if (size > kMaxArchiveSize)
+    else if (!S_ISREG(st.st_mode))
+        problem = InputProblem::NotRegular;
+    else if (uint64_t(st.st_size) > kMaxArchiveSize)
         problem = InputProblem::TooLarge;
-    if (problem)
-        std::fclose(opened);
-    else
-        file = opened;
-    return problem;
+    else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0 || !(file = fdopen(fd, "rb")))
+        problem = InputProblem::CannotOpen;
+    if (problem) {
+        close(fd);
+        return problem;
+    }
+    size = static_cast<uint64_t>(st.st_size);
+    return std::nullopt;
+}
+
+std::optional<InputProblem> readProblem(std::FILE* file, uint64_t size, uint64_t got)
+{
+    if (got < size)
+        return std::ferror(file) ? InputProblem::ReadFailed : InputProblem::SizeChanged;
+    // One byte more means the file grew after its size was taken: the bytes
+    // read may mix its old and new content.
+    if (std::fgetc(file) != EOF)
+        return InputProblem::SizeChanged;
+    if (std::ferror(file))
+        return InputProblem::ReadFailed;
+    return std::nullopt;
 }
 
 void ArchivePacker::AddInputFile(const char* path)
@@ -110,9 +145,10 @@ void ArchivePacker::AddInputFile(const char* path)
         SkipInput(InputProblem::TooLargeForMemory, path);
         return;
     }
-    // A short read (the file shrank, an I/O error) would store stale bytes.
-    if (size != 0 && std::fread(m_inputBuffer.get(), 1, static_cast<size_t>(size), input.file) != size) {
-        SkipInput(InputProblem::ReadFailed, path);
+    // A short read would store stale bytes, a long file a cut one.
+    const uint64_t got = size == 0 ? 0 : std::fread(m_inputBuffer.get(), 1, static_cast<size_t>(size), input.file);
+    if (const auto problem = readProblem(input.file, size, got)) {
+        SkipInput(*problem, path);
         return;
     }
     StoreEntry(size, path);

@@ -142,7 +142,7 @@ int PackArchive(std::string& sourcePath, std::string& folderName, const std::str
         packer.m_excludeDevice = static_cast<uint64_t>(archiveStat.st_dev);
         packer.m_excludeInode = static_cast<uint64_t>(archiveStat.st_ino);
     }
-    scanSourceTree(sourcePath.c_str());
+    const bool scanComplete = scanSourceTree(sourcePath.c_str());
 
     const uint32_t fileCount = packer.m_namePool->count();
     std::printf("TotalFiles: %u\n", fileCount);
@@ -160,9 +160,15 @@ int PackArchive(std::string& sourcePath, std::string& folderName, const std::str
     }
     TraceLine("tmpDestDirLoc: " + freeSpaceDir);
 
+    if (!scanComplete) {
+        // A cancel during a long scan: nothing was opened, nothing is touched.
+        setOutcome(outcome, PackOutcome::Cancelled);
+        return kPackCancelled;
+    }
     if (fileCount == 0) {
         ReportMessage("No files to pack..");
-        setOutcome(outcome, PackOutcome::NothingToPack);
+        // Files that could not be listed are not "nothing to pack".
+        setOutcome(outcome, packer.m_skippedFiles ? PackOutcome::Failed : PackOutcome::NothingToPack);
         return kPackEndedEarly;
     }
 

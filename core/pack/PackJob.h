@@ -23,9 +23,10 @@ constexpr int kPackWriteFailed = -2; // a write failed; the partial archive was 
 // What became of one archive, finer than the result: 1 also means one entry.
 enum class PackOutcome {
     Written,          // every listed file is in the archive
-    WrittenWithSkips, // the archive was written, but some files were skipped
+    WrittenWithSkips, // the archive was written, but some files or folders were left out
     NothingToPack,    // the folder holds no files; nothing was touched
-    Failed,           // no archive: too little space, not creatable, a write failed, no file stored
+    Failed,           // no archive: nothing could be listed, too little space, not creatable,
+                      // a write failed, no file stored
     Cancelled,        // no archive: the user cancelled
 };
 

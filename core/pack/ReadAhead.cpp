@@ -236,16 +236,18 @@ bool ReadAhead::readOneFile(Lock& lock, uint8_t* workMemory)
             slot.problem = InputProblem::TooLargeForMemory;
     }
     uint64_t done = 0;
-    while (!slot.problem && done < size) {
+    bool shortRead = false;
+    while (!slot.problem && !shortRead && done < size) {
         if (m_stopping)
             break; // dropped with the slot
         const size_t piece = static_cast<size_t>(std::min<uint64_t>(size - done, kReadPiece));
         const size_t got = std::fread(slot.input.get() + done, 1, piece, slot.file);
         done += got;
-        // A short read (the file shrank, an I/O error) would store stale bytes.
-        if (got != piece)
-            slot.problem = InputProblem::ReadFailed;
+        shortRead = got != piece;
     }
+    // A short read would store stale bytes, a long file a cut one.
+    if (!slot.problem && !m_stopping)
+        slot.problem = readProblem(slot.file, size, done);
     std::fclose(slot.file);
     slot.file = nullptr;
 

@@ -1,10 +1,13 @@
 #include "pack/SourceScanner.h"
 
 #include "pack/ArchivePacker.h"
+#include "pack/PackJob.h"
 #include "pack/Trace.h"
 #include "source/DirListing.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 #include <utility>
 #include <vector>
@@ -38,64 +41,80 @@ void addFiles(ArchivePacker& packer, const std::string& prefix, const std::vecto
             continue; // the archive being written never packs itself
         const std::string full = prefix + entry.name;
         if (entry.name.size() > kMaxListedName || full.size() > kMaxFilePath) {
-            TraceLine("ERROR! path too long: " + full);
+            packer.LeaveOut("ERROR! path too long: " + full);
             continue;
         }
         if (!packer.m_namePool->add(full.c_str())) {
-            TraceLine("ERROR! too many files: " + full);
+            packer.LeaveOut("ERROR! too many files: " + full);
             continue;
         }
         packer.m_totalSourceBytes += entry.size;
     }
 }
 
-void walk(ArchivePacker& packer, const std::string& prefix, std::vector<Identity>& walkPath)
+// Walks the folder `prefix` (ending in "/"); `isSource` for the folder the
+// scan was asked for. Returns false when a cancel cut the walk short.
+bool walk(ArchivePacker& packer, const std::string& prefix, std::vector<Identity>& walkPath, bool isSource)
 {
-    if (prefix.size() > kMaxDirectoryPath + 1) { // the prefix carries the folder's final "/"
-        TraceLine("ERROR! path too long: " + prefix.substr(0, prefix.size() - 1));
-        return;
+    const std::string folder = prefix.substr(0, prefix.size() - 1); // without the final "/"
+    if (prefix.size() > kMaxDirectoryPath + 1) {
+        packer.LeaveOut("ERROR! path too long: " + folder);
+        return true;
     }
-    const auto entries = listDirectory(prefix.empty() ? "." : prefix);
-    if (!entries)
-        return;
+    int error = 0;
+    const auto entries = listDirectory(prefix.empty() ? "." : prefix, &error);
+    if (!entries) {
+        // A source folder that does not exist is no fault of the walk: the
+        // job finds nothing to pack. Anything else leaves files out.
+        if (!(isSource && error == ENOENT))
+            packer.LeaveOut("ERROR! folder cannot be listed: " + folder + ": " + std::strerror(error));
+        return true;
+    }
     addFiles(packer, prefix, *entries);
     for (const ListingEntry& entry : *entries) {
         if (!entry.isDirectory())
             continue;
         if (entry.name[0] == '.' && (entry.name.size() == 1 || entry.name[1] == '.'))
             continue;
+        // Checked before each subfolder, so that a long walk can be
+        // cancelled; the folder asked for is always listed.
+        if (g_cancelPack.load())
+            return false;
         const std::string sub = prefix + entry.name;
         const Identity id{entry.device, entry.inode};
         bool onPath = false;
         for (const Identity& seen : walkPath)
             onPath = onPath || seen == id;
         if (onPath) {
-            TraceLine("ERROR! folder loop skipped: " + sub);
+            TraceLine("ERROR! folder loop skipped: " + sub); // its files are packed once, from the ancestor
             continue;
         }
         if (entry.name.size() > kMaxListedName) {
-            TraceLine("ERROR! path too long: " + sub);
+            packer.LeaveOut("ERROR! path too long: " + sub);
             continue;
         }
         walkPath.push_back(id);
-        walk(packer, sub + '/', walkPath);
+        const bool complete = walk(packer, sub + '/', walkPath, false);
         walkPath.pop_back();
+        if (!complete)
+            return false;
     }
+    return true;
 }
 
 } // namespace
 
-void scanSourceTree(const char* path)
+bool scanSourceTree(const char* path)
 {
     ArchivePacker* packer = CurrentPacker();
     if (!packer)
-        return;
+        return true;
     const std::string prefix = directoryPrefix(path);
     std::vector<Identity> walkPath;
     struct stat st {};
     if (stat(prefix.empty() ? "." : prefix.c_str(), &st) == 0)
         walkPath.emplace_back(static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino));
-    walk(*packer, prefix, walkPath);
+    return walk(*packer, prefix, walkPath, true);
 }
 
 void scanDirectoryFiles(const char* pattern)

@@ -5,18 +5,20 @@
 // separators (../data/sub/b.txt); each file's size is added to the packer's
 // total source bytes.
 //
-// Entries that the walk cannot represent are skipped with a standard-output
-// line naming them: a folder path over 509 characters, a file path over 511,
-// a listed name over 259. A folder already on the current walk path (reached
-// again through a symbolic link) is not entered twice. Folders whose names
-// begin with ".." are passed over; those beginning with a single "." are
-// walked.
+// What the walk leaves out is counted as a skip of the packer (LeaveOut):
+// a folder path over 509 characters, a file path over 511, a listed name over
+// 259, and a folder that cannot be listed, each with a line naming it and the
+// reason. A folder already on the current walk path (reached again through a
+// symbolic link) is not entered twice; its files are packed once. Folders
+// whose names begin with ".." are passed over; those beginning with a single
+// "." are walked.
 
 #include <string>
 
 // Precondition: the current packer is set and holds a new, empty name pool.
-// A folder that cannot be listed adds nothing, silently.
-void scanSourceTree(const char* path);
+// A source folder that does not exist adds nothing, silently. g_cancelPack is
+// looked at before each subfolder: returns false when it cut the walk short.
+bool scanSourceTree(const char* path);
 
 // The file pass over one folder; `pattern` is the folder path followed by
 // "/*" (or "*" after a trailing "/").

@@ -1,8 +1,10 @@
 #include "source/DirListing.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <dirent.h>
 #include <memory>
+#include <mutex>
 #include <sys/stat.h>
 
 namespace {
@@ -10,6 +12,19 @@ namespace {
 unsigned char foldUpper(unsigned char c)
 {
     return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
+}
+
+std::mutex g_hookMutex;
+std::function<int(const std::string&)> g_listingHook;
+
+int hookError(const std::string& dir)
+{
+    std::function<int(const std::string&)> hook;
+    {
+        std::lock_guard<std::mutex> lock(g_hookMutex);
+        hook = g_listingHook;
+    }
+    return hook ? hook(dir) : 0;
 }
 
 struct DirCloser {
@@ -42,18 +57,43 @@ bool equalsNoCase(const std::string& a, const std::string& b)
     return true;
 }
 
-std::optional<std::vector<ListingEntry>> listDirectory(const std::string& dir)
+void SetListingHook(std::function<int(const std::string& dir)> hook)
 {
-    std::unique_ptr<DIR, DirCloser> handle(opendir(dir.empty() ? "." : dir.c_str()));
-    if (!handle)
+    std::lock_guard<std::mutex> lock(g_hookMutex);
+    g_listingHook = std::move(hook);
+}
+
+std::optional<std::vector<ListingEntry>> listDirectory(const std::string& dir, int* error)
+{
+    int failure = hookError(dir);
+    std::unique_ptr<DIR, DirCloser> handle;
+    if (failure == 0) {
+        handle.reset(opendir(dir.empty() ? "." : dir.c_str()));
+        failure = handle ? 0 : errno;
+    }
+    if (failure != 0) {
+        if (error)
+            *error = failure;
         return std::nullopt;
+    }
 
     std::string prefix = dir;
     if (!prefix.empty() && prefix.back() != '/')
         prefix += '/';
 
     std::vector<ListingEntry> entries;
-    while (const dirent* d = readdir(handle.get())) {
+    for (;;) {
+        // readdir gives null both at the end and on a failure; only errno
+        // tells a listing that broke off from a complete one.
+        errno = 0;
+        const dirent* d = readdir(handle.get());
+        if (!d) {
+            if (errno == 0)
+                break;
+            if (error)
+                *error = errno;
+            return std::nullopt;
+        }
         ListingEntry entry;
         entry.name = d->d_name;
         if (entry.name == "." || entry.name == "..")

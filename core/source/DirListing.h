@@ -5,6 +5,7 @@
 // same tree always gives the same archive.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,8 +26,15 @@ struct ListingEntry {
 
 // Symbolic links are followed: a link to a folder lists as a folder. A link
 // that leads nowhere lists as a file of size 0, so that whoever opens it
-// learns that it cannot be read. Returns nullopt when `dir` cannot be listed.
-std::optional<std::vector<ListingEntry>> listDirectory(const std::string& dir);
+// learns that it cannot be read. Returns nullopt when `dir` cannot be listed
+// or its listing breaks off, with the reason's errno in `error` when given.
+std::optional<std::vector<ListingEntry>> listDirectory(const std::string& dir, int* error = nullptr);
+
+// Calls `hook` with each folder just before it is listed; a non-zero result
+// fails that listing with this errno. An empty function removes it. Lets a
+// test see the walk and make a folder unlistable even when run as root,
+// whom permissions do not stop.
+void SetListingHook(std::function<int(const std::string& dir)> hook);
 
 // The listing order: true when `a` comes before `b`.
 bool listingOrderLess(const std::string& a, const std::string& b);

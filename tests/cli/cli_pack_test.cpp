@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace kobtest;
 
 namespace {
@@ -85,10 +87,12 @@ TEST(CliPack, NamesFoldersAndFailures)
          "kobpack: objects.kob: Writing Index...\n"
          "kobpack: deep/data.kob: not written\n",
          {"objects.kob"}},
-        // objects/b.con becomes a dangling link below.
+        // objects/b.con becomes a dangling link below, objects/c.con a named pipe.
         {"UnreadableFileIsSkipped", {"objects/a.con"}, {"pack", "objects"}, 1,
+         "kobpack: objects.kob: ERROR! inputFile cannot be opened: ../objects/b.con\n"
+         "kobpack: objects.kob: ERROR! inputFile not a regular file: ../objects/c.con\n"
          "kobpack: objects.kob: Writing Index...\n"
-         "kobpack: objects.kob: written without the files that could not be read (named on standard output)\n",
+         "kobpack: objects.kob: written without some files (named above and on standard output)\n",
          {"objects.kob"}},
     };
     for (const Row& row : rows) {
@@ -96,8 +100,10 @@ TEST(CliPack, NamesFoldersAndFailures)
         ModTree mod;
         for (const std::string& file : row.files)
             mod.file(file, file);
-        if (std::string(row.name) == "UnreadableFileIsSkipped")
+        if (std::string(row.name) == "UnreadableFileIsSkipped") {
             fs::create_symlink(mod.root() / "nowhere", mod.root() / "objects/b.con");
+            ASSERT_EQ(mkfifo((mod.root() / "objects/c.con").c_str(), 0644), 0);
+        }
         const CliResult r = runKobpack(row.args, mod.archives());
         EXPECT_EQ(r.status, row.status);
         EXPECT_EQ(r.err, row.err);
