@@ -10,7 +10,6 @@
 #include <lzo/lzo1x.h>
 
 #include <cstdio>
-#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace kobtest;
@@ -258,27 +257,6 @@ TEST(ArchivePacker, UnrepresentableFilesAreSkippedWithALine)
         "ERROR! inputFile: ../objects/dangling.txt",
     };
     EXPECT_EQ(out, expected);
-}
-
-TEST(ArchivePacker, ShortReadIsSkippedRatherThanStoringStaleBytes)
-{
-    // A kernel attribute file claims 4096 bytes and delivers a few: the same
-    // as a file that shrank between the size query and the read.
-    const char* attribute = "/sys/devices/system/cpu/online";
-    struct stat st {};
-    if (stat(attribute, &st) != 0 || st.st_size != 4096)
-        GTEST_SKIP() << attribute << " is not available here";
-    ModTree mod;
-    mod.folder("objects");
-    ASSERT_EQ(symlink(attribute, (mod.root() / "objects/shrinking").c_str()), 0);
-    ArchivePacker packer;
-    packer.SetOutput(std::fopen("out.bin", "wb"));
-    packer.m_sourceRootLength = 11;
-    testing::internal::CaptureStdout();
-    packer.AddInputFile("../objects/shrinking");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "ERROR! inputFile read failed (its size changed while it was read): ../objects/shrinking\n");
-    EXPECT_EQ(packer.m_entryCount, 0u);
-    EXPECT_EQ(packer.outputPosition(), 0u);
 }
 
 TEST(ArchivePacker, FailedWriteIsNotedAndStopsFurtherWrites)

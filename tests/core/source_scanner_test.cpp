@@ -126,18 +126,3 @@ TEST(SourceScanner, LinkBackToAnAncestorIsNotWalkedAgain)
     EXPECT_EQ(result.out, std::vector<std::string>{"ERROR! folder loop skipped: ../data/sub/up"});
 }
 
-TEST(SourceScanner, OverlongPathsAreSkippedWithALine)
-{
-    ModTree mod;
-    // Folder path "../deep/" plus components of 100 characters: the fifth
-    // level takes the folder path past 509 characters.
-    std::string relative = "deep";
-    for (int i = 0; i < 5; ++i)
-        relative += "/" + std::string(100, char('a' + i));
-    mod.file(relative + "/lost.txt", "x");
-    mod.file("deep/kept.txt", "k");
-    const Scan result = scan("../deep");
-    EXPECT_EQ(result.names, std::vector<std::string>{"../deep/kept.txt"});
-    ASSERT_EQ(result.out.size(), 1u);
-    EXPECT_EQ(result.out[0], "ERROR! path too long: ../" + relative);
-}
