@@ -54,4 +54,18 @@ void CBitmapButton::paintEvent(QPaintEvent*)
     }
     QPainter painter(this);
     painter.drawPixmap(0, 0, image);
+    if (hasFocus())
+        drawFocusFrame(painter, rect().intersected(QRect(QPoint(0, 0), image.deviceIndependentSize().toSize())));
+}
+
+void CBitmapButton::drawFocusFrame(QPainter& painter, const QRect& plate)
+{
+    // Inside the plate's bevel; black dots on a white line show on any plate.
+    const QRect frame = plate.adjusted(3, 3, -4, -4);
+    if (frame.width() < 1 || frame.height() < 1)
+        return;
+    painter.setPen(QPen(Qt::white, 0));
+    painter.drawRect(frame);
+    painter.setPen(QPen(Qt::black, 0, Qt::DotLine));
+    painter.drawRect(frame);
 }

@@ -3,9 +3,13 @@
 // the focused image while it has the focus, else the normal one. The image
 // is copied from the button's top-left corner, unscaled and clipped; the
 // button keeps its own size. Its text is not drawn (the images carry it).
+// With the focus, a dotted frame is drawn over the image, so a keyboard user
+// sees where Tab went; the images themselves have no focused look.
 
 #include <QAbstractButton>
 #include <QPixmap>
+
+class QPainter;
 
 class CBitmapButton : public QAbstractButton {
     Q_OBJECT
@@ -26,6 +30,7 @@ protected:
 
 private:
     const QPixmap& currentImage() const;
+    static void drawFocusFrame(QPainter& painter, const QRect& plate);
 
     QPixmap m_normal;
     QPixmap m_pressed;

@@ -1,5 +1,6 @@
 #include "gui/CQuickLaunchDlg.h"
 
+#include "gui/ByteNames.h"
 #include "gui/DialogUnits.h"
 
 #include "game/Discovery.h"
@@ -31,10 +32,9 @@ public:
     }
 };
 
-// At most kMaxText bytes of UTF-8, never cutting a character in two.
-std::string limitText(const QString& text)
+// At most kMaxText bytes, never cutting a UTF-8 character in two.
+std::string limitText(std::string bytes)
 {
-    std::string bytes = text.toStdString();
     if (bytes.size() <= static_cast<size_t>(kMaxText))
         return bytes;
     size_t end = kMaxText;
@@ -45,13 +45,14 @@ std::string limitText(const QString& text)
 }
 
 // Fills `combo` with `entries` sorted without regard to case, the order the
-// main window's lists keep too.
+// main window's lists keep too. Map names are level folder names, kept as
+// the file system spells them.
 void fillSorted(QComboBox* combo, std::vector<std::string> entries)
 {
     combo->clear();
     SortNoCase(entries);
     for (const std::string& entry : entries)
-        combo->addItem(QString::fromStdString(entry));
+        AddByteName(combo, entry);
 }
 
 // Places `widget` with item number `id`, in dialog units, and hands it back.
@@ -83,10 +84,6 @@ CQuickLaunchDlg::CQuickLaunchDlg(Launcher& launcher, QWidget* parent)
     : QDialog(parent)
     , m_launcher(launcher)
 {
-    // Child windows do not take their parent's font by themselves; the
-    // layout below is measured in the main window's font.
-    if (parent)
-        setFont(parent->window()->font());
     setWindowTitle(QStringLiteral("Quick Launch Settings"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -146,8 +143,8 @@ int CQuickLaunchDlg::LoadSettings()
 
 void CQuickLaunchDlg::SaveSettings()
 {
-    m_state.m_MapName = limitText(m_mapCombo->currentText());
-    m_state.m_gpmString = limitText(m_gpmCombo->currentText());
+    m_state.m_MapName = limitText(FieldByteName(m_mapCombo));
+    m_state.m_gpmString = limitText(FieldByteName(m_gpmCombo));
     m_state.m_UseDebug = m_useDebugCheck->isChecked() ? 1 : 0;
     // Not remembering the choices is harmless: the dialog comes back next
     // time, and the game is started with them all the same.

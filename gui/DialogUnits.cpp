@@ -1,5 +1,6 @@
 #include "gui/DialogUnits.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 
 #include <algorithm>
@@ -26,6 +27,11 @@ QFont DialogFont()
     font.setStyleHint(QFont::SansSerif);
     font.setPointSize(8);
     return font;
+}
+
+void InstallDialogFont()
+{
+    QApplication::setFont(DialogFont());
 }
 
 DialogUnits::DialogUnits(const QFont& font)

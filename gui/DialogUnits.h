@@ -13,6 +13,10 @@ inline constexpr const char* kControlIdProperty = "controlId";
 
 // The font the tool's dialogs are laid out in: 8-point sans serif.
 QFont DialogFont();
+// Makes DialogFont() the application's font. Every dialog and message box
+// takes its font from there, with a parent or without: a window does not
+// inherit its parent's font. Needs a QApplication.
+void InstallDialogFont();
 
 class DialogUnits {
 public:

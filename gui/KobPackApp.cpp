@@ -1,5 +1,6 @@
 #include "gui/KobPackApp.h"
 
+#include "gui/DialogUnits.h"
 #include "gui/KobPackDlg.h"
 #include "pack/MessageSink.h"
 
@@ -7,6 +8,7 @@
 
 bool CKobPackApp::InitInstance()
 {
+    InstallDialogFont();
     auto window = std::make_unique<CKobPackDlg>();
     auto sink = std::make_unique<MessageSink>(); // the window shows none of the job's texts
     InstallMessageSink(sink.get());

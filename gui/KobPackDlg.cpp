@@ -1,6 +1,7 @@
 #include "gui/KobPackDlg.h"
 
 #include "game/Discovery.h"
+#include "gui/ByteNames.h"
 #include "gui/DialogUnits.h"
 #include "gui/PackRunner.h"
 #include "gui/QtPackControls.h"
@@ -27,8 +28,6 @@ const char* const kHelpText =
     "    This program should be executed from \\mods\\YourMod\\Archives\\\n";
 
 namespace {
-
-constexpr int kByteNameRole = Qt::UserRole; // a list entry's name as the file system spells it
 
 // The field of a drop-down does not scroll sideways, so typing stops where
 // the field is full. Qt undoes only an edit that makes a fitting text too
@@ -76,31 +75,14 @@ void fillList(QComboBox* list, std::vector<std::string> names)
 {
     SortNoCase(names);
     for (const std::string& name : names)
-        list->addItem(FromLocalBytes(name), QByteArray(name.data(), static_cast<qsizetype>(name.size())));
-}
-
-std::string entryName(const QComboBox* list, int index)
-{
-    const QByteArray bytes = list->itemData(index, kByteNameRole).toByteArray();
-    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
-}
-
-// The field's text; when it still shows the selected entry, that entry's
-// name as the file system spells it, which the displayed text may not keep.
-std::string fieldName(const QComboBox* list)
-{
-    const QString text = list->lineEdit()->text();
-    const int index = list->currentIndex();
-    if (index >= 0 && list->itemText(index) == text)
-        return entryName(list, index);
-    return ToLocalBytes(text);
+        AddByteName(list, name);
 }
 
 std::vector<std::string> entries(const QComboBox* list, const std::string& prefix)
 {
     std::vector<std::string> names;
     for (int i = 0; i < list->count(); ++i)
-        names.push_back(prefix + entryName(list, i));
+        names.push_back(prefix + ByteNameAt(list, i));
     return names;
 }
 
@@ -122,7 +104,6 @@ CKobPackDlg::CKobPackDlg(QWidget* parent)
 {
     m_hIcon.addFile(QStringLiteral(":/icons/kobpack-16.png"));
     setWindowTitle(QStringLiteral("Kob Mod Quick Pack 1.5"));
-    setFont(DialogFont());
     const DialogUnits units(font());
     setFixedSize(units.toPixelsX(361), units.toPixelsY(33));
 
@@ -221,8 +202,8 @@ bool CKobPackDlg::OnInitDialog()
 void CKobPackDlg::UpdateData(bool saveAndValidate)
 {
     if (saveAndValidate) {
-        m_folderName = fieldName(m_folderList);
-        m_levelName = fieldName(m_levelList);
+        m_folderName = FieldByteName(m_folderList);
+        m_levelName = FieldByteName(m_levelList);
         m_compress = m_compressBox->isChecked() ? 1 : 0;
     } else {
         m_folderList->lineEdit()->setText(FromLocalBytes(m_folderName));
@@ -308,12 +289,9 @@ void CKobPackDlg::OnCompress()
     UpdateData(true);
 }
 
-QStringList CKobPackDlg::levelEntries() const
+std::vector<std::string> CKobPackDlg::levelEntries() const
 {
-    QStringList levels;
-    for (int i = 0; i < m_levelList->count(); ++i)
-        levels << m_levelList->itemText(i);
-    return levels;
+    return entries(m_levelList, std::string());
 }
 
 void CKobPackDlg::QuickLaunch()

@@ -8,7 +8,6 @@
 #include "gui/BitmapButton.h"
 
 #include <QDialog>
-#include <QStringList>
 #include <QIcon>
 
 #include <memory>
@@ -74,7 +73,7 @@ protected:
 
 private:
     // The level list's entries, in list order (its typed text does not count).
-    QStringList levelEntries() const;
+    std::vector<std::string> levelEntries() const;
     void PackList(const std::vector<std::string>& names);
     void PackOne(const std::optional<std::string>& name);
     // Selects `index` of `list` again after a batch (-1 clears the field).

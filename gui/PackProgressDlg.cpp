@@ -1,6 +1,7 @@
 #include "gui/PackProgressDlg.h"
 
 #include "gui/DialogUnits.h"
+#include "gui/ElidedLabel.h"
 #include "pack/MessageSink.h"
 #include "pack/PackBatch.h"
 
@@ -16,9 +17,7 @@ namespace {
 
 QLabel* makeLine(QWidget* parent, const QString& text)
 {
-    auto* label = new QLabel(text, parent);
-    // File names are shown as they are, never read as markup.
-    label->setTextFormat(Qt::PlainText);
+    auto* label = new ElidedLabel(text, parent);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
 }
@@ -34,7 +33,6 @@ CPackProgressDlg::CPackProgressDlg(QWidget* parent)
     , m_status(makeLine(this, QStringLiteral("Status:")))
     , m_controls(this, m_status, m_status2, m_progress)
 {
-    setFont(DialogFont());
     const DialogUnits units(font());
     setFixedSize(units.toPixelsX(265), units.toPixelsY(54));
 

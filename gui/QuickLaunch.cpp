@@ -6,29 +6,28 @@
 #include "gui/ProcessLauncher.h"
 #include "gui/QuickLaunchError.h"
 
-void QuickLaunch(QWidget* parent, int game, const QStringList& levels)
+void QuickLaunch(QWidget* parent, int game, const std::vector<std::string>& levels)
 {
     ProcessLauncher launcher;
     QuickLaunch(parent, game, levels, launcher);
 }
 
-void QuickLaunch(QWidget* parent, int game, const QStringList& levels, Launcher& launcher)
+void QuickLaunch(QWidget* parent, int game, const std::vector<std::string>& levels, Launcher& launcher)
 {
     CQuickLaunchDlg dialog(launcher, parent);
     QuickLaunchState& state = dialog.state();
     state.m_gameExe = GameIdentifier(game);
-    for (const QString& level : levels)
-        state.m_MapList.push_back(level.toStdString());
+    state.m_MapList = levels;
     dialog.DoModal();
 }
 
-void ResetQuickLaunch(QWidget* parent, int game, const QStringList& levels)
+void ResetQuickLaunch(QWidget* parent, int game, const std::vector<std::string>& levels)
 {
     ProcessLauncher launcher;
     ResetQuickLaunch(parent, game, levels, launcher);
 }
 
-void ResetQuickLaunch(QWidget* parent, int game, const QStringList& levels, Launcher& launcher)
+void ResetQuickLaunch(QWidget* parent, int game, const std::vector<std::string>& levels, Launcher& launcher)
 {
     // A settings file that cannot be deleted would start the game at once
     // with the old choices; say so rather than leave the user guessing.

@@ -130,6 +130,7 @@ void makeSampleMod(const QString& root)
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
+    InstallDialogFont(); // as the window tool does at start-up
     if (argc != 2) {
         std::fprintf(stderr, "usage: kobpack-render-dialogs OUTPUT-FOLDER\n");
         return 2;
