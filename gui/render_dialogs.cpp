@@ -1,7 +1,9 @@
 // Renders each dialog of the window tool to a PNG file, with no display, so
 // its layout can be looked at:
-//   QT_QPA_PLATFORM=offscreen kobpack-render-dialogs OUTPUT-FOLDER
-// (or: cmake --build BUILD --target render-dialogs, into BUILD/dialogs).
+//   cmake --build BUILD --target render-dialogs, into BUILD/dialogs
+// (the offscreen platform with a desktop-sized screen, see CMakeLists.txt).
+// Each dialog is drawn in the tool's own font, as the live window shows it;
+// README's picture of the main window, docs/main-window.png, is one of them.
 // The main window is opened on a small sample mod in a temporary folder. A
 // caption strip is drawn above each dialog, as the offscreen platform draws
 // no window frame.
@@ -30,8 +32,10 @@ namespace {
 std::unique_ptr<QWidget> mainWindow()
 {
     auto window = std::make_unique<CKobPackDlg>();
-    window->setAttribute(Qt::WA_DontShowOnScreen);
     window->show(); // runs discovery on the sample mod
+    // Active, as on the desktop, so Pack Level shows that it has the focus.
+    window->activateWindow();
+    QApplication::processEvents();
     return window;
 }
 
