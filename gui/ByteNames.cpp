@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QComboBox>
-#include <QLineEdit>
 
 namespace {
 
@@ -25,7 +24,7 @@ std::string ByteNameAt(const QComboBox* list, int index)
 
 std::string FieldByteName(const QComboBox* list)
 {
-    const QString text = list->isEditable() ? list->lineEdit()->text() : list->currentText();
+    const QString text = list->currentText(); // an editable list's field
     const int index = list->currentIndex();
     if (index >= 0 && list->itemText(index) == text)
         return ByteNameAt(list, index);
