@@ -138,7 +138,12 @@ void CQuickLaunchDlg::OnInitDialog()
 
 int CQuickLaunchDlg::LoadSettings()
 {
-    return ::LoadSettings(m_state);
+    // A refused file is named before the dialog shows its first-use choices.
+    std::string refusal;
+    const int count = ::LoadSettings(m_state, &refusal);
+    if (!refusal.empty())
+        ShowQuickLaunchError(parentWidget(), QString::fromStdString(refusal));
+    return count;
 }
 
 void CQuickLaunchDlg::SaveSettings()

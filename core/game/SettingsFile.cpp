@@ -1,5 +1,7 @@
 #include "game/SettingsFile.h"
 
+#include "game/SettingsCheck.h"
+#include "game/SmallFile.h"
 #include "game/TextLines.h"
 #include "source/DirListing.h"
 #include "source/PathNoCase.h"
@@ -9,6 +11,9 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -40,14 +45,21 @@ int leadingNumber(const std::string& text)
     return value > INT_MAX ? INT_MAX : static_cast<int>(value);
 }
 
+// A settings file that came with a mod may be a named pipe, which would
+// block the write, or a link, which would have it land elsewhere: either is
+// removed, so the settings are written as a regular file of that name.
+void removeIfNotRegular(const std::string& path)
+{
+    struct stat st {};
+    if (lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+        unlink(path.c_str());
+}
+
 } // namespace
 
-int LoadSettings(QuickLaunchState& state)
+int ParseSettings(const std::string& text, QuickLaunchState& state)
 {
-    std::ifstream in(resolveNoCase(kSettingsFileName), std::ios::binary);
-    if (!in)
-        return -1;
-
+    std::istringstream in(text);
     int count = -1;
     TextLineReader reader(in);
     TextLine key;
@@ -75,6 +87,27 @@ int LoadSettings(QuickLaunchState& state)
     return count;
 }
 
+int LoadSettings(QuickLaunchState& state, std::string* refusal)
+{
+    const std::string path = resolveNoCase(kSettingsFileName);
+    std::string text;
+    std::string reason;
+    const SmallFileResult read = ReadSmallFile(path, text, reason);
+    if (read == SmallFileResult::Read) {
+        // Parsed into a copy: a refused file leaves every value as it was.
+        QuickLaunchState loaded = state;
+        const int count = ParseSettings(text, loaded);
+        reason = SettingsProblem(loaded);
+        if (reason.empty()) {
+            state = std::move(loaded);
+            return count;
+        }
+    }
+    if (read != SmallFileResult::Missing && refusal)
+        *refusal = "Ignored the settings in " + path + ": " + reason;
+    return -1;
+}
+
 bool SaveSettings(const QuickLaunchState& state)
 {
     const auto entry = [](const char* key, const std::string& value) {
@@ -84,6 +117,7 @@ bool SaveSettings(const QuickLaunchState& state)
         + entry("m_gameExe", state.m_gameExe) + entry("m_UseDebug", state.m_UseDebug ? "1" : "0");
 
     const std::string path = resolveNoCase(kSettingsFileName);
+    removeIfNotRegular(path);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out)
         return false;

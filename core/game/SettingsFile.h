@@ -10,12 +10,19 @@
 
 inline constexpr const char* kSettingsFileName = "_quickLaunch.cfg";
 
-// Reads the settings file into `state`. Keys are compared ignoring ASCII
-// case; a key whose value line is missing or empty is dropped, other keys are
-// ignored, lines longer than 255 characters are read in pieces. Returns the
-// number of recognised entries (repeats included) minus one, or -1 when the
-// file cannot be opened. Fields without an entry keep their values.
-int LoadSettings(QuickLaunchState& state);
+// Reads the text of a settings file into `state`. Keys are compared ignoring
+// ASCII case; a key whose value line is missing or empty is dropped, other
+// keys are ignored, lines longer than 255 characters are read in pieces.
+// Returns the number of recognised entries (repeats included) minus one.
+// Fields without an entry keep their values.
+int ParseSettings(const std::string& text, QuickLaunchState& state);
+
+// Reads the settings file into `state` with ParseSettings. Returns -1, with
+// `state` unchanged, when there is no file, when it is not a regular file of
+// at most 64 KiB, or when a value it gives cannot be used (SettingsProblem);
+// then the dialog is shown as on first use, and `refusal` (if given) receives
+// a message naming the file and the reason (none for a missing file).
+int LoadSettings(QuickLaunchState& state, std::string* refusal = nullptr);
 
 // Writes m_MapName, m_gpmString, m_gameExe and m_UseDebug (0 or 1) of `state`
 // as the twelve lines of the settings file. Returns false when the file

@@ -1,5 +1,7 @@
 #include "game/TestLaunch.h"
 
+#include "game/SettingsCheck.h"
+#include "game/SmallFile.h"
 #include "game/TextLines.h"
 #include "source/DirListing.h"
 #include "source/PathNoCase.h"
@@ -8,7 +10,11 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fcntl.h>
 #include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -32,21 +38,34 @@ bool isRegularFile(const std::string& path)
 }
 
 // Writes `text` to `path`, creating or truncating it; false with the reason
-// when it cannot be opened or written completely.
+// when it cannot be opened or written completely, or is no regular file
+// (O_NONBLOCK: a named pipe in its place must not hang the launch).
 bool writeWholeFile(const std::string& path, const std::string& text, std::string& reason)
 {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
+    if (fd < 0) {
         reason = std::strerror(errno);
         return false;
     }
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    const int writeErrno = errno;
-    if (std::fclose(file) != 0 || !written) {
-        reason = std::strerror(written ? errno : writeErrno);
-        return false;
+    struct stat st {};
+    bool written = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    reason = written ? "" : "not a regular file";
+    for (size_t done = 0; written && done < text.size();) {
+        const ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            reason = n < 0 ? std::strerror(errno) : "nothing written";
+            written = false;
+        } else {
+            done += static_cast<size_t>(n);
+        }
     }
-    return true;
+    if (close(fd) != 0 && written) {
+        reason = std::strerror(errno);
+        written = false;
+    }
+    return written;
 }
 
 // An absolute spelling of `path` for messages and for the started process.
@@ -61,18 +80,10 @@ std::string absolutePath(const std::string& path)
 
 } // namespace
 
-int ReadModName(QuickLaunchState& state, const ErrorReport& report)
+int ParseModName(const std::string& text, std::string& modName)
 {
-    state.m_ModName.clear();
-    const std::string path = resolveNoCase(kInitFile);
-    std::ifstream in(path, std::ios::binary);
-    std::error_code ec;
-    if (!in || fs::is_directory(path, ec)) {
-        if (report)
-            report(kModNameError);
-        return -2;
-    }
-
+    modName.clear();
+    std::istringstream in(text);
     TextLineReader reader(in);
     TextLine line;
     while (reader.Next(line)) {
@@ -89,10 +100,34 @@ int ReadModName(QuickLaunchState& state, const ErrorReport& report)
             nameStart = 23;
         else
             continue;
-        state.m_ModName = nameStart < line.text.size() ? line.text.substr(nameStart) : "";
+        modName = nameStart < line.text.size() ? line.text.substr(nameStart) : "";
         return 0;
     }
     return -1;
+}
+
+int ReadModName(QuickLaunchState& state, const ErrorReport& report)
+{
+    state.m_ModName.clear();
+    std::string text;
+    std::string reason;
+    if (ReadSmallFile(resolveNoCase(kInitFile), text, reason) != SmallFileResult::Read) {
+        if (report)
+            report(kModNameError);
+        return -2;
+    }
+    std::string name;
+    if (ParseModName(text, name) != 0)
+        return -1;
+    // The game takes the name as its mod's folder below "mods".
+    const std::string problem = name.empty() ? "" : FileNameProblem(name);
+    if (!problem.empty()) {
+        if (report)
+            report("Unable to use the mod's name from ../init.con: it " + problem + "\n");
+        return -1;
+    }
+    state.m_ModName = name;
+    return 0;
 }
 
 std::string DebugExecutable(const std::string& gameExe)
@@ -111,8 +146,11 @@ int CheckDebugExe(QuickLaunchState& state)
     if (debug.empty())
         return 0;
     const std::string path = resolveNoCase(kGameRoot + debug);
+    // Only a regular file is opened: a named pipe would block the open.
+    if (!isRegularFile(path))
+        return 0;
     std::ifstream probe(path, std::ios::binary);
-    if (probe && isRegularFile(path))
+    if (probe)
         state.m_DebugExeFound = 1;
     return state.m_DebugExeFound;
 }
@@ -146,6 +184,13 @@ std::vector<std::string> LaunchArguments(const std::string& modName)
 LaunchOutcome LaunchGame(QuickLaunchState& state, Launcher& launcher, const ErrorReport& report)
 {
     ReadModName(state, report);
+    // The game's name becomes a folder below "mods" and the executable's name.
+    const std::string problem = FileNameProblem(state.m_gameExe);
+    if (!problem.empty()) {
+        if (report)
+            report("Unable to start the game: its name m_gameExe " + problem);
+        return LaunchOutcome::MapListFailed;
+    }
 
     const std::string root = kGameRoot;
     const std::string mapList = resolveNoCase(root + "mods/" + state.m_gameExe + "/Settings/maplist.con");

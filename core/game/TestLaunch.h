@@ -25,12 +25,20 @@ enum class LaunchOutcome {
     StartFailed,   // the map list was written but the executable did not start
 };
 
+// The mod's name from the text of an init file: the rest of the first line
+// that begins with "game.CustomGameName" or "game.setCustomGameName" (any
+// case, not indented) after one separator character, kept verbatim. Returns
+// 0 when found, -1 when no line matches (`modName` "").
+int ParseModName(const std::string& text, std::string& modName);
+
 // Sets m_ModName from the first line of "../init.con" that begins with
 // "game.CustomGameName" or "game.setCustomGameName" (any case, not
 // indented); the name is the rest of the line after one separator character,
 // kept verbatim. Returns 0 when found, -1 when no line matches (m_ModName
-// ""), -2 when the file cannot be opened, after reporting
-// "Unable to read mod's name from ../init.con\n".
+// ""), -2 when the file cannot be opened or is not a regular file of at most
+// 64 KiB, after reporting "Unable to read mod's name from ../init.con\n". A
+// name that cannot be a folder name (FileNameProblem) is reported and left
+// out: -1, m_ModName "".
 int ReadModName(QuickLaunchState& state, const ErrorReport& report);
 
 // The debug build of the game `gameExe` names (compared ignoring ASCII case):
@@ -58,5 +66,7 @@ std::vector<std::string> LaunchArguments(const std::string& modName);
 // Reads the mod's name (a failure only leaves it empty), writes the map list
 // "mods/<m_gameExe>/Settings/maplist.con" below the game root (folders are
 // not made), then has `launcher` start GameExecutable() in the game root.
-// Every failure is reported with the file and the reason.
+// Every failure is reported with the file and the reason. An m_gameExe that
+// is no file name (FileNameProblem) is refused: nothing is written or started
+// (MapListFailed).
 LaunchOutcome LaunchGame(QuickLaunchState& state, Launcher& launcher, const ErrorReport& report);

@@ -1,0 +1,19 @@
+#pragma once
+// Reads the small text files a mod brings along (the quick-launch settings,
+// "../init.con"). Such a file may come with a downloaded mod, so it is read
+// only when it is a regular file of bounded size: a named pipe, a device or a
+// link to one is refused without waiting on it.
+
+#include <cstddef>
+#include <string>
+
+inline constexpr size_t kSmallFileLimit = 64 * 1024;
+
+enum class SmallFileResult {
+    Read,     // `content` holds the whole file
+    Missing,  // there is no such file
+    Unusable, // not a regular file, too large, or not readable; `reason` says which
+};
+
+SmallFileResult ReadSmallFile(const std::string& path, std::string& content, std::string& reason,
+                              size_t limit = kSmallFileLimit);
