@@ -4,6 +4,7 @@
 
 #include "format/ArchiveReader.h"
 #include "source/PathNoCase.h"
+#include "source/SourceCompare.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -71,6 +72,29 @@ std::vector<std::string> compareEntries(const ArchiveReader& reader, const std::
     return problems;
 }
 
+// Files below the archive's source folder in DIR that the archive lacks, and
+// folders there that cannot be listed: the archive is then not the same as
+// DIR, however well its entries compare.
+std::vector<std::string> findUnpacked(const ArchiveReader& reader, const std::string& archive,
+                                      const std::string& against)
+{
+    std::vector<std::string> names;
+    for (const ReaderEntry& entry : reader.entries())
+        names.push_back(entry.name);
+    const std::string folder = PackFolderOf(archive, names, against);
+    if (folder.empty())
+        return {archive + ": cannot tell which folder of " + against
+                + " it was packed from: its entries do not all begin with its name"};
+    std::vector<std::string> problems;
+    const std::vector<std::string> unpacked = FilesWithoutEntry(against, folder, names, archive, problems);
+    for (std::string& problem : problems)
+        problem = archive + ": " + PrintableName(problem);
+    for (const std::string& name : unpacked)
+        problems.push_back(archive + ": " + PrintableName(name) + ": no entry for "
+                           + PrintableName(resolveNoCase(against + "/" + name)));
+    return problems;
+}
+
 } // namespace
 
 int RunVerify(const VerifyOptions& options)
@@ -91,8 +115,10 @@ int RunVerify(const VerifyOptions& options)
         }
         std::vector<std::string> problems = reader.verify();
         if (!options.against.empty()) {
-            std::vector<std::string> more = compareEntries(reader, archive, options.against);
-            problems.insert(problems.end(), more.begin(), more.end());
+            for (auto* check : {compareEntries, findUnpacked}) {
+                const std::vector<std::string> more = check(reader, archive, options.against);
+                problems.insert(problems.end(), more.begin(), more.end());
+            }
         }
         for (const std::string& problem : problems)
             PrintError(problem);

@@ -46,7 +46,7 @@ int main(int argc, char** argv)
     VerifyOptions verify;
     CLI::App* verifyCmd = app.add_subcommand("verify", "Check each archive's layout and decompress every block");
     verifyCmd->add_option("ARCHIVE", verify.archives, "Archive to verify")->required();
-    verifyCmd->add_option("--against", verify.against, "Also compare each entry with the file DIR/<entry name>")
+    verifyCmd->add_option("--against", verify.against, "Also compare each entry with the file DIR/<entry name>, and find files of its folder there without an entry")
         ->option_text("DIR");
 
     try {

@@ -38,8 +38,9 @@ printf '0123456789' >"$out/mod/tiny/a.txt"
 head -c 32769 /dev/zero | tr '\0' 'k' >"$out/mod/objects/sub/block.dds"
 printf 'game.setCustomGameName MyMod\r\n' >"$out/mod/objects/init.con"
 for name in tiny objects; do
-  (cd "$out/mod/Archives" && ../../kobpack pack "$name" >/dev/null && mv "$name.kob" "../../seeds/archive/$name.kob" &&
-   ../../kobpack pack -c "$name" >/dev/null && mv "$name.kob" "../../seeds/archive/$name-compressed.kob")
+  (cd "$out/mod/Archives" && ../../kobpack pack "$name" >/dev/null 2>&1 && mv "$name.kob" "../../seeds/archive/$name.kob" &&
+   ../../kobpack pack -c "$name" >/dev/null 2>&1 && mv "$name.kob" "../../seeds/archive/$name-compressed.kob") ||
+    { echo "fuzz: kobpack could not pack the seed archive $name" >&2; exit 1; }
 done
 printf 'm_MapName\r\nmymap\r\n\r\nm_gpmString\r\nGPM_CQ\r\n\r\nm_gameExe\r\nostrel\r\n\r\nm_UseDebug\r\n1\r\n\r\n' \
   >"$seeds/settings/quickLaunch.cfg"

@@ -1,7 +1,6 @@
 #pragma once
 // Checks the quick-launch values that come from files a mod may bring along
-// (the settings file, "../init.con") before they become file or folder names
-// or lines of the game's map list.
+// (the settings file, "../init.con") before they become file or folder names.
 
 #include "game/QuickLaunchState.h"
 
@@ -11,11 +10,7 @@
 // is empty, is "." or "..", or holds "/", "\" or a control character.
 std::string FileNameProblem(const std::string& name);
 
-// Why `text` cannot stand in a line of the map list, or "" when it can: it
-// holds a control character (a lone CR would start a line of its own).
-std::string LineTextProblem(const std::string& text);
-
-// Why the values of `state` that the launch uses as names or map-list words
-// cannot be used, naming the value, or "" when they can: m_gameExe must be a
-// file name, m_MapName and m_gpmString must fit in a line.
+// Why the settings in `state` cannot be used, naming the value, or "" when
+// they can: m_gameExe, the executable's base name and the game's folder
+// below "mods", must be a file name.
 std::string SettingsProblem(const QuickLaunchState& state);

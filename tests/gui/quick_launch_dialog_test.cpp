@@ -123,7 +123,9 @@ TEST_F(QuickLaunchDialog, ResetShowsTheFirstUseChoicesAndCancelDoesNothing)
 
     fs::create_directories(settings() / "inside");
     EXPECT_TRUE(run([&] { ResetQuickLaunch(nullptr, kGameOstrel, {}, launcher); }));
-    EXPECT_EQ(boxes, Strings{"ERROR!|Unable to delete _quickLaunch.cfg: Directory not empty"});
+    // The folder left in its place is then named as settings ignored.
+    EXPECT_EQ(boxes, (Strings{"ERROR!|Unable to delete _quickLaunch.cfg: Directory not empty",
+                              "ERROR!|Ignored the settings in _quickLaunch.cfg: not a regular file"}));
 }
 
 // A shown dialog gets the map "typed map", which is in no list, and a click on

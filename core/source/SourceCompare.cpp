@@ -1,0 +1,131 @@
+#include "source/SourceCompare.h"
+
+#include "source/DirListing.h"
+#include "source/PathNoCase.h"
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unordered_set>
+#include <utility>
+
+namespace {
+
+using Identity = std::pair<uint64_t, uint64_t>;
+
+std::string foldUpper(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+bool beginsNoCase(const std::string& text, const std::string& start)
+{
+    return text.size() >= start.size() && equalsNoCase(text.substr(0, start.size()), start);
+}
+
+bool isFolder(const std::string& path)
+{
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The archive's path without ".kob", less every leading component up to the
+// last "." or "..", split into components.
+std::vector<std::string> nameComponents(std::string path)
+{
+    if (path.size() > 4 && equalsNoCase(path.substr(path.size() - 4), ".kob"))
+        path.resize(path.size() - 4);
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find_first_of("/\\", start);
+        if (end == std::string::npos)
+            end = path.size();
+        const std::string part = path.substr(start, end - start);
+        if (part == "." || part == "..")
+            parts.clear();
+        else if (!part.empty())
+            parts.push_back(part);
+        start = end + 1;
+    }
+    return parts;
+}
+
+struct Walk {
+    std::unordered_set<std::string> entries; // folded names below the pack folder
+    Identity exclude{0, 0};
+    std::vector<Identity> path;
+    std::vector<std::string> missing;
+    std::vector<std::string>* problems = nullptr;
+
+    void folder(const std::string& dir, const std::string& entryPrefix)
+    {
+        const auto listing = listDirectory(dir);
+        if (!listing) {
+            problems->push_back("cannot list " + dir + ": " + std::strerror(errno));
+            return;
+        }
+        for (const ListingEntry& entry : *listing) {
+            if (entry.isDirectory())
+                continue;
+            if (Identity{entry.device, entry.inode} == exclude && exclude != Identity{0, 0})
+                continue;
+            const std::string name = entryPrefix + entry.name;
+            if (!entries.count(foldUpper(name)))
+                missing.push_back(name);
+        }
+        for (const ListingEntry& entry : *listing) {
+            if (!entry.isDirectory() || (entry.name[0] == '.' && (entry.name.size() == 1 || entry.name[1] == '.')))
+                continue;
+            const Identity id{entry.device, entry.inode};
+            bool onPath = false;
+            for (const Identity& seen : path)
+                onPath = onPath || seen == id;
+            if (onPath)
+                continue;
+            path.push_back(id);
+            folder(dir + "/" + entry.name, entryPrefix + entry.name + "/");
+            path.pop_back();
+        }
+    }
+};
+
+} // namespace
+
+std::string PackFolderOf(const std::string& archivePath, const std::vector<std::string>& entryNames,
+                         const std::string& root)
+{
+    const std::vector<std::string> parts = nameComponents(archivePath);
+    for (size_t first = 0; first < parts.size(); ++first) {
+        std::string candidate = parts[first];
+        for (size_t i = first + 1; i < parts.size(); ++i)
+            candidate += "/" + parts[i];
+        bool fits = !entryNames.empty() || isFolder(resolveNoCase(root + "/" + candidate));
+        for (const std::string& name : entryNames)
+            fits = fits && beginsNoCase(name, candidate + "/");
+        if (fits)
+            return candidate;
+    }
+    return "";
+}
+
+std::vector<std::string> FilesWithoutEntry(const std::string& root, const std::string& packFolder,
+                                           const std::vector<std::string>& entryNames, const std::string& exclude,
+                                           std::vector<std::string>& problems)
+{
+    Walk walk;
+    walk.problems = &problems;
+    for (const std::string& name : entryNames)
+        walk.entries.insert(foldUpper(name));
+    struct stat st {};
+    if (stat(exclude.c_str(), &st) == 0)
+        walk.exclude = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+    const std::string top = resolveNoCase(root + "/" + packFolder);
+    if (stat(top.c_str(), &st) == 0)
+        walk.path.emplace_back(static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino));
+    walk.folder(top, packFolder + "/");
+    return walk.missing;
+}
