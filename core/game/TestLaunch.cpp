@@ -183,14 +183,14 @@ std::vector<std::string> LaunchArguments(const std::string& modName)
 
 LaunchOutcome LaunchGame(QuickLaunchState& state, Launcher& launcher, const ErrorReport& report)
 {
-    ReadModName(state, report);
     // The game's name becomes a folder below "mods" and the executable's name.
-    const std::string problem = FileNameProblem(state.m_gameExe);
+    const std::string problem = SettingsProblem(state);
     if (!problem.empty()) {
         if (report)
-            report("Unable to start the game: its name m_gameExe " + problem);
+            report("Unable to start the game: " + problem);
         return LaunchOutcome::MapListFailed;
     }
+    ReadModName(state, report);
 
     const std::string root = kGameRoot;
     const std::string mapList = resolveNoCase(root + "mods/" + state.m_gameExe + "/Settings/maplist.con");

@@ -4,6 +4,8 @@
 
 #include "CliRunner.h"
 
+#include "format/ArchiveFormat.h"
+
 #include <gtest/gtest.h>
 
 using namespace kobtest;
@@ -38,6 +40,15 @@ TEST(CliVerifyAgainst, FindsFilesWithoutEntry)
           "kobpack: objects.kob: objects/new.con: no entry for ../objects/new.con\n",
           "kobpack: objects.kob: objects/sub/Newer.txt: no entry for ../objects/sub/Newer.txt\n"},
          "objects.kob: FAILED, 3 problems\n"},
+        // With no entry to go by, the folder is told by the archive's name.
+        {"archive_without_entries", "objects", {"a.con"},
+         [](const ModTree& m) {
+             const std::string header(reinterpret_cast<const char*>(kob::kHeaderBlock), kob::kHeaderBlockSize);
+             writeFile(m.archives() / "objects.kob", std::string("\x9c\0\0\0\0\0\0\0", 8) + header
+                                                         + std::string(8, '\0'));
+         },
+         "objects.kob", 1, {"kobpack: objects.kob: objects/a.con: no entry for ../objects/a.con\n"},
+         "objects.kob: FAILED, 1 problem\n"},
         {"renamed_archive", "objects", {"a.con"},
          [](const ModTree& m) { fs::rename(m.archives() / "objects.kob", m.archives() / "backup.kob"); },
          "backup.kob", 1,
