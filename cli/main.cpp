@@ -46,7 +46,10 @@ int main(int argc, char** argv)
     VerifyOptions verify;
     CLI::App* verifyCmd = app.add_subcommand("verify", "Check each archive's layout and decompress every block");
     verifyCmd->add_option("ARCHIVE", verify.archives, "Archive to verify")->required();
-    verifyCmd->add_option("--against", verify.against, "Also compare each entry with the file DIR/<entry name>, and find files of its folder there without an entry")
+    verifyCmd
+        ->add_option("--against", verify.against,
+                     "Also compare each entry with the file DIR/<entry name>, and list the files of the archive's "
+                     "folder in DIR that have no entry")
         ->option_text("DIR");
 
     try {

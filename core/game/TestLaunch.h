@@ -31,14 +31,11 @@ enum class LaunchOutcome {
 // 0 when found, -1 when no line matches (`modName` "").
 int ParseModName(const std::string& text, std::string& modName);
 
-// Sets m_ModName from the first line of "../init.con" that begins with
-// "game.CustomGameName" or "game.setCustomGameName" (any case, not
-// indented); the name is the rest of the line after one separator character,
-// kept verbatim. Returns 0 when found, -1 when no line matches (m_ModName
-// ""), -2 when the file cannot be opened or is not a regular file of at most
-// 64 KiB, after reporting "Unable to read mod's name from ../init.con\n". A
-// name that cannot be a folder name (FileNameProblem) is reported and left
-// out: -1, m_ModName "".
+// Sets m_ModName from "../init.con" with ParseModName. Returns 0 when found,
+// -1 when no line matches (m_ModName ""), -2 when the file cannot be opened
+// or is not a regular file of at most 64 KiB, after reporting
+// "Unable to read mod's name from ../init.con\n". A name that cannot be a
+// folder name (FileNameProblem) is reported and left out: -1, m_ModName "".
 int ReadModName(QuickLaunchState& state, const ErrorReport& report);
 
 // The debug build of the game `gameExe` names (compared ignoring ASCII case):
