@@ -55,7 +55,7 @@ std::vector<std::string> nameComponents(std::string path)
 }
 
 struct Walk {
-    std::unordered_set<std::string> entries; // folded names below the pack folder
+    std::unordered_set<std::string> entries; // the entry names, ASCII letters in upper case
     Identity exclude{0, 0};
     std::vector<Identity> path;
     std::vector<std::string> missing;
@@ -71,7 +71,7 @@ struct Walk {
         for (const ListingEntry& entry : *listing) {
             if (entry.isDirectory())
                 continue;
-            if (Identity{entry.device, entry.inode} == exclude && exclude != Identity{0, 0})
+            if (exclude != Identity{0, 0} && Identity{entry.device, entry.inode} == exclude)
                 continue;
             const std::string name = entryPrefix + entry.name;
             if (!entries.count(foldUpper(name)))
