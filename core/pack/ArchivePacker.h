@@ -40,6 +40,14 @@ std::optional<InputProblem> openSourceFile(const char* path, uint32_t sourceRoot
 // `file`: nothing when exactly `size` bytes were there and no more, else why
 // the bytes read must not be stored.
 std::optional<InputProblem> readProblem(std::FILE* file, uint64_t size, uint64_t got);
+// Reads up to `length` bytes of an open source file into `buffer` and returns
+// how many arrived; std::fread unless a test replaced it. Every packing path
+// reads source bytes through it, on any thread.
+size_t ReadSourceBytes(void* buffer, size_t length, std::FILE* file);
+// Replaces the read behind ReadSourceBytes (nullptr restores std::fread), e.g.
+// to make a file come up short as one that shrank while it was read.
+using SourceRead = size_t (*)(void* buffer, size_t length, std::FILE* file);
+void SetSourceRead(SourceRead read);
 
 // One piece of an entry's compressed bytes.
 struct ByteRange {

@@ -7,6 +7,7 @@
 #include "pack/MessageSink.h"
 #include "pack/Trace.h"
 
+#include <atomic>
 #include <cstring>
 #include <fcntl.h>
 #include <new>
@@ -26,6 +27,8 @@ struct InputFile {
             std::fclose(file);
     }
 };
+
+std::atomic<SourceRead> g_sourceRead{nullptr};
 
 } // namespace
 
@@ -55,6 +58,17 @@ void ArchivePacker::LeaveOut(const std::string& line)
     TraceLine(line);
     ReportMessage(line);
     ++m_skippedFiles;
+}
+
+size_t ReadSourceBytes(void* buffer, size_t length, std::FILE* file)
+{
+    const SourceRead read = g_sourceRead.load();
+    return read ? read(buffer, length, file) : std::fread(buffer, 1, length, file);
+}
+
+void SetSourceRead(SourceRead read)
+{
+    g_sourceRead.store(read);
 }
 
 void ArchivePacker::SkipInput(InputProblem problem, const char* path)
@@ -146,7 +160,7 @@ void ArchivePacker::AddInputFile(const char* path)
         return;
     }
     // A short read would store stale bytes, a long file a cut one.
-    const uint64_t got = size == 0 ? 0 : std::fread(m_inputBuffer.get(), 1, static_cast<size_t>(size), input.file);
+    const uint64_t got = size == 0 ? 0 : ReadSourceBytes(m_inputBuffer.get(), static_cast<size_t>(size), input.file);
     if (const auto problem = readProblem(input.file, size, got)) {
         SkipInput(*problem, path);
         return;

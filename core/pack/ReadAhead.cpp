@@ -241,7 +241,7 @@ bool ReadAhead::readOneFile(Lock& lock, uint8_t* workMemory)
         if (m_stopping)
             break; // dropped with the slot
         const size_t piece = static_cast<size_t>(std::min<uint64_t>(size - done, kReadPiece));
-        const size_t got = std::fread(slot.input.get() + done, 1, piece, slot.file);
+        const size_t got = ReadSourceBytes(slot.input.get() + done, piece, slot.file);
         done += got;
         shortRead = got != piece;
     }
