@@ -8,6 +8,7 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,7 +21,8 @@ struct CliResult {
 
 class CliProcess {
 public:
-    CliProcess(const std::vector<std::string>& args, const fs::path& folder)
+    // A `fileSizeLimit` above 0 stands in for a full disk: writes past it fail.
+    CliProcess(const std::vector<std::string>& args, const fs::path& folder, uint64_t fileSizeLimit = 0)
     {
         std::vector<char*> argv{const_cast<char*>(KOBPACK_EXE)};
         for (const std::string& a : args)
@@ -33,6 +35,9 @@ public:
             for (int fd = 0; fd < 3; ++fd)
                 if (fds[fd] < 0 || dup2(fds[fd], fd) < 0)
                     _exit(126);
+            const rlimit limit{fileSizeLimit, fileSizeLimit};
+            if (fileSizeLimit && (std::signal(SIGXFSZ, SIG_IGN) == SIG_ERR || setrlimit(RLIMIT_FSIZE, &limit) != 0))
+                _exit(125);
             if (chdir(folder.c_str()) == 0)
                 execv(argv[0], argv.data());
             _exit(127);
@@ -74,9 +79,9 @@ private:
     int m_status = -1;
 };
 
-inline CliResult runKobpack(const std::vector<std::string>& args, const fs::path& folder)
+inline CliResult runKobpack(const std::vector<std::string>& args, const fs::path& folder, uint64_t fileSizeLimit = 0)
 {
-    return CliProcess(args, folder).wait();
+    return CliProcess(args, folder, fileSizeLimit).wait();
 }
 
 // Every file and folder below `dir`, relative to it, sorted.

@@ -11,11 +11,6 @@ using namespace kobtest;
 
 namespace {
 
-std::string word(size_t v)
-{
-    return {char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
-}
-
 // A plain archive of (name, content) entries, laid out as the writer lays
 // it out; the names are taken as they are, however unsafe.
 std::string plainArchive(const std::vector<std::pair<std::string, std::string>>& entries)
@@ -132,6 +127,17 @@ TEST(CliExtract, DamagedAndNamedEntries)
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "kobpack: objects.kob: no entry objects/nosuch\n");
     EXPECT_EQ(below(archives / "sel"), (std::vector<std::string>{"objects", "objects/b.con"}));
+}
+
+// A write that fails (here: the disk is full) leaves no partial file behind.
+TEST(CliExtract, FailedWriteRemovesThePartialFile)
+{
+    TempDir dir;
+    writeFile(dir.path() / "big.kob", plainArchive({{"big.dat", noiseBytes(300000)}, {"small.txt", "s"}}));
+    const CliResult r = runKobpack({"extract", "big.kob", "-o", "out"}, dir.path(), 100000);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "kobpack: big.kob: big.dat: cannot write out/big.dat: File too large\n");
+    EXPECT_EQ(below(dir.path() / "out"), Strings{"small.txt"});
 }
 
 // Damage to the archive, or a changed source with --against: every problem

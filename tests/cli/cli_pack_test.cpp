@@ -160,6 +160,7 @@ TEST(Cli, UsageAndExitStatus)
     const std::vector<Row> rows = {
         {"NoCommand", {}, 2, "", "A COMMAND (pack, list, extract or verify) is required"},
         {"PackWithNothing", {"pack"}, 2, "", "give a NAME, --all-folders or --all-levels"},
+        {"NoThreads", {"pack", "-j", "0", "objects"}, 2, "", "-j"},
         {"MissingWorkFolder", {"-C", "nowhere", "list", "a.kob"}, 2, "",
          "kobpack: nowhere: cannot work in this folder: No such file or directory\n"},
         {"Help", {"--help"}, 0, "Usage: kobpack", ""},
@@ -176,23 +177,3 @@ TEST(Cli, UsageAndExitStatus)
 }
 
 } // namespace
-
-TEST(CliPack, EveryThreadCountWritesTheSameBytes)
-{
-    ModTree mod;
-    for (int i = 0; i < 40; ++i)
-        mod.file("objects/small/" + std::to_string(i) + ".con", textBytes(100 + 97 * i, i));
-    mod.file("objects/empty.con", "");
-    mod.file("objects/big.dat", textBytes(3 << 20, 99) + noiseBytes(65537, 98));
-    std::string first;
-    for (const char* jobs : {"1", "2", "8"}) {
-        SCOPED_TRACE(std::string("-j ") + jobs);
-        const CliResult r = runKobpack({"pack", "-c", "-j", jobs, "objects"}, mod.archives());
-        ASSERT_EQ(r.status, 0) << r.err;
-        const std::string archive = readFile(mod.archives() / "objects.kob");
-        if (first.empty())
-            first = archive;
-        EXPECT_TRUE(archive == first) << "archives differ between thread counts";
-    }
-    EXPECT_EQ(runKobpack({"pack", "-j", "0", "objects"}, mod.archives()).status, 2) << "0 threads is a usage error";
-}

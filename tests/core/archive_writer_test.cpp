@@ -3,43 +3,21 @@
 #include "format/ArchiveFormat.h"
 #include "format/ArchiveReader.h"
 #include "pack/ArchivePacker.h"
-#include "pack/PackJob.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <lzo/lzo1x.h>
 
-#include <cstdio>
 #include <unistd.h>
 
 using namespace kobtest;
 
 namespace {
 
-struct Packed {
-    int result;
-    std::string bytes;
-    std::string out; // standard output
-};
-
-// Packs ../<folder> into <folder>.kob through the pack job.
-Packed pack(const std::string& folder, uint32_t compress)
+// Packs ../objects into objects.kob.
+PackRun pack(uint32_t compress)
 {
-    std::string source = "../" + folder;
-    std::string name = folder;
-    NullPackControls controls;
-    testing::internal::CaptureStdout();
-    const int result = PackArchive(source, name, folder + ".kob", compress, controls);
-    Packed packed{result, "", testing::internal::GetCapturedStdout()};
-    packed.bytes = readFile(folder + ".kob");
-    return packed;
-}
-
-std::string word(uint32_t value)
-{
-    std::string out(4, '\0');
-    kob::putWord(reinterpret_cast<uint8_t*>(out.data()), value);
-    return out;
+    return packFolder("../objects", "objects", "objects.kob", compress);
 }
 
 std::string headerBlock()
@@ -85,9 +63,8 @@ TEST(ArchiveLayout, PlainArchiveOfOneTenByteFileIsExactly215Bytes)
 {
     ModTree mod;
     mod.file("objects/a.txt", "0123456789");
-    const Packed packed = pack("objects", 0);
+    const PackRun packed = pack(0);
     ASSERT_EQ(packed.result, 1);
-
     const std::string expected = word(166) + word(0) + headerBlock() + "0123456789" + word(1) + word(13)
                                + "objects/a.txt" + word(10) + word(10) + word(156) + kTail + word(0);
     ASSERT_EQ(expected.size(), 215u);
@@ -100,26 +77,19 @@ TEST(ArchiveLayout, EmptyFileTakesNoBytesPlainAndTheEmptyBlockCompressed)
     mod.file("objects/empty.txt", "");
     mod.file("objects/x.txt", "x");
 
-    const Packed plain = pack("objects", 0);
-    ASSERT_EQ(plain.result, 2);
-    // empty.txt: stored 0 at 156; x.txt: stored 1 also at 156.
-    EXPECT_EQ(wordAt(plain.bytes, 0), 157u);
+    const std::string plain = word(157) + word(0) + headerBlock() + "x" + word(2) + word(17) + "objects/empty.txt"
+                            + word(0) + word(0) + word(156) + kTail + word(13) + "objects/x.txt" + word(1) + word(1)
+                            + word(156) + kTail + word(0);
+    EXPECT_TRUE(pack(0).bytes == plain) << "both entries start at 156";
+
+    const std::string compressed = pack(1).bytes;
+    EXPECT_EQ(wordAt(compressed, 4), 1u) << "compression flag";
+    const std::string emptyBlock("\x01\0\0\0\x04\0\0\0\0\0\0\0\0\0\0\0\x11\x11\0\0", 20);
+    EXPECT_TRUE(compressed.substr(156, 20) == emptyBlock);
     ArchiveReader reader;
     ASSERT_TRUE(reader.open("objects.kob")) << reader.error();
-    ASSERT_EQ(reader.entries().size(), 2u);
-    EXPECT_EQ(reader.entries()[0].storedSize, 0u);
-    EXPECT_EQ(reader.entries()[0].dataOffset, 156u);
-    EXPECT_EQ(reader.entries()[1].dataOffset, 156u);
-
-    const Packed compressed = pack("objects", 1);
-    ASSERT_EQ(compressed.result, 2);
-    EXPECT_EQ(wordAt(compressed.bytes, 4), 1u) << "compression flag";
-    const std::string emptyBlock("\x01\0\0\0\x04\0\0\0\0\0\0\0\0\0\0\0\x11\x11\0\0", 20);
-    EXPECT_TRUE(compressed.bytes.substr(156, 20) == emptyBlock);
-    ASSERT_TRUE(reader.open("objects.kob")) << reader.error();
-    EXPECT_EQ(reader.entries()[0].storedSize, 20u);
-    EXPECT_EQ(reader.entries()[0].size, 0u);
-    EXPECT_EQ(reader.entries()[1].dataOffset, 176u);
+    EXPECT_EQ(std::tuple(reader.entries()[0].storedSize, reader.entries()[0].size, reader.entries()[1].dataOffset),
+              std::tuple(20u, 0u, 176u));
     EXPECT_TRUE(reader.verify().empty());
 }
 
@@ -142,7 +112,7 @@ TEST(CompressedEntries, BlockSplitsAtTheBoundaries)
         ModTree mod;
         const std::string content = textBytes(row.size, static_cast<uint32_t>(row.size));
         mod.file("objects/f.bin", content);
-        const Packed packed = pack("objects", 1);
+        const PackRun packed = pack(1);
         ASSERT_EQ(packed.result, 1);
         const uint32_t indexOffset = wordAt(packed.bytes, 0);
         const std::string area = packed.bytes.substr(156, indexOffset - 156);
@@ -164,7 +134,7 @@ TEST(CompressedEntries, ManyIncompressibleBlocksNeverOverrunTheOutputArea)
     const std::string text = textBytes(100000, 7);
     mod.file("objects/a_noise.bin", noise);
     mod.file("objects/b_text.txt", text);
-    const Packed packed = pack("objects", 1);
+    const PackRun packed = pack(1);
     ASSERT_EQ(packed.result, 2);
 
     ArchiveReader reader;
@@ -174,89 +144,6 @@ TEST(CompressedEntries, ManyIncompressibleBlocksNeverOverrunTheOutputArea)
     EXPECT_GT(entries[0].storedSize, noise.size()) << "noise does not shrink";
     decodeArea(packed.bytes.substr(entries[0].dataOffset, entries[0].storedSize), noise);
     decodeArea(packed.bytes.substr(entries[1].dataOffset, entries[1].storedSize), text);
-}
-
-TEST(IndexWriter, NoEntriesWritesTheSingleWordZero)
-{
-    TempDir dir;
-    ArchivePacker packer;
-    packer.SetOutput(std::fopen((dir.path() / "index").c_str(), "wb"));
-    packer.WriteIndex();
-    ASSERT_TRUE(packer.CloseOutput());
-    EXPECT_TRUE(readFile(dir.path() / "index") == word(0));
-}
-
-TEST(IndexWriter, RecordStartsWithPrefixPlusNameLength)
-{
-    TempDir dir;
-    ArchivePacker packer;
-    const std::string prefix = "ostrel/levels/L/";
-    packer.m_entryPrefix = prefix.c_str();
-    packer.m_entryPrefixLength = static_cast<uint32_t>(prefix.size());
-    packer.m_entries.push_back({8, "init.con", 5, 6, 7});
-    packer.m_entries.push_back({1, "x", 0, 0, 0}); // beyond the entry count: not written
-    packer.m_entryCount = 1;
-    packer.SetOutput(std::fopen((dir.path() / "index").c_str(), "wb"));
-    packer.WriteIndex();
-    ASSERT_TRUE(packer.CloseOutput());
-    const std::string expected = word(1) + word(24) + "ostrel/levels/L/init.con" + word(5) + word(6) + word(7) + kTail;
-    EXPECT_TRUE(readFile(dir.path() / "index") == expected);
-}
-
-TEST(ArchivePacker, InputBufferIsReplacedOnlyForFilesOfFourMillionBytesOrMore)
-{
-    TempDir dir;
-    writeFile(dir.path() / "small", std::string(3999999, 's'));
-    writeFile(dir.path() / "big", std::string(4000000, 'b'));
-    writeFile(dir.path() / "after", "a");
-    ArchivePacker packer;
-    packer.SetOutput(std::fopen((dir.path() / "out").c_str(), "wb"));
-    EXPECT_EQ(packer.m_inputCapacity, 4000000u);
-
-    packer.AddInputFile((dir.path() / "small").c_str());
-    const uint8_t* before = packer.m_inputBuffer.get();
-    EXPECT_EQ(packer.m_inputCapacity, 4000000u);
-    packer.AddInputFile((dir.path() / "big").c_str());
-    EXPECT_EQ(packer.m_inputCapacity, 4000512u);
-    EXPECT_NE(packer.m_inputBuffer.get(), before);
-    packer.AddInputFile((dir.path() / "after").c_str());
-    EXPECT_EQ(packer.m_inputCapacity, 4000512u) << "the larger buffer stays for the remaining files";
-    EXPECT_EQ(packer.m_entryCount, 3u);
-}
-
-TEST(ArchivePacker, UnrepresentableFilesAreSkippedWithALine)
-{
-    ModTree mod;
-    const std::string longName(255, 'n');
-    mod.file("objects/abc/" + longName, "fits: 259 bytes");     // 4 + 255 = 259
-    mod.file("objects/abcd/" + longName, "too long: 260 bytes"); // 5 + 255 = 260
-    // 4 GiB and more cannot be stored in a 32-bit size word; a sparse file
-    // costs no disk space.
-    const std::string huge = (mod.root() / "objects/huge.bin").string();
-    writeFile(huge, "");
-    ASSERT_EQ(truncate(huge.c_str(), 0x100000000ll), 0);
-    // A file that cannot be opened: a link that leads nowhere.
-    ASSERT_EQ(symlink("missing-target", (mod.root() / "objects/dangling.txt").c_str()), 0);
-
-    ArchivePacker packer;
-    packer.SetOutput(std::fopen("out.bin", "wb"));
-    packer.m_sourceRootLength = 11;
-    testing::internal::CaptureStdout();
-    for (const std::string& name : std::vector<std::string>{"../objects/abc/" + longName, "../objects/abcd/" + longName,
-                                   "../objects/huge.bin", "../objects/dangling.txt"})
-        packer.AddInputFile(name.c_str());
-    const std::vector<std::string> out = lines(testing::internal::GetCapturedStdout());
-
-    ASSERT_EQ(packer.m_entryCount, 1u);
-    EXPECT_EQ(packer.m_entries[0].nameLength, 259u);
-    EXPECT_EQ(packer.outputPosition(), 15u) << "skipped files write nothing";
-    EXPECT_EQ(packer.m_skippedFiles, 3u);
-    const std::vector<std::string> expected = {
-        "ERROR! inputFile name too long: ../objects/abcd/" + longName,
-        "ERROR! inputFile too large (4 GiB or more): ../objects/huge.bin",
-        "ERROR! inputFile: ../objects/dangling.txt",
-    };
-    EXPECT_EQ(out, expected);
 }
 
 TEST(ArchivePacker, FailedWriteIsNotedAndStopsFurtherWrites)

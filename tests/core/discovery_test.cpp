@@ -9,7 +9,7 @@ using namespace kobtest;
 
 namespace {
 
-std::vector<std::string> sorted(std::vector<std::string> names)
+Strings sorted(Strings names)
 {
     SortNoCase(names);
     return names;
@@ -45,25 +45,18 @@ TEST(Discovery, GameChoice)
     }
 }
 
-TEST(Discovery, FolderListRules)
+TEST(Discovery, FolderListRulesUnderEachChoice)
 {
     ModTree mod;
-    for (const char* folder : {"Objects", "Menu", "Movies", "Music", "Logs", "lightmaps", "_backup", ".svn", "kelVane"})
+    for (const char* folder : {"Objects", "Menu", "Movies", "Music", "Logs", "lightmaps", "_backup", ".svn", "kelVane",
+                               "ostrel", "KELVANE_old", "arena", "mods", "mudflats", "Architecture"})
         mod.folder(folder);
     mod.file("readme.txt", "files are never listed");
-    const std::vector<std::string> expected = {"kelVane/game", "lightmaps", "Menu", "Objects"};
-    EXPECT_EQ(sorted(ListFolders(kGameKelVane)), expected);
-}
-
-TEST(Discovery, GameFoldersUnderEachChoice)
-{
-    ModTree mod;
-    for (const char* folder : {"ostrel", "KELVANE_old", "kelVane", "arena", "mods", "mudflats", "Architecture"})
-        mod.folder(folder);
-    const std::vector<std::string> kelVane = {"kelVane/game", "kelVane/game"};
-    EXPECT_EQ(sorted(ListFolders(kGameKelVane)), kelVane) << "ostrel is never offered under game 2";
-    EXPECT_EQ(ListFolders(kGameOstrel), std::vector<std::string>{"ostrel/game"});
-    EXPECT_TRUE(ListFolders(kGameNone).empty()) << "neither game folder without a game";
+    EXPECT_EQ(sorted(ListFolders(kGameKelVane)), (Strings{"kelVane/game", "kelVane/game", "lightmaps", "Menu", "Objects"}))
+        << "ostrel is never offered under game 2";
+    EXPECT_EQ(sorted(ListFolders(kGameOstrel)), (Strings{"lightmaps", "Menu", "Objects", "ostrel/game"}));
+    EXPECT_EQ(sorted(ListFolders(kGameNone)), (Strings{"lightmaps", "Menu", "Objects"}))
+        << "neither game folder without a game";
 }
 
 TEST(Discovery, LevelList)
@@ -73,20 +66,8 @@ TEST(Discovery, LevelList)
     mod.folder("KelVane/Levels/Alpine");
     mod.folder("KelVane/Levels/.hidden");
     mod.file("KelVane/Levels/notes.txt", "n");
-    const std::vector<std::string> expected = {"Alpine", "Lowlands"};
-    EXPECT_EQ(sorted(ListLevels(kGameKelVane)), expected);
+    EXPECT_EQ(sorted(ListLevels(kGameKelVane)), (Strings{"Alpine", "Lowlands"}));
     EXPECT_TRUE(ListLevels(kGameOstrel).empty()) << "no ostrel levels folder";
-}
-
-TEST(Discovery, PackNamesAndDirectories)
-{
-    EXPECT_EQ(LevelPackName(kGameKelVane, "Alpine"), "kelVane/levels/Alpine");
-    EXPECT_EQ(LevelPackName(kGameOstrel, "Alpine"), "ostrel/levels/Alpine");
-    EXPECT_EQ(LevelPackName(kGameNone, "Alpine"), "Alpine");
-    const std::vector<std::string> ostrelLevels = {"ostrel", "ostrel/levels"};
-    EXPECT_EQ(LevelDirectories(kGameOstrel), ostrelLevels);
-    EXPECT_EQ(FolderDirectories(kGameKelVane), std::vector<std::string>{"kelVane"});
-    EXPECT_TRUE(FolderDirectories(kGameNone).empty());
 }
 
 TEST(Discovery, MakeDirectoriesUsesAnExistingOneInAnyCase)

@@ -3,49 +3,27 @@
 // and read-ahead bound, through skips, cancels and failed writes.
 
 #include "pack/CompressionPool.h"
-#include "pack/PackJob.h"
 #include "pack/ReadAhead.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csignal>
+#include <chrono>
 #include <sys/resource.h>
-#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace kobtest;
 
 namespace {
 
-struct PackRun {
-    int result = 0;
-    PackOutcome outcome = PackOutcome::Written;
-    std::string bytes; // empty when no archive remains
-    std::vector<std::string> calls, out, texts;
-    bool operator==(const PackRun&) const = default;
-};
-
-// Packs ../objects compressed into objects.kob and takes the archive away
-// again, so each run starts from nothing. `onCall` sees every progress call.
-PackRun pack(CompressionPool* pool, std::function<void(const std::string&)> onCall = {})
+// Packs ../objects into objects.kob and takes the archive away again, so each
+// run starts from nothing.
+PackRun pack(CompressionPool* pool, std::function<void(const std::string&)> onCall = {}, uint32_t compress = 1)
 {
-    g_cancelPack = 0;
-    RecordingControls controls;
-    controls.onCall = std::move(onCall);
-    RecordingSink sink;
-    std::string source = "../objects", name = "objects";
-    PackRun run;
-    testing::internal::CaptureStdout();
-    run.result = PackArchive(source, name, "objects.kob", 1, controls, &run.outcome, pool);
-    run.out = lines(testing::internal::GetCapturedStdout());
-    run.calls = controls.calls;
-    run.texts = sink.texts;
-    if (fs::exists("objects.kob"))
-        run.bytes = readFile("objects.kob");
+    PackRun run = packFolder("../objects", "objects", "objects.kob", compress, pool, std::move(onCall));
     fs::remove("objects.kob");
-    g_cancelPack = 0;
     return run;
 }
 
@@ -56,6 +34,19 @@ void expectSame(const PackRun& single, const PackRun& parallel)
     EXPECT_TRUE(parallel == single) << "the result, outcome, texts or archive bytes differ (archive of "
                                     << parallel.bytes.size() << " vs " << single.bytes.size() << " bytes)";
 }
+
+// A source file of this size comes up one byte short, as one that shrank
+// after its size was taken.
+constexpr size_t kShrinking = 12345;
+size_t shrinkingRead(void* buffer, size_t length, std::FILE* file)
+{
+    return std::fread(buffer, 1, length == kShrinking ? length - 1 : length, file);
+}
+
+struct ShrinkingReads {
+    ShrinkingReads() { SetSourceRead(shrinkingRead); }
+    ~ShrinkingReads() { SetSourceRead(nullptr); }
+};
 
 } // namespace
 
@@ -79,6 +70,9 @@ TEST(ParallelPack, EveryThreadCountAndBoundGivesTheSingleThreadArchiveAndLines)
     ASSERT_EQ(truncate(huge.c_str(), 0x100000000ll), 0); // sparse: no disk space used
     const std::string longName = "objects/ghij/" + std::string(255, 'n');
     mod.file(longName, "the name is 260 bytes");
+    mod.file("objects/ghi/" + std::string(255, 'n'), "the name is 259 bytes: it fits");
+    mod.file("objects/n_short.con", textBytes(kShrinking));
+    const ShrinkingReads shrinking;
     mod.file("objects/z.con", "last");
     const auto run = [&](CompressionPool* pool) {
         mod.file("objects/n_removed.con", textBytes(70000, 2));
@@ -90,11 +84,12 @@ TEST(ParallelPack, EveryThreadCountAndBoundGivesTheSingleThreadArchiveAndLines)
     };
 
     const PackRun single = run(nullptr);
-    EXPECT_EQ(single.result, 134);
+    EXPECT_EQ(single.result, 135);
     EXPECT_EQ(single.outcome, PackOutcome::WrittenWithSkips);
-    const std::vector<std::string> skips(single.out.end() - 4, single.out.end()), expected = {
+    const std::vector<std::string> skips(single.out.end() - 5, single.out.end()), expected = {
         "ERROR! inputFile: ../objects/n_dangling.con",
         "ERROR! inputFile: ../objects/n_removed.con",
+        "ERROR! inputFile read failed (its size changed while it was read): ../objects/n_short.con",
         "ERROR! inputFile too large (4 GiB or more): ../objects/t_huge.bin",
         "ERROR! inputFile name too long: ../" + longName,
     };
@@ -131,6 +126,9 @@ TEST(ParallelPack, CancelAtEachFileMatchesTheSingleThreadPathAndFreesThePool)
         };
         const PackRun single = pack(nullptr, cancel);
         EXPECT_EQ(single.result, kPackCancelled);
+        EXPECT_EQ(Strings(single.calls.end() - 3, single.calls.end()),
+                  (Strings{press, "upper:Writing index", "upper:Cleaning Up"})) << "the file in hand is the last";
+        EXPECT_TRUE(single.bytes.empty()) << "no archive is left";
         expectSame(single, pack(&pool, cancel));
     }
     // As a batch lends its pool to one job after another.
@@ -140,36 +138,29 @@ TEST(ParallelPack, CancelAtEachFileMatchesTheSingleThreadPathAndFreesThePool)
     expectSame(after, pack(&pool));
 }
 
+// Issue 12: a full disk leaves the previous archive as it was. The file size
+// limit stands in for it, plain on this thread and compressed on the pool.
 TEST(ParallelPack, FailedWriteInTheMiddleDeletesTheArchiveAndFreesThePool)
 {
     ModTree mod;
     for (int i = 0; i < 8; ++i)
         mod.file("objects/n" + std::to_string(i) + ".bin", noiseBytes(150000, i));
-    // The file size limit stands in for a full disk; a child process keeps it
-    // (and the threads started under it) away from the other tests.
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        alarm(120); // a deadlock ends the child instead of hanging the test
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{500000, RLIM_INFINITY};
-        setrlimit(RLIMIT_FSIZE, &limit);
+    EXPECT_TRUE(underFileSizeLimit(500000, [] {
         CompressionPool pool(2, 400000);
-        const PackRun failed = pack(&pool);
-        bool ok = failed.result == kPackWriteFailed && failed.outcome == PackOutcome::Failed && failed.bytes.empty()
-               && failed.texts.size() == 2
-               && failed.texts.back() == "Error! Could not write .kob file: objects.kob: File too large"
-               && std::count(failed.calls.begin(), failed.calls.end(), "pos:7") == 0;
+        bool ok = true;
+        for (CompressionPool* used : {static_cast<CompressionPool*>(nullptr), &pool}) {
+            writeFile("objects.kob", "previous");
+            const PackRun failed = pack(used, {}, used ? 1 : 0);
+            ok = ok && failed.result == kPackWriteFailed && failed.outcome == PackOutcome::Failed
+              && failed.bytes == "previous" && fs::is_empty(".")
+              && failed.texts
+                     == Strings{"Writing Index...", "Error! Could not write .kob file: objects.kob: File too large"}
+              && std::count(failed.calls.begin(), failed.calls.end(), "pos:7") == 0;
+        }
         // A batch goes on to its next job with the same pool.
-        limit.rlim_cur = RLIM_INFINITY;
-        setrlimit(RLIMIT_FSIZE, &limit);
-        ok = ok && pack(&pool).result == 8;
-        _exit(ok ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status)) << "the child was killed (signal " << WTERMSIG(status) << ")";
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "result -2, no archive, one clear text, the job stopped early";
+        const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
+        return ok && setrlimit(RLIMIT_FSIZE, &unlimited) == 0 && pack(&pool).result == 8;
+    })) << "result -2, the previous archive alone, one clear text, the job stopped early";
 }
 
 TEST(ReadAheadBound, FilesAheadStayWithinTheBoundAndALargerFileIsHeldAlone)
@@ -198,4 +189,33 @@ TEST(ReadAheadBound, FilesAheadStayWithinTheBoundAndALargerFileIsHeldAlone)
         ahead.release(i);
     }
     EXPECT_EQ(ahead.heldBytes() + ahead.heldFiles(), 0u) << "every file's share is given back";
+}
+
+// Once Cancel is pressed the threads read only the file the writer asks for.
+TEST(ReadAheadBound, AfterACancelOnlyTheFileInHandIsHeld)
+{
+    TempDir dir;
+    NamePool names;
+    const uint32_t count = 6;
+    for (uint32_t i = 0; i < count; ++i) {
+        const std::string path = (dir.path() / ("f" + std::to_string(i))).string();
+        writeFile(path, textBytes(100000, i));
+        ASSERT_TRUE(names.add(path.c_str()));
+    }
+    CompressionPool pool(3); // the default bound holds them all
+    g_cancelPack = 1;
+    ReadAhead ahead(pool, names, count, static_cast<uint32_t>(dir.path().string().size() + 1));
+    size_t oneFile = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(ahead.take(i).size, 100000u) << "the writer still gets every file it asks for";
+        std::this_thread::sleep_for(std::chrono::milliseconds(20)); // time to read ahead, were it allowed
+        oneFile = i == 0 ? ahead.heldBytes() : oneFile;
+        EXPECT_EQ(ahead.heldFiles(), 1u);
+        EXPECT_EQ(ahead.heldBytes(), oneFile);
+        ahead.release(i);
+    }
+    ahead.stop();
+    g_cancelPack = 0;
+    EXPECT_EQ(ahead.heldBytes() + ahead.heldFiles(), 0u);
 }

@@ -10,7 +10,6 @@
 namespace {
 
 using namespace kobtest;
-using Strings = std::vector<std::string>;
 
 // A game root whose mods folder is spelt "Mods", so paths formed with "mods"
 // must be matched ignoring case; the current directory is the mod's Archives.

@@ -5,6 +5,7 @@
 #include "gui/DialogUnits.h"
 #include "gui/PackProgressDlg.h"
 #include "pack/PackJob.h"
+#include "support/TestSupport.h"
 
 #include <QApplication>
 #include <QProgressBar>
@@ -19,8 +20,6 @@
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace kobtest {
-
-using Names = std::vector<std::string>;
 
 // Fails the test when it still runs after `seconds`, and from then on ends
 // every modal run (a batch is cancelled first) so that the test returns.
@@ -61,7 +60,7 @@ public:
     BatchWatch() { qApp->installEventFilter(this); }
     ~BatchWatch() override { qApp->removeEventFilter(this); }
 
-    Names log, captions;
+    Strings log, captions;
     std::function<void(CPackProgressDlg&, const std::string&)> onLine;
 
 protected:

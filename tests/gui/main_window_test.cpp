@@ -30,20 +30,20 @@ QComboBox* folders(const QWidget& w) { return FindControl<QComboBox>(&w, 1006); 
 QString status(const QWidget& w) { return FindControl(&w, 1008)->property("text").toString(); }
 void press(const QWidget& w, int id) { FindControl<QAbstractButton>(&w, id)->click(); }
 
-Names items(const QComboBox* list)
+Strings items(const QComboBox* list)
 {
-    Names texts;
+    Strings texts;
     for (int i = 0; i < list->count(); ++i)
         texts.push_back(list->itemText(i).toStdString());
     return texts;
 }
 
 // Whether `archive` is compressed, and its entry names.
-std::pair<bool, Names> contents(const std::string& archive)
+std::pair<bool, Strings> contents(const std::string& archive)
 {
     ArchiveReader reader;
     EXPECT_TRUE(reader.open(archive)) << archive << ": " << reader.error();
-    Names names;
+    Strings names;
     for (const ReaderEntry& entry : reader.entries())
         names.push_back(entry.name);
     return {reader.compressed(), names};
@@ -55,7 +55,7 @@ std::pair<bool, Names> contents(const std::string& archive)
 // regard to case with their first entries chosen, Compress clear, "Ready".
 TEST(MainWindow, StartStateOnDifferentModTrees)
 {
-    struct Row { const char* name; Names made; int game; Names levels, folders; };
+    struct Row { const char* name; Strings made; int game; Strings levels, folders; };
     const Row rows[] = {
         {"OnlyPackableFolders", {"Objects", "Menu", "Movies", "Music", "Logs", "lightmaps", "_backup", ".svn",
                                  "kelVane/levels/Bay", "kelVane/levels/alpine", "kelVane/levels/.svn"},
@@ -124,7 +124,7 @@ TEST(MainWindow, PackLevelUnderTheFirstGameMakesItsFoldersAndWritesTheLevel)
     press(*window, 1015); // Compress
     press(*window, 1005);
     EXPECT_EQ(contents("ostrel/levels/Alpine.kob"),
-              std::pair(true, Names{"ostrel/levels/Alpine/info.con", "ostrel/levels/Alpine/sub/map.raw"}));
+              std::pair(true, Strings{"ostrel/levels/Alpine/info.con", "ostrel/levels/Alpine/sub/map.raw"}));
     EXPECT_EQ(statusWhilePacking, "Please Wait...");
     EXPECT_EQ(status(*window), "Ready");
 }
@@ -144,10 +144,10 @@ TEST(MainWindow, PackFolderPacksTheFieldAndUsesAnExistingGameFolder)
         folders(*window)->lineEdit()->setText(field);
         press(*window, 1007);
     }
-    EXPECT_EQ(contents("Objects.kob"), std::pair(false, Names{"Objects/o.con"}));
-    EXPECT_EQ(contents("KELVANE/game.kob"), std::pair(false, Names{"kelVane/game/g.con"}));
+    EXPECT_EQ(contents("Objects.kob"), std::pair(false, Strings{"Objects/o.con"}));
+    EXPECT_EQ(contents("KELVANE/game.kob"), std::pair(false, Strings{"kelVane/game/g.con"}));
     EXPECT_FALSE(fs::exists("kelVane"));
-    EXPECT_EQ(contents("_backup.kob"), std::pair(false, Names{"_backup/b.con"}));
+    EXPECT_EQ(contents("_backup.kob"), std::pair(false, Strings{"_backup/b.con"}));
 }
 
 TEST(MainWindow, AllFoldersPacksEveryEntryWithTheToggledCompressAndRestoresTheSelection)
@@ -167,7 +167,7 @@ TEST(MainWindow, AllFoldersPacksEveryEntryWithTheToggledCompressAndRestoresTheSe
     watch.onLine = [&](CPackProgressDlg&, const std::string&) { window->OnAllFolders(); }; // turned away while busy
     press(*window, 1010);
     EXPECT_EQ(window->m_allFoldersBusy, 0);
-    EXPECT_EQ(watch.captions, (Names{"Creating (1 of 4): kelVane/game.kob", "Creating (2 of 4): Menu.kob",
+    EXPECT_EQ(watch.captions, (Strings{"Creating (1 of 4): kelVane/game.kob", "Creating (2 of 4): Menu.kob",
                                      "Creating (3 of 4): objects.kob", "Creating (4 of 4): sound.kob"}));
     for (const char* archive : {"kelVane/game.kob", "Menu.kob", "objects.kob"})
         EXPECT_TRUE(contents(archive).first) << archive;

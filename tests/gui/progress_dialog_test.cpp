@@ -16,7 +16,7 @@ namespace {
 struct BatchRun { int result; bool visible; QString upper, lower; };
 
 // Packs `names` in a dialog of its own, as PackList does.
-BatchRun runDialog(const Names& names, int compress)
+BatchRun runDialog(const Strings& names, int compress)
 {
     Watchdog dog;
     CPackProgressDlg dialog;
@@ -47,7 +47,7 @@ TEST(ProgressDialog, RealBatchShowsCaptionsAndBarAndClosesByItself)
     EXPECT_EQ(run.result, 1);
     EXPECT_FALSE(run.visible);
     // Each job shows 0 .. n-1 of n; a new range keeps the bar's place until the job's first position.
-    EXPECT_EQ(watch.log, (Names{"caption:Creating (1 of 3): objects.kob", "pos:1 of 4", "pos:2 of 4", "pos:3 of 4",
+    EXPECT_EQ(watch.log, (Strings{"caption:Creating (1 of 3): objects.kob", "pos:1 of 4", "pos:2 of 4", "pos:3 of 4",
                                 "caption:Creating (2 of 3): Sound.kob", "pos:1 of 1", "pos:0 of 1",
                                 "caption:Creating (3 of 3): music2.kob", "pos:1 of 2"}));
     EXPECT_EQ(run.upper, "Cleaning Up");

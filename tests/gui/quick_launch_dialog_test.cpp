@@ -20,7 +20,6 @@
 namespace {
 
 using namespace kobtest;
-using Strings = std::vector<std::string>;
 
 std::string settingsText(const std::string& map, const std::string& exe, int debug)
 {
@@ -155,9 +154,7 @@ TEST_F(QuickLaunchDialog, SettingsFileDecidesWhetherTheDialogShows)
         EXPECT_EQ(launcher.programs, Strings{row.program});
         EXPECT_EQ(readFile(settings()), row.after);
     }
-    EXPECT_TRUE(fs::exists(root() / "mods/W/Settings/maplist.con"));
-    EXPECT_EQ(readFile(root() / "mods/ostrel/Settings/maplist.con"),
-              "game.addLevel typed map GPM_CQ MyMod\r\ngame.setCurrentLevel typed map GPM_CQ MyMod\r\n");
+    EXPECT_TRUE(fs::exists(root() / "mods/W/Settings/maplist.con")) << "the map list of the game started";
     EXPECT_TRUE(boxes.empty());
 }
 

@@ -1,12 +1,18 @@
 #include "support/TestSupport.h"
 
+#include "format/ArchiveReader.h"
 #include "pack/PackJob.h"
 
+#include <gtest/gtest.h>
+
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <stdexcept>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace kobtest {
@@ -94,6 +100,11 @@ uint32_t wordAt(const std::string& bytes, size_t offset)
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
+std::string word(uint32_t value)
+{
+    return {char(value), char(value >> 8), char(value >> 16), char(value >> 24)};
+}
+
 std::vector<std::string> RecordingControls::only(const std::string& prefix) const
 {
     std::vector<std::string> out;
@@ -140,6 +151,49 @@ std::vector<std::string> lines(const std::string& text)
     for (std::string line; std::getline(in, line);)
         out.push_back(line);
     return out;
+}
+
+PackRun packFolder(const std::string& source, const std::string& folder, const std::string& archive,
+                   uint32_t compress, CompressionPool* pool, std::function<void(const std::string&)> onCall)
+{
+    g_cancelPack = 0;
+    RecordingControls controls;
+    controls.onCall = std::move(onCall);
+    RecordingSink sink;
+    std::string sourcePath = source, folderName = folder;
+    PackRun run;
+    testing::internal::CaptureStdout();
+    run.result = PackArchive(sourcePath, folderName, archive, compress, controls, &run.outcome, pool);
+    run.out = lines(testing::internal::GetCapturedStdout());
+    g_cancelPack = 0;
+    run.calls = controls.calls;
+    run.texts = sink.texts;
+    if (fs::exists(archive))
+        run.bytes = readFile(archive);
+    return run;
+}
+
+Strings entryNames(const fs::path& archive)
+{
+    ArchiveReader reader;
+    EXPECT_TRUE(reader.open(archive.string())) << reader.error();
+    Strings names;
+    for (const ReaderEntry& entry : reader.entries())
+        names.push_back(entry.name);
+    return names;
+}
+
+bool underFileSizeLimit(uint64_t limit, const std::function<bool()>& body)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        alarm(120); // a deadlock ends the child instead of hanging the test
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit fileSize{limit, RLIM_INFINITY};
+        _exit(setrlimit(RLIMIT_FSIZE, &fileSize) == 0 && body() ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 } // namespace kobtest

@@ -4,6 +4,7 @@
 
 #include "pack/MessageSink.h"
 #include "pack/PackControls.h"
+#include "pack/PackJob.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -14,6 +15,7 @@
 namespace kobtest {
 
 namespace fs = std::filesystem;
+using Strings = std::vector<std::string>;
 
 // A fresh folder below the system's temporary folder, removed with all it
 // holds when the object goes.
@@ -54,6 +56,8 @@ std::string textBytes(size_t size, uint32_t seed = 1);
 // `size` bytes of noise that LZO cannot shrink, the same for the same seed.
 std::string noiseBytes(size_t size, uint32_t seed = 1);
 uint32_t wordAt(const std::string& bytes, size_t offset);
+// The four little-endian bytes of `value`.
+std::string word(uint32_t value);
 
 // Records every call of the progress display as one line, in order:
 // "caption:TEXT", "upper:TEXT", "lower:TEXT", "range:LO-HI", "pos:N".
@@ -98,5 +102,29 @@ public:
 
 // Splits standard-output text into lines.
 std::vector<std::string> lines(const std::string& text);
+
+// Everything one PackArchive call showed and left behind.
+struct PackRun {
+    int result = 0;
+    PackOutcome outcome = PackOutcome::Written;
+    std::string bytes; // the archive afterwards; empty when none remains
+    Strings calls, out, texts; // progress calls, standard-output lines, sink texts
+    bool operator==(const PackRun&) const = default;
+};
+
+// Packs `source` into `archive` as PackArchive(source, folder, archive, ...)
+// does, with the cancel flag cleared before and after; `onCall` sees every
+// progress call (e.g. to raise g_cancelPack at a chosen moment).
+PackRun packFolder(const std::string& source, const std::string& folder, const std::string& archive,
+                   uint32_t compress, CompressionPool* pool = nullptr,
+                   std::function<void(const std::string&)> onCall = {});
+// The entry names of `archive`, in index order.
+Strings entryNames(const fs::path& archive);
+
+// Runs `body` in a child process whose files may grow to `limit` bytes only,
+// with SIGXFSZ ignored: writes past it fail as on a full disk (`body` may
+// lift it again). True when
+// `body` returned true; the limit and any threads stay in the child.
+bool underFileSizeLimit(uint64_t limit, const std::function<bool()>& body);
 
 } // namespace kobtest
