@@ -160,7 +160,7 @@ TEST(Cli, UsageAndExitStatus)
     const std::vector<Row> rows = {
         {"NoCommand", {}, 2, "", "A COMMAND (pack, list, extract or verify) is required"},
         {"PackWithNothing", {"pack"}, 2, "", "give a NAME, --all-folders or --all-levels"},
-        {"NoThreads", {"pack", "-j", "0", "objects"}, 2, "", "-j"},
+        {"NoThreads", {"pack", "-j", "0", "objects"}, 2, "", "--jobs: Value 0 not in range 1 to 1024"},
         {"MissingWorkFolder", {"-C", "nowhere", "list", "a.kob"}, 2, "",
          "kobpack: nowhere: cannot work in this folder: No such file or directory\n"},
         {"Help", {"--help"}, 0, "Usage: kobpack", ""},

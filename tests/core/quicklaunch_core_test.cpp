@@ -13,34 +13,11 @@ using namespace kobtest;
 
 // A game root whose mods folder is spelt "Mods", so paths formed with "mods"
 // must be matched ignoring case; the current directory is the mod's Archives.
-class QuickLaunchCore : public ::testing::Test {
+class QuickLaunchCore : public ::testing::Test, protected GameTree {
 protected:
-    void SetUp() override
-    {
-        fs::create_directories(archives());
-        fs::current_path(archives());
-    }
-    void TearDown() override { fs::current_path(m_previous); }
-    fs::path root() const { return m_dir.path(); }
-    fs::path archives() const { return root() / "Mods/MyMod/Archives"; }
-    std::string canonicalRoot() const { return fs::canonical(root()).string(); }
-
+    QuickLaunchCore() : GameTree("Mods") {}
     Strings reports;
     ErrorReport recorder = [this](const std::string& text) { reports.push_back(text); };
-    TempDir m_dir;
-    fs::path m_previous = fs::current_path();
-};
-
-struct RecordingLauncher : Launcher {
-    Strings starts; // "program|argument|...|in directory"
-    LaunchResult Start(const std::string& program, const Strings& args, const std::string& directory) override
-    {
-        starts.push_back(program);
-        for (const std::string& arg : args)
-            starts.back() += "|" + arg;
-        starts.back() += "|in " + directory;
-        return {true, {}};
-    }
 };
 
 // The bytes SaveSettings writes are checked where the dialog saves.

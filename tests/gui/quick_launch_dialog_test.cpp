@@ -27,41 +27,24 @@ std::string settingsText(const std::string& map, const std::string& exe, int deb
         + std::to_string(debug) + "\r\n\r\n";
 }
 
-struct RecordingLauncher : Launcher {
-    Strings programs;
-    LaunchResult Start(const std::string& program, const Strings&, const std::string&) override
-    {
-        programs.push_back(program);
-        return {true, {}};
-    }
-};
-
 QComboBox* combo(QWidget* dialog, int id) { return FindControl<QComboBox>(dialog, id); }
 QCheckBox* useDebug(QWidget* dialog) { return FindControl<QCheckBox>(dialog, 1026); }
 void click(QWidget* dialog, int id) { QTest::mouseClick(FindControl<QPushButton>(dialog, id), Qt::LeftButton); }
 
 // A game root with the mod mods/MyMod, named in its init.con, and ostrel's
 // Settings folder; the current directory is the mod's Archives folder.
-class QuickLaunchDialog : public ::testing::Test {
+class QuickLaunchDialog : public ::testing::Test, protected GameTree {
 protected:
+    QuickLaunchDialog() : GameTree("mods") {}
     void SetUp() override
     {
-        fs::create_directories(archives());
-        fs::current_path(archives());
         SetQuickLaunchErrorBox([this](QWidget*, const QString& title, const QString& text) {
             boxes.push_back(title.toStdString() + "|" + text.toStdString());
         });
         writeFile(root() / "mods/MyMod/init.con", "game.setCustomGameName MyMod\r\n");
         fs::create_directories(root() / "mods/ostrel/Settings");
     }
-    void TearDown() override
-    {
-        SetQuickLaunchErrorBox({});
-        fs::current_path(m_previous);
-    }
-    fs::path root() const { return m_dir.path(); }
-    std::string canonicalRoot() const { return fs::canonical(root()).string(); }
-    fs::path archives() const { return root() / "mods/MyMod/Archives"; }
+    void TearDown() override { SetQuickLaunchErrorBox({}); }
     fs::path settings() const { return archives() / "_quickLaunch.cfg"; }
 
     // Runs `launch`; `onShown` gets the dialog if it shows and must close it
@@ -87,8 +70,6 @@ protected:
 
     Strings boxes; // "title|text" of each error box
     RecordingLauncher launcher;
-    fs::path m_previous = fs::current_path();
-    TempDir m_dir;
 };
 
 TEST_F(QuickLaunchDialog, ResetShowsTheFirstUseChoicesAndCancelDoesNothing)

@@ -54,6 +54,30 @@ void ModTree::folder(const std::string& relative) const
     fs::create_directories(root() / relative);
 }
 
+GameTree::GameTree(const std::string& modsFolder)
+    : m_mods(modsFolder)
+    , m_previous(fs::current_path())
+{
+    fs::create_directories(archives());
+    fs::current_path(archives());
+}
+
+GameTree::~GameTree()
+{
+    std::error_code ec;
+    fs::current_path(m_previous, ec);
+}
+
+LaunchResult RecordingLauncher::Start(const std::string& program, const Strings& args, const std::string& directory)
+{
+    programs.push_back(program);
+    starts.push_back(program);
+    for (const std::string& arg : args)
+        starts.back() += "|" + arg;
+    starts.back() += "|in " + directory;
+    return {true, {}};
+}
+
 std::string readFile(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);

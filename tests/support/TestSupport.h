@@ -2,6 +2,7 @@
 // Helpers shared by the tests: temporary mod trees, recording doubles of the
 // progress display and the message sink, and file bytes.
 
+#include "game/Launcher.h"
 #include "pack/MessageSink.h"
 #include "pack/PackControls.h"
 #include "pack/PackJob.h"
@@ -46,6 +47,29 @@ public:
 private:
     TempDir m_dir;
     fs::path m_previous;
+};
+
+// A game root holding the mod <modsFolder>/MyMod, whose Archives folder is
+// the current directory for the object's lifetime.
+class GameTree {
+public:
+    explicit GameTree(const std::string& modsFolder);
+    ~GameTree();
+    fs::path root() const { return m_dir.path(); }
+    fs::path archives() const { return root() / m_mods / "MyMod/Archives"; }
+    std::string canonicalRoot() const { return fs::canonical(root()).string(); }
+
+private:
+    TempDir m_dir;
+    std::string m_mods;
+    fs::path m_previous;
+};
+
+// Records each start, as "program|argument|...|in directory" and as the
+// program alone, and reports it started.
+struct RecordingLauncher : Launcher {
+    Strings starts, programs;
+    LaunchResult Start(const std::string& program, const Strings& args, const std::string& directory) override;
 };
 
 std::string readFile(const fs::path& path);
