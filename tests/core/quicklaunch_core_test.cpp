@@ -13,9 +13,9 @@ using namespace kobtest;
 
 // A game root whose mods folder is spelt "Mods", so paths formed with "mods"
 // must be matched ignoring case; the current directory is the mod's Archives.
-class QuickLaunchCore : public ::testing::Test, protected GameTree {
+class QuickLaunchCore : public ::testing::Test, protected ModTree {
 protected:
-    QuickLaunchCore() : GameTree("Mods") {}
+    QuickLaunchCore() : ModTree("Mods/MyMod") {}
     Strings reports;
     ErrorReport recorder = [this](const std::string& text) { reports.push_back(text); };
 };
@@ -71,7 +71,7 @@ TEST_F(QuickLaunchCore, ReadModName)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        writeFile(root() / "Mods/MyMod/init.con", row.content);
+        writeFile(top() / "Mods/MyMod/init.con", row.content);
         QuickLaunchState state;
         EXPECT_EQ(ReadModName(state, recorder), row.result);
         EXPECT_EQ(state.m_ModName, row.modName);
@@ -82,10 +82,10 @@ TEST_F(QuickLaunchCore, ReadModName)
 TEST_F(QuickLaunchCore, LaunchWritesMapListAndStartsFromGameRoot)
 {
     // Each name in another case than the code spells it.
-    writeFile(root() / "Mods/MyMod/Init.Con", "game.setCustomGameName MyMod\r\n");
-    const fs::path mapList = root() / "Mods/Ostrel/settings/MapList.con";
+    writeFile(top() / "Mods/MyMod/Init.Con", "game.setCustomGameName MyMod\r\n");
+    const fs::path mapList = top() / "Mods/Ostrel/settings/MapList.con";
     writeFile(mapList, std::string(500, 'x'));
-    writeFile(root() / "Ostrel.EXE", "MZ");
+    writeFile(top() / "Ostrel.EXE", "MZ");
     RecordingLauncher launcher;
     QuickLaunchState state;
     state.m_MapName = "mymap";
@@ -95,11 +95,11 @@ TEST_F(QuickLaunchCore, LaunchWritesMapListAndStartsFromGameRoot)
     EXPECT_EQ(readFile(mapList), "game.addLevel mymap GPM_CQ MyMod\r\ngame.setCurrentLevel mymap GPM_CQ MyMod\r\n");
 
     // Without init.con: one report, and the start goes on with an empty name.
-    fs::remove(root() / "Mods/MyMod/Init.Con");
+    fs::remove(top() / "Mods/MyMod/Init.Con");
     EXPECT_EQ(LaunchGame(state, launcher, recorder), LaunchOutcome::Started);
     EXPECT_EQ(reports, Strings{"Unable to read mod's name from ../init.con\n"});
     EXPECT_EQ(readFile(mapList), "game.addLevel mymap GPM_CQ \r\ngame.setCurrentLevel mymap GPM_CQ \r\n");
-    const std::string in = "|+hostServer|1|+dedicated|0|in " + canonicalRoot();
+    const std::string in = "|+hostServer|1|+dedicated|0|in " + canonicalTop();
     EXPECT_EQ(launcher.starts, (Strings{"Ostrel.EXE|+restart|1|+game|MyMod" + in, "Ostrel.EXE|+restart|1|+game|" + in}));
     EXPECT_EQ(LaunchParameters("\"My Mod\""), "+restart 1 +game \"My Mod\" +hostServer 1 +dedicated 0");
 }
@@ -116,13 +116,13 @@ TEST_F(QuickLaunchCore, ExecutableChoice)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        writeFile(root() / row.debugFile, "MZ");
+        writeFile(top() / row.debugFile, "MZ");
         QuickLaunchState state;
         state.m_gameExe = row.gameExe;
         state.m_UseDebug = row.useDebug;
         EXPECT_EQ(CheckDebugExe(state), row.found);
         EXPECT_EQ(GameExecutable(state), row.program);
-        fs::remove(root() / row.debugFile);
+        fs::remove(top() / row.debugFile);
     }
 }
 

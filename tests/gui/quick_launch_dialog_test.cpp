@@ -33,16 +33,16 @@ void click(QWidget* dialog, int id) { QTest::mouseClick(FindControl<QPushButton>
 
 // A game root with the mod mods/MyMod, named in its init.con, and ostrel's
 // Settings folder; the current directory is the mod's Archives folder.
-class QuickLaunchDialog : public ::testing::Test, protected GameTree {
+class QuickLaunchDialog : public ::testing::Test, protected ModTree {
 protected:
-    QuickLaunchDialog() : GameTree("mods") {}
+    QuickLaunchDialog() : ModTree("mods/MyMod") {}
     void SetUp() override
     {
         SetQuickLaunchErrorBox([this](QWidget*, const QString& title, const QString& text) {
             boxes.push_back(title.toStdString() + "|" + text.toStdString());
         });
-        writeFile(root() / "mods/MyMod/init.con", "game.setCustomGameName MyMod\r\n");
-        fs::create_directories(root() / "mods/ostrel/Settings");
+        writeFile(top() / "mods/MyMod/init.con", "game.setCustomGameName MyMod\r\n");
+        fs::create_directories(top() / "mods/ostrel/Settings");
     }
     void TearDown() override { SetQuickLaunchErrorBox({}); }
     fs::path settings() const { return archives() / "_quickLaunch.cfg"; }
@@ -112,8 +112,8 @@ TEST_F(QuickLaunchDialog, ResetShowsTheFirstUseChoicesAndCancelDoesNothing)
 // "Use Debug Exe" (which does nothing while it is disabled), then OK.
 TEST_F(QuickLaunchDialog, SettingsFileDecidesWhetherTheDialogShows)
 {
-    writeFile(root() / "ostrel_r.exe", "MZ");
-    fs::create_directories(root() / "mods/W/Settings");
+    writeFile(top() / "ostrel_r.exe", "MZ");
+    fs::create_directories(top() / "mods/W/Settings");
     const struct { const char* name; std::string before; bool shown; std::string program, after; } rows[] = {
         // An empty map leaves three entries: complete, and the debug choice holds.
         {"empty_map", settingsText("", "ostrel", 1), false, "ostrel_r.exe", settingsText("", "ostrel", 1)},
@@ -135,7 +135,7 @@ TEST_F(QuickLaunchDialog, SettingsFileDecidesWhetherTheDialogShows)
         EXPECT_EQ(launcher.programs, Strings{row.program});
         EXPECT_EQ(readFile(settings()), row.after);
     }
-    EXPECT_TRUE(fs::exists(root() / "mods/W/Settings/maplist.con")) << "the map list of the game started";
+    EXPECT_TRUE(fs::exists(top() / "mods/W/Settings/maplist.con")) << "the map list of the game started";
     EXPECT_TRUE(boxes.empty());
 }
 
@@ -144,14 +144,14 @@ TEST_F(QuickLaunchDialog, SettingsFileDecidesWhetherTheDialogShows)
 TEST_F(QuickLaunchDialog, UnwritableMapListShowsError)
 {
     writeFile(settings(), settingsText("mymap", "ostrel", 0));
-    fs::remove_all(root() / "mods/ostrel/Settings");
-    fs::remove(root() / "mods/MyMod/init.con");
+    fs::remove_all(top() / "mods/ostrel/Settings");
+    fs::remove(top() / "mods/MyMod/init.con");
     EXPECT_FALSE(run([&] { QuickLaunch(nullptr, kGameOstrel, {}, launcher); }));
     EXPECT_EQ(boxes, (Strings{"ERROR!|Unable to read mod's name from ../init.con\n",
-                              "ERROR!|Unable to write the map list " + canonicalRoot()
+                              "ERROR!|Unable to write the map list " + canonicalTop()
                                   + "/mods/ostrel/Settings/maplist.con: No such file or directory"}));
     EXPECT_TRUE(launcher.programs.empty());
-    EXPECT_FALSE(fs::exists(root() / "mods/ostrel/Settings")) << "folders are not made";
+    EXPECT_FALSE(fs::exists(top() / "mods/ostrel/Settings")) << "folders are not made";
 }
 
 // Issue 6: a start that fails is shown as "ERROR!" naming the executable and
@@ -160,15 +160,15 @@ TEST_F(QuickLaunchDialog, UnwritableMapListShowsError)
 TEST_F(QuickLaunchDialog, RealStartOrErrorNamingTheExecutable)
 {
     writeFile(settings(), settingsText("mymap", "ostrel", 0));
-    const fs::path started = root() / "started.txt";
+    const fs::path started = top() / "started.txt";
     // Writes its arguments, in brackets, and its working directory to started.txt.
     const auto recordingScript = [&](const std::string& name, bool runnable) {
-        writeFile(root() / name, "#!/bin/sh\n{ printf '[%s]\\n' \"$@\"; pwd -P; } > '" + started.string() + "'\n");
-        fs::permissions(root() / name, runnable ? fs::perms::owner_all : fs::perms::owner_read | fs::perms::owner_write);
+        writeFile(top() / name, "#!/bin/sh\n{ printf '[%s]\\n' \"$@\"; pwd -P; } > '" + started.string() + "'\n");
+        fs::permissions(top() / name, runnable ? fs::perms::owner_all : fs::perms::owner_read | fs::perms::owner_write);
     };
     recordingScript("bin/wine", true);
-    const std::string exe = canonicalRoot() + "/ostrel.exe";
-    const std::string words = "[+restart]\n[1]\n[+game]\n[MyMod]\n[+hostServer]\n[1]\n[+dedicated]\n[0]\n" + canonicalRoot() + "\n";
+    const std::string exe = canonicalTop() + "/ostrel.exe";
+    const std::string words = "[+restart]\n[1]\n[+game]\n[MyMod]\n[+hostServer]\n[1]\n[+dedicated]\n[0]\n" + canonicalTop() + "\n";
     const std::string error = "ERROR!|Unable to start " + exe + ": ";
     const struct { const char* name; bool made, runnable; const char* path; std::string box, record; } rows[] = {
         {"missing", false, false, "bin", error + "the file does not exist", ""},
@@ -182,7 +182,7 @@ TEST_F(QuickLaunchDialog, RealStartOrErrorNamingTheExecutable)
         boxes.clear();
         if (row.made)
             recordingScript("ostrel.exe", row.runnable);
-        qputenv("PATH", QByteArray::fromStdString((root() / row.path).string()));
+        qputenv("PATH", QByteArray::fromStdString((top() / row.path).string()));
         EXPECT_FALSE(run([&] { QuickLaunch(nullptr, kGameOstrel, {}); }));
         EXPECT_EQ(boxes, row.box.empty() ? Strings{} : Strings{row.box});
         EXPECT_TRUE(QTest::qWaitFor([&] { return readFile(started).ends_with(row.record); }, 10000));

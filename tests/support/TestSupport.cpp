@@ -31,8 +31,9 @@ TempDir::~TempDir()
     fs::remove_all(m_path, ec);
 }
 
-ModTree::ModTree()
-    : m_previous(fs::current_path())
+ModTree::ModTree(const std::string& modPath)
+    : m_modPath(modPath)
+    , m_previous(fs::current_path())
 {
     fs::create_directories(archives());
     fs::current_path(archives());
@@ -52,20 +53,6 @@ void ModTree::file(const std::string& relative, const std::string& content) cons
 void ModTree::folder(const std::string& relative) const
 {
     fs::create_directories(root() / relative);
-}
-
-GameTree::GameTree(const std::string& modsFolder)
-    : m_mods(modsFolder)
-    , m_previous(fs::current_path())
-{
-    fs::create_directories(archives());
-    fs::current_path(archives());
-}
-
-GameTree::~GameTree()
-{
-    std::error_code ec;
-    fs::current_path(m_previous, ec);
 }
 
 LaunchResult RecordingLauncher::Start(const std::string& program, const Strings& args, const std::string& directory)

@@ -33,12 +33,15 @@ private:
 };
 
 // A mod root with its Archives folder, made the current directory for the
-// object's lifetime (the tool always runs there).
+// object's lifetime (the tool always runs there). The mod lies at `modPath`
+// below top(), which stands for the game root where a test needs one.
 class ModTree {
 public:
-    ModTree();
+    explicit ModTree(const std::string& modPath = "mod");
     ~ModTree();
-    fs::path root() const { return m_dir.path() / "mod"; }
+    fs::path top() const { return m_dir.path(); }
+    std::string canonicalTop() const { return fs::canonical(top()).string(); }
+    fs::path root() const { return top() / m_modPath; }
     fs::path archives() const { return root() / "Archives"; }
     // Writes `content` to root()/relative, making its folders.
     void file(const std::string& relative, const std::string& content = "") const;
@@ -46,22 +49,7 @@ public:
 
 private:
     TempDir m_dir;
-    fs::path m_previous;
-};
-
-// A game root holding the mod <modsFolder>/MyMod, whose Archives folder is
-// the current directory for the object's lifetime.
-class GameTree {
-public:
-    explicit GameTree(const std::string& modsFolder);
-    ~GameTree();
-    fs::path root() const { return m_dir.path(); }
-    fs::path archives() const { return root() / m_mods / "MyMod/Archives"; }
-    std::string canonicalRoot() const { return fs::canonical(root()).string(); }
-
-private:
-    TempDir m_dir;
-    std::string m_mods;
+    std::string m_modPath;
     fs::path m_previous;
 };
 
