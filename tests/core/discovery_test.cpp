@@ -19,30 +19,22 @@ Strings sorted(Strings names)
 
 TEST(Discovery, GameChoice)
 {
-    {
+    const struct { const char* name; Strings folders; int game; } rows[] = {
+        {"no game folder; a file named KelVane is none", {}, kGameNone},
+        {"../Ostrel found in any case", {"ostrel"}, kGameOstrel},
+        {"the second game wins", {"Ostrel", "kelvane"}, kGameKelVane},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
         ModTree mod;
-        EXPECT_EQ(DetectGame(), kGameNone);
-        EXPECT_EQ(GameIdentifier(kGameNone), "ostrel");
-        EXPECT_TRUE(ListLevels(kGameNone).empty());
+        for (const std::string& folder : row.folders)
+            mod.folder(folder);
+        if (row.folders.empty())
+            mod.file("KelVane", "a file, not a folder");
+        EXPECT_EQ(DetectGame(), row.game);
     }
-    {
-        ModTree mod;
-        mod.folder("ostrel");
-        EXPECT_EQ(DetectGame(), kGameOstrel) << "\"../Ostrel\" found in any case";
-        EXPECT_EQ(GameIdentifier(kGameOstrel), "ostrel");
-    }
-    {
-        ModTree mod;
-        mod.folder("Ostrel");
-        mod.folder("kelvane");
-        EXPECT_EQ(DetectGame(), kGameKelVane) << "the second game wins";
-        EXPECT_EQ(GameIdentifier(kGameKelVane), "kelvane");
-    }
-    {
-        ModTree mod;
-        mod.file("KelVane", "a file, not a folder");
-        EXPECT_EQ(DetectGame(), kGameNone);
-    }
+    EXPECT_EQ(GameIdentifier(kGameNone) + GameIdentifier(kGameOstrel) + GameIdentifier(kGameKelVane),
+              "ostrelostrelkelvane");
 }
 
 TEST(Discovery, FolderListRulesUnderEachChoice)
@@ -68,6 +60,7 @@ TEST(Discovery, LevelList)
     mod.file("KelVane/Levels/notes.txt", "n");
     EXPECT_EQ(sorted(ListLevels(kGameKelVane)), (Strings{"Alpine", "Lowlands"}));
     EXPECT_TRUE(ListLevels(kGameOstrel).empty()) << "no ostrel levels folder";
+    EXPECT_TRUE(ListLevels(kGameNone).empty());
 }
 
 TEST(Discovery, MakeDirectoriesUsesAnExistingOneInAnyCase)
