@@ -37,7 +37,7 @@ TEST(Discovery, GameChoice)
               "ostrelostrelkelvane");
 }
 
-TEST(Discovery, FolderListRulesUnderEachChoice)
+TEST(Discovery, FolderListRules)
 {
     ModTree mod;
     for (const char* folder : {"Objects", "Menu", "Movies", "Music", "Logs", "lightmaps", "_backup", ".svn", "kelVane",

@@ -44,7 +44,7 @@ TEST(PackJob, TraceLinesStatusTextsAndBarInOrder)
 
 // An empty folder or one whose files cannot be read leaves the previous
 // archive alone; otherwise the archive is replaced.
-TEST(PackJob, NothingToPackNoEntriesAndReplace)
+TEST(PackJob, AnExistingArchiveIsLeftAloneWithNothingToPackAndReplacedOtherwise)
 {
     ModTree mod;
     mod.folder("objects");
@@ -72,7 +72,7 @@ TEST(PackJob, NothingToPackNoEntriesAndReplace)
 
 // Whole mebibytes, truncated, doubled, in 64 bits. The rows that pack check
 // the archive: a refused pack returns 1 as well.
-TEST(PackJob, FreeSpaceCheck)
+TEST(PackJob, FreeSpaceIsCheckedInWholeMebibytes)
 {
     const struct { const char* name; uint64_t bytes; uint32_t freeMB; bool packs; } rows[] = {
         {"just under 1 MiB needs nothing", 1048575, 0, true},

@@ -82,7 +82,7 @@ TEST(SourceScanner, FilesBeforeSubfoldersWithForwardSlashes)
     EXPECT_EQ(scan("../data").total, 1048578u) << "every file's size counts";
 }
 
-TEST(SourceScanner, DotFoldersHiddenFilesEmptyAndMissingFolders)
+TEST(SourceScanner, DotFoldersAndHiddenFiles)
 {
     ModTree mod;
     mod.file("data/.hidden", "h");
