@@ -17,6 +17,7 @@ struct PackOptions {
     bool allLevels = false;   // add discovery's level list
     std::vector<std::string> names; // packed first, in the order given
     unsigned threads = 0;           // 0: one per hardware thread; 1: the single-thread path
+    bool fresh = false;             // compress every file, taking nothing over from the previous archive
 };
 
 struct ExtractOptions {

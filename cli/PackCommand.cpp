@@ -193,7 +193,7 @@ int RunPack(const PackOptions& options)
     std::signal(SIGPIPE, SIG_IGN);
 
     std::vector<PackOutcome> outcomes;
-    PackBatch(names, options.compress ? 1 : 0, controls, &outcomes, options.threads);
+    PackBatch(names, options.compress ? 1 : 0, controls, &outcomes, options.threads, !options.fresh);
     controls.clear();
 
     for (size_t i = 0; i < outcomes.size() && i < controls.archives().size(); ++i) {

@@ -48,7 +48,7 @@ bool ArchiveReader::readAt(uint64_t offset, void* data, size_t length) const
     return length == 0 || std::fread(data, 1, length, m_file) == length;
 }
 
-bool ArchiveReader::open(const std::string& path)
+bool ArchiveReader::open(const std::string& path, uint64_t maxIndexBytes)
 {
     m_path = path;
     m_entries.clear();
@@ -74,6 +74,8 @@ bool ArchiveReader::open(const std::string& path)
     if (m_indexOffset < kHeaderSize || uint64_t(m_indexOffset) + 8 > m_fileSize)
         return fail("index offset " + std::to_string(m_indexOffset) + " lies outside the file (size "
                     + std::to_string(m_fileSize) + ")");
+    if (m_fileSize - m_indexOffset > maxIndexBytes)
+        return fail("index of " + std::to_string(m_fileSize - m_indexOffset) + " bytes is too long");
 
     // The index is read whole; its length is bounded by the file's size.
     std::vector<uint8_t> index(static_cast<size_t>(m_fileSize - m_indexOffset));

@@ -24,8 +24,9 @@ public:
     ArchiveReader& operator=(const ArchiveReader&) = delete;
 
     // Opens `path` and reads its index. Returns false, with error(), when the
-    // file cannot be read or its index cannot be walked.
-    bool open(const std::string& path);
+    // file cannot be read, its index cannot be walked, or the index is longer
+    // than `maxIndexBytes`.
+    bool open(const std::string& path, uint64_t maxIndexBytes = UINT64_MAX);
     const std::string& error() const { return m_error; }
 
     bool compressed() const { return m_compressionFlag == 1; }
@@ -33,6 +34,8 @@ public:
     uint32_t indexOffset() const { return m_indexOffset; }
     uint64_t fileSize() const { return m_fileSize; }
     const std::vector<ReaderEntry>& entries() const { return m_entries; }
+    // The open file, for pread by callers that read entries on several threads.
+    int fileDescriptor() const { return m_file ? fileno(m_file) : -1; }
 
     // The original bytes of entry `index`, decompressing each block with
     // lzo1x_decompress_safe when the archive is compressed. Returns false,

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+class PreviousArchive;
+
 // Why a listed file was left out of the archive; each has its own
 // standard-output line (inputProblemLine).
 enum class InputProblem {
@@ -74,7 +76,7 @@ public:
     ArchivePacker& operator=(const ArchivePacker&) = delete;
 
     // Reads the file at `path` (a name of the pool) whole and stores it as the
-    // next entry. A file that cannot be opened, read in full, or represented
+    // next entry, taken over from m_previous when it holds the same bytes. A file that cannot be opened, read in full, or represented
     // (4 GiB or more, a relative name over 259 bytes) is skipped with one
     // "ERROR! inputFile..." line on standard output; nothing of it is written.
     void AddInputFile(const char* path);
@@ -87,6 +89,12 @@ public:
     // back to back in `pieces`; no blocks gives the empty-entry block.
     void StoreBlocks(const char* path, uint64_t size, std::vector<kob::BlockDescriptor>& blocks,
                      const std::vector<ByteRange>& pieces);
+    // Counts an entry of `size` bytes taken over from the previous archive.
+    void NoteReused(uint64_t size)
+    {
+        ++m_reusedEntries;
+        m_reusedBytes += size;
+    }
     // Notes a listed file that was left out, as LeaveOut does.
     void SkipInput(InputProblem problem, const char* path);
     // Notes something left out of the archive: `line`, which names it and
@@ -136,6 +144,12 @@ public:
     bool m_hasExclude = false;
     // Files and folders left out (LeaveOut): by the scan, or by AddInputFile.
     uint32_t m_skippedFiles = 0;
+    // The archive being replaced, when its unchanged entries are taken over
+    // instead of compressed again (compressed packs only); borrowed.
+    const PreviousArchive* m_previous = nullptr;
+    // Entries taken over from it, and their files' bytes.
+    uint32_t m_reusedEntries = 0;
+    uint64_t m_reusedBytes = 0;
 
 private:
     void Fail(const std::string& reason);

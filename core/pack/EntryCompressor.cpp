@@ -5,6 +5,7 @@
 
 #include "format/LzoBlock.h"
 #include "pack/MessageSink.h"
+#include "pack/PreviousArchive.h"
 #include "pack/Trace.h"
 
 #include <atomic>
@@ -164,6 +165,16 @@ void ArchivePacker::AddInputFile(const char* path)
     if (const auto problem = readProblem(input.file, size, got)) {
         SkipInput(*problem, path);
         return;
+    }
+    if (m_previous) {
+        std::vector<BlockDescriptor> blocks;
+        size_t length = 0;
+        if (m_previous->match(path + m_sourceRootLength, m_inputBuffer.get(), size, blocks, m_compressedArea.get(),
+                              length)) {
+            StoreBlocks(path, size, blocks, {{m_compressedArea.get(), length}});
+            NoteReused(size);
+            return;
+        }
     }
     StoreEntry(size, path);
 }

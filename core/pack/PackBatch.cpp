@@ -11,7 +11,8 @@ std::string BatchCaption(size_t position, size_t count, const std::string& archi
 }
 
 int PackBatch(const std::vector<std::string>& names, int compress, PackControls& controls,
-              std::vector<PackOutcome>* outcomes, unsigned threads)
+              std::vector<PackOutcome>* outcomes, unsigned threads, bool reusePrevious,
+              std::vector<ReuseCounts>* reused)
 {
     if (threads == 0)
         threads = HardwareThreadCount();
@@ -33,10 +34,13 @@ int PackBatch(const std::vector<std::string>& names, int compress, PackControls&
             useCompression = 0;
         controls.setCaption(BatchCaption(i + 1, names.size(), archivePath));
         PackOutcome outcome = PackOutcome::Failed;
+        ReuseCounts counts;
         const int r = PackArchive(sourcePath, folderName, resolvedArchive, static_cast<uint32_t>(useCompression),
-                                  controls, &outcome, pool.get());
+                                  controls, &outcome, pool.get(), reusePrevious, &counts);
         if (outcomes)
             outcomes->push_back(outcome);
+        if (reused)
+            reused->push_back(counts);
         if (r == kPackCancelled)
             return -1;
     }

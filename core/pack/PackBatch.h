@@ -19,8 +19,11 @@ constexpr size_t kMaxBatchName = 256; // a longer name is used by its first 256 
 // many threads for the whole batch to read and compress ahead (0: one per
 // hardware thread, HardwareThreadCount()). The archives and everything shown
 // are the same for every count; no thread outlives the call.
+// `reusePrevious` false compresses every file afresh; `reused`, when given,
+// receives what each job took over from its previous archive (PackArchive).
 int PackBatch(const std::vector<std::string>& names, int compress, PackControls& controls,
-              std::vector<PackOutcome>* outcomes = nullptr, unsigned threads = 1);
+              std::vector<PackOutcome>* outcomes = nullptr, unsigned threads = 1, bool reusePrevious = true,
+              std::vector<ReuseCounts>* reused = nullptr);
 
 // The caption shown before the job of the name at `position` (from 1).
 std::string BatchCaption(size_t position, size_t count, const std::string& archivePath);

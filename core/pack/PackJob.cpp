@@ -3,6 +3,7 @@
 #include "pack/ArchivePacker.h"
 #include "pack/MessageSink.h"
 #include "pack/PendingArchive.h"
+#include "pack/PreviousArchive.h"
 #include "pack/ReadAhead.h"
 #include "pack/SourceScanner.h"
 #include "pack/Trace.h"
@@ -78,13 +79,16 @@ void storeFiles(ArchivePacker& packer, uint32_t fileCount, PackControls& control
 // ahead on the pool; a file's skip line is printed when its turn comes.
 void storeFilesAhead(ArchivePacker& packer, uint32_t fileCount, PackControls& controls, CompressionPool& pool)
 {
-    ReadAhead ahead(pool, *packer.m_namePool, fileCount, packer.m_sourceRootLength);
+    ReadAhead ahead(pool, *packer.m_namePool, fileCount, packer.m_sourceRootLength, packer.m_previous);
     storeEach(packer, fileCount, controls, [&](uint32_t i, const char* name) {
         AheadFile& file = ahead.take(i);
-        if (file.problem)
+        if (file.problem) {
             packer.SkipInput(*file.problem, name);
-        else
+        } else {
             packer.StoreBlocks(name, file.size, file.blocks, file.pieces);
+            if (file.reused)
+                packer.NoteReused(file.size);
+        }
         ahead.release(i);
     });
     // Work done ahead of a cancel or a failed write is dropped here.
@@ -116,8 +120,11 @@ void SetFreeSpaceQuery(std::function<uint32_t(const std::string&)> query)
 }
 
 int PackArchive(std::string& sourcePath, std::string& folderName, const std::string& archivePath,
-                uint32_t compress, PackControls& controls, PackOutcome* outcome, CompressionPool* pool)
+                uint32_t compress, PackControls& controls, PackOutcome* outcome, CompressionPool* pool,
+                bool reusePrevious, ReuseCounts* reused)
 {
+    if (reused)
+        *reused = {};
     std::printf(" UseCompression: %d\n", static_cast<int>(compress));
     controls.setLowerLine(compress == 1 ? "Packing Archive (Compressed)" : "Packing Archive (Uncompressed)");
 
@@ -181,9 +188,15 @@ int PackArchive(std::string& sourcePath, std::string& folderName, const std::str
         return kPackEndedEarly;
     }
 
+    // Read while the new archive is written beside it; it is replaced only
+    // once the new one is whole.
+    PreviousArchive previous(folderName);
+    if (compress == 1 && reusePrevious && previous.open(archivePath))
+        packer.m_previous = &previous;
     PendingArchive pending(archivePath);
     std::FILE* file = pending.create();
     if (!file) {
+        packer.m_previous = nullptr; // the packer outlives this call
         ReportMessage("Error! Could not create .kob file: " + archivePath);
         setOutcome(outcome, PackOutcome::Failed);
         return kPackEndedEarly;
@@ -217,6 +230,7 @@ int PackArchive(std::string& sourcePath, std::string& folderName, const std::str
 
     const int result = static_cast<int>(packer.m_entryCount);
     const uint32_t skipped = packer.m_skippedFiles;
+    const ReuseCounts reuse{packer.m_reusedEntries, packer.m_reusedBytes};
     packer.CloseOutput();
     const std::string writeError = packer.writeError();
     DestroyCurrentPacker();
@@ -246,5 +260,7 @@ int PackArchive(std::string& sourcePath, std::string& folderName, const std::str
         return 0;
     }
     setOutcome(outcome, skipped ? PackOutcome::WrittenWithSkips : PackOutcome::Written);
+    if (reused)
+        *reused = reuse;
     return result;
 }

@@ -30,6 +30,13 @@ enum class PackOutcome {
     Cancelled,        // no archive: the user cancelled
 };
 
+// What a compressed pack took over unchanged from the archive it replaced.
+struct ReuseCounts {
+    uint32_t entries = 0;
+    uint64_t bytes = 0; // the files' bytes, not compressed again
+    bool operator==(const ReuseCounts&) const = default;
+};
+
 // Free mebibytes available to this user on the volume of `directory`; 0 when
 // the query fails.
 uint32_t GetFreeDiskSpaceMB(const std::string& directory);
@@ -47,6 +54,10 @@ void SetFreeSpaceQuery(std::function<uint32_t(const std::string&)> query);
 // read and compressed ahead on its threads while this thread writes; the
 // archive, the progress calls and the trace lines are the same as without
 // one. The pool is free again when the call returns.
+// With `reusePrevious`, a compressed pack takes each entry of the archive it
+// replaces whose bytes are those of the file over as it is stored, instead
+// of compressing the file again; the archive is the same either way.
+// `reused`, when given, receives what was taken over (zero unless written).
 int PackArchive(std::string& sourcePath, std::string& folderName, const std::string& archivePath,
                 uint32_t compress, PackControls& controls, PackOutcome* outcome = nullptr,
-                CompressionPool* pool = nullptr);
+                CompressionPool* pool = nullptr, bool reusePrevious = true, ReuseCounts* reused = nullptr);

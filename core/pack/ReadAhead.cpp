@@ -45,6 +45,8 @@ struct ReadAhead::Slot {
     std::vector<BlockDescriptor> blocks;
     uint32_t blocksLeft = 0;
     bool rejected = false;
+    bool reused = false;        // `output` holds the previous archive's blocks, back to back
+    size_t reusedLength = 0;
 
     ~Slot()
     {
@@ -63,11 +65,13 @@ uint32_t blockLengthAt(uint64_t size, uint32_t block)
 
 } // namespace
 
-ReadAhead::ReadAhead(CompressionPool& pool, const NamePool& names, uint32_t count, uint32_t sourceRootLength)
+ReadAhead::ReadAhead(CompressionPool& pool, const NamePool& names, uint32_t count, uint32_t sourceRootLength,
+                     const PreviousArchive* previous)
     : m_pool(pool)
     , m_names(names)
     , m_count(count)
     , m_sourceRootLength(sourceRootLength)
+    , m_previous(previous)
     , m_bound(std::max<size_t>(pool.readAheadBytes(), 1))
 {
     m_pool.begin([this](uint8_t* workMemory) { work(workMemory); });
@@ -137,9 +141,14 @@ AheadFile& ReadAhead::take(uint32_t index)
     m_taken.size = slot.size;
     if (slot.problem || slot.rejected)
         return m_taken;
-    m_taken.pieces.reserve(slot.blocks.size());
-    for (size_t b = 0; b < slot.blocks.size(); ++b)
-        m_taken.pieces.push_back({slot.output.get() + b * kBlockSlot, slot.blocks[b].compressedSize});
+    m_taken.reused = slot.reused;
+    if (slot.reused) {
+        m_taken.pieces.push_back({slot.output.get(), slot.reusedLength});
+    } else {
+        m_taken.pieces.reserve(slot.blocks.size());
+        for (size_t b = 0; b < slot.blocks.size(); ++b)
+            m_taken.pieces.push_back({slot.output.get() + b * kBlockSlot, slot.blocks[b].compressedSize});
+    }
     m_taken.blocks = std::move(slot.blocks); // no thread touches a ready slot
     return m_taken;
 }
@@ -251,8 +260,13 @@ bool ReadAhead::readOneFile(Lock& lock, uint8_t* workMemory)
     std::fclose(slot.file);
     slot.file = nullptr;
 
-    bool compressed = false;
-    if (!slot.problem && blockCount != 0) {
+    // Compared here, on this thread: decompressing is fast next to
+    // compressing, and a mismatch leaves the file read for compressing.
+    if (!slot.problem && m_previous && !m_stopping)
+        slot.reused = m_previous->match(slot.path + m_sourceRootLength, slot.input.get(), size, slot.blocks,
+                                        slot.output.get(), slot.reusedLength);
+    bool compressed = slot.reused;
+    if (!slot.problem && !compressed && blockCount != 0) {
         slot.blocks.resize(blockCount);
         for (uint32_t b = 0; b < blockCount; ++b)
             slot.blocks[b] = {0, blockLengthAt(size, b), 0};

@@ -1,7 +1,8 @@
 #pragma once
 // Reads and compresses the files of one compressed pack job ahead of its
 // writer, on the threads of a CompressionPool: across files, and across the
-// 32 KiB blocks of a large file. The writer takes the files back strictly in list order and
+// 32 KiB blocks of a large file. A file that the previous archive holds
+// unchanged is compared there instead and its stored blocks taken over. The writer takes the files back strictly in list order and
 // writes them itself, so the archive is the same whatever the thread count.
 //
 // Memory: the files read ahead (source bytes plus the compressed worst case)
@@ -14,6 +15,7 @@
 #include "format/ArchiveFormat.h"
 #include "pack/ArchivePacker.h"
 #include "pack/CompressionPool.h"
+#include "pack/PreviousArchive.h"
 #include "source/NamePool.h"
 
 #include <atomic>
@@ -33,14 +35,17 @@ struct AheadFile {
     // in order; no blocks means the empty-entry block.
     std::vector<kob::BlockDescriptor> blocks;
     std::vector<ByteRange> pieces;
+    bool reused = false; // the blocks are the previous archive's
 };
 
 class ReadAhead {
 public:
     // Starts working through the first `count` names of `names` on `pool`'s
     // threads. `sourceRootLength` is the packer's, for the name-length check.
-    // The pool must not be lent to anything else until stop().
-    ReadAhead(CompressionPool& pool, const NamePool& names, uint32_t count, uint32_t sourceRootLength);
+    // `previous`, when given, must outlive stop(). The pool must not be lent
+    // to anything else until stop().
+    ReadAhead(CompressionPool& pool, const NamePool& names, uint32_t count, uint32_t sourceRootLength,
+              const PreviousArchive* previous = nullptr);
     ~ReadAhead(); // stop()
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
@@ -77,6 +82,7 @@ private:
     const NamePool& m_names;
     const uint32_t m_count;
     const uint32_t m_sourceRootLength;
+    const PreviousArchive* const m_previous;
     const size_t m_bound;
 
     mutable std::mutex m_mutex;

@@ -1,0 +1,111 @@
+#include "pack/PreviousArchive.h"
+
+#include "format/LzoBlock.h"
+
+#include <cerrno>
+#include <cstring>
+#include <lzo/lzo1x.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace kob;
+
+PreviousArchive::PreviousArchive(std::string entryPrefix)
+    : m_entryPrefix(std::move(entryPrefix))
+{
+}
+
+bool PreviousArchive::open(const std::string& path)
+{
+    m_byName.clear();
+    m_fd = -1;
+    // Anything but a regular file (a folder, a pipe that would block) is no archive.
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    if (!m_reader.open(path, kMaxIndexBytes) || !m_reader.compressed())
+        return false;
+    m_fd = m_reader.fileDescriptor();
+    const std::vector<ReaderEntry>& entries = m_reader.entries();
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const std::string& name = entries[i].name;
+        if (name.size() > m_entryPrefix.size() && name.compare(0, m_entryPrefix.size(), m_entryPrefix) == 0)
+            m_byName.emplace(std::string_view(name).substr(m_entryPrefix.size()), i);
+    }
+    return true;
+}
+
+bool PreviousArchive::readAt(uint64_t offset, void* data, size_t length) const
+{
+    auto* out = static_cast<uint8_t*>(data);
+    while (length > 0) {
+        const ssize_t got = ::pread(m_fd, out, length, static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        out += got;
+        offset += static_cast<uint64_t>(got);
+        length -= static_cast<size_t>(got);
+    }
+    return true;
+}
+
+bool PreviousArchive::match(const char* relativeName, const uint8_t* data, uint64_t size,
+                            std::vector<BlockDescriptor>& blocks, uint8_t* compressed, size_t& compressedLength) const
+{
+    blocks.clear();
+    compressedLength = 0;
+    if (m_fd < 0)
+        return false;
+    const auto named = m_byName.find(relativeName);
+    if (named == m_byName.end())
+        return false;
+    const ReaderEntry& entry = m_reader.entries()[named->second];
+    if (entry.size != size || entry.dataOffset < kHeaderSize
+        || uint64_t(entry.dataOffset) + entry.storedSize > m_reader.indexOffset())
+        return false;
+    if (size == 0) {
+        uint8_t area[sizeof kEmptyEntryBlock];
+        return entry.storedSize == sizeof area && readAt(entry.dataOffset, area, sizeof area)
+            && std::memcmp(area, kEmptyEntryBlock, sizeof area) == 0;
+    }
+
+    // The descriptors must be exactly those that compressing the file would
+    // give: one block per 32 KiB, offsets back to back, the stored size their sum.
+    const uint64_t blockCount = (size + kBlockLength - 1) / kBlockLength;
+    const uint64_t tableLength = 4 + kDescriptorSize * blockCount;
+    std::vector<uint8_t> table(static_cast<size_t>(tableLength));
+    if (!readAt(entry.dataOffset, table.data(), table.size()) || getWord(table.data()) != blockCount)
+        return false;
+    std::vector<BlockDescriptor> found(static_cast<size_t>(blockCount));
+    uint64_t offset = 0;
+    for (size_t b = 0; b < found.size(); ++b) {
+        const uint8_t* d = table.data() + 4 + kDescriptorSize * b;
+        found[b] = {getWord(d), getWord(d + 4), getWord(d + 8)};
+        const uint64_t start = uint64_t(b) * kBlockLength;
+        const uint64_t length = size - start > kBlockLength ? kBlockLength : size - start;
+        // Bounded per block, so the bytes fit the caller's area.
+        if (found[b].uncompressedSize != length || found[b].blockOffset != offset
+            || found[b].compressedSize > lzoWorstCase(length))
+            return false;
+        offset += found[b].compressedSize;
+    }
+    if (tableLength + offset != entry.storedSize)
+        return false;
+    if (!readAt(entry.dataOffset + tableLength, compressed, static_cast<size_t>(offset)))
+        return false;
+
+    uint8_t block[kBlockLength];
+    for (size_t b = 0; b < found.size(); ++b) {
+        const BlockDescriptor& d = found[b];
+        lzo_uint produced = d.uncompressedSize;
+        if (lzo1x_decompress_safe(compressed + d.blockOffset, d.compressedSize, block, &produced, nullptr) != LZO_E_OK
+            || produced != d.uncompressedSize
+            || std::memcmp(block, data + uint64_t(b) * kBlockLength, d.uncompressedSize) != 0)
+            return false;
+    }
+    blocks = std::move(found);
+    compressedLength = static_cast<size_t>(offset);
+    return true;
+}

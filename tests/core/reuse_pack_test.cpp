@@ -1,0 +1,179 @@
+// Repacking over a previous archive: unchanged entries are taken over as
+// they are stored, and the archive, the progress calls and the trace lines
+// are exactly a fresh pack's, whatever changed and whatever the thread count.
+
+#include "format/ArchiveReader.h"
+#include "pack/CompressionPool.h"
+#include "pack/PackJob.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace kobtest;
+
+namespace {
+
+struct PackRun {
+    int result = 0;
+    PackOutcome outcome = PackOutcome::Failed;
+    std::string bytes;
+    std::vector<std::string> calls, out, texts;
+    ReuseCounts reused;
+};
+
+// Packs ../objects into objects.kob, over whatever objects.kob holds.
+PackRun pack(CompressionPool* pool, bool reuse, uint32_t compress = 1)
+{
+    RecordingControls controls;
+    RecordingSink sink;
+    std::string source = "../objects", name = "objects";
+    PackRun run;
+    testing::internal::CaptureStdout();
+    run.result = PackArchive(source, name, "objects.kob", compress, controls, &run.outcome, pool, reuse, &run.reused);
+    run.out = lines(testing::internal::GetCapturedStdout());
+    run.calls = controls.calls;
+    run.texts = sink.texts;
+    run.bytes = readFile("objects.kob");
+    return run;
+}
+
+// Changes the stored data of `entry` in objects.kob: `edit` gets the file's
+// bytes and the entry's data offset, or the offset of its index record's
+// stored size when `inRecord`.
+void damage(const std::string& entry, const std::function<void(std::string&, size_t)>& edit, bool inRecord = false)
+{
+    std::string bytes = readFile("objects.kob");
+    ArchiveReader reader;
+    ASSERT_TRUE(reader.open("objects.kob"));
+    size_t at = std::string::npos;
+    for (const ReaderEntry& e : reader.entries())
+        if (e.name == "objects/" + entry)
+            at = inRecord ? bytes.rfind(e.name) + e.name.size() : e.dataOffset;
+    ASSERT_NE(at, std::string::npos) << entry;
+    edit(bytes, at);
+    writeFile("objects.kob", bytes);
+}
+
+void addToWord(std::string& bytes, size_t at, uint32_t delta)
+{
+    const uint32_t value = wordAt(bytes, at) + delta;
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] = static_cast<char>(value >> (8 * i));
+}
+
+uint64_t folderBytes(const fs::path& folder)
+{
+    uint64_t total = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        if (entry.is_regular_file())
+            total += entry.file_size();
+    return total;
+}
+
+struct Edit {
+    const char* name;
+    std::function<void(const ModTree&)> change; // to the folder or the previous archive
+    std::vector<std::string> compressed;        // files that must not be taken over; {"*"}: none is
+};
+
+} // namespace
+
+TEST(ReusePack, EveryEditAndThreadCountGivesTheFreshArchiveAndTakesOverWhatIsUnchanged)
+{
+    const auto base = [](const ModTree& mod) {
+        mod.file("objects/a.con", textBytes(5000, 1));
+        for (size_t size : {0, 1, 32767, 32768, 32769})
+            mod.file("objects/edge/f" + std::to_string(size), textBytes(size, uint32_t(size)));
+        mod.file("objects/big.dds", textBytes(100000, 2));
+        mod.file("objects/noise.bin", noiseBytes(40000, 3));
+        mod.file("objects/p.con", textBytes(3000, 4));
+        mod.file("objects/q.con", textBytes(3000, 5));
+    };
+    const auto rename = [](const ModTree& mod, const std::string& from, const std::string& to) {
+        fs::rename(mod.root() / "objects" / from, mod.root() / "objects" / to);
+    };
+    const std::vector<Edit> edits = {
+        {"unchanged", [](const ModTree&) {}, {}},
+        // A time stamp never tells that a file is unchanged.
+        {"a byte changed, size and time kept", [](const ModTree& mod) {
+             const fs::path file = mod.root() / "objects/big.dds";
+             const auto time = fs::last_write_time(file);
+             std::string bytes = readFile(file);
+             bytes[70000] ^= 1;
+             writeFile(file, bytes);
+             fs::last_write_time(file, time);
+         }, {"big.dds"}},
+        {"grown", [](const ModTree& mod) { mod.file("objects/a.con", textBytes(5000, 1) + "x"); }, {"a.con"}},
+        {"removed", [](const ModTree& mod) { fs::remove(mod.root() / "objects/noise.bin"); }, {}},
+        {"added", [](const ModTree& mod) { mod.file("objects/edge/new", textBytes(40000, 9)); }, {"edge/new"}},
+        {"renamed to the end of the list", [&](const ModTree& mod) { rename(mod, "a.con", "zz.con"); }, {"zz.con"}},
+        // Same names and sizes, other bytes: only comparing tells.
+        {"two files of one size swapped", [&](const ModTree& mod) {
+             rename(mod, "p.con", "t.con");
+             rename(mod, "q.con", "p.con");
+             rename(mod, "t.con", "q.con");
+         }, {"p.con", "q.con"}},
+        {"previous damaged inside a block", [](const ModTree&) {
+             damage("noise.bin", [](std::string& b, size_t at) { b[at + 4 + 2 * 12 + 1000] ^= 0x40; });
+         }, {"noise.bin"}},
+        {"previous block count wrong", [](const ModTree&) {
+             damage("big.dds", [](std::string& b, size_t at) { addToWord(b, at, 1); });
+         }, {"big.dds"}},
+        {"previous block offset wrong", [](const ModTree&) {
+             damage("edge/f32769", [](std::string& b, size_t at) { addToWord(b, at + 4 + 12 + 8, 1); });
+         }, {"edge/f32769"}},
+        {"previous stored size wrong", [](const ModTree&) {
+             damage("a.con", [](std::string& b, size_t at) { addToWord(b, at, 1); }, true);
+         }, {"a.con"}},
+        {"previous truncated", [](const ModTree&) {
+             const std::string bytes = readFile("objects.kob");
+             writeFile("objects.kob", bytes.substr(0, bytes.size() - 30));
+         }, {"*"}},
+        {"previous plain", [](const ModTree&) { pack(nullptr, false, 0); }, {"*"}},
+    };
+
+    std::vector<std::unique_ptr<CompressionPool>> pools;
+    pools.push_back(nullptr); // the single-thread path
+    for (unsigned threads : {1, 2, 4})
+        pools.push_back(std::make_unique<CompressionPool>(threads));
+
+    for (const Edit& edit : edits) {
+        SCOPED_TRACE(edit.name);
+        ModTree mod;
+        base(mod);
+        ASSERT_EQ(pack(nullptr, false).result, 10);
+        edit.change(mod);
+        const std::string previous = readFile("objects.kob");
+        const PackRun fresh = pack(pools[2].get(), false);
+        EXPECT_EQ(fresh.reused, ReuseCounts{}) << "a fresh pack takes nothing over";
+
+        ReuseCounts expected;
+        const bool none = edit.compressed == std::vector<std::string>{"*"};
+        for (const auto& entry : fs::recursive_directory_iterator(mod.root() / "objects"))
+            expected.entries += entry.is_regular_file() ? 1 : 0;
+        expected.bytes = folderBytes(mod.root() / "objects");
+        for (const std::string& name : edit.compressed) {
+            if (none)
+                expected = {};
+            else {
+                --expected.entries;
+                expected.bytes -= fs::file_size(mod.root() / "objects" / name);
+            }
+        }
+        for (const auto& pool : pools) {
+            SCOPED_TRACE(pool ? pool->threadCount() : 0);
+            writeFile("objects.kob", previous);
+            const PackRun reused = pack(pool.get(), true);
+            EXPECT_EQ(reused.result, fresh.result);
+            EXPECT_EQ(reused.outcome, fresh.outcome);
+            EXPECT_EQ(reused.calls, fresh.calls);
+            EXPECT_EQ(reused.out, fresh.out);
+            EXPECT_EQ(reused.texts, fresh.texts);
+            EXPECT_TRUE(reused.bytes == fresh.bytes) << "the archive differs from a fresh pack's";
+            EXPECT_EQ(reused.reused.entries, expected.entries);
+            EXPECT_EQ(reused.reused.bytes, expected.bytes);
+        }
+    }
+}
