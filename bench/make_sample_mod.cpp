@@ -269,6 +269,8 @@ bool writeFixedFiles(ModWriter& mod)
         const std::string name = "objects/boundary/block_" + std::to_string(size) + ".con";
         ok = ok && mod.file(name, size, scriptText);
     }
+    // One large texture: the file that the benchmark edits between repacks.
+    ok = ok && mod.file("textures/terrain/colormap.dds", 1 << 20, textureBytes);
     for (const char* name : {"placeholders/empty.con", "placeholders/Empty.tweak", "placeholders/deep/none.dds"})
         ok = ok && mod.file(name, 0, nullptr);
     for (const char* level : {"Alpine", "Lowlands"}) {

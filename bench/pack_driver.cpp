@@ -1,4 +1,4 @@
-// kobpack-benchpack [-C DIR] pack [-c] [-j N] [--all-folders] [--all-levels] [NAME...]
+// kobpack-benchpack [-C DIR] pack [-c] [-j N] [--fresh] [--all-folders] [--all-levels] [NAME...]
 // kobpack-benchpack [-C DIR] names
 //
 // A stand-in for `kobpack pack` with the same arguments, for the benchmark
@@ -28,7 +28,7 @@ public:
 
 int usage()
 {
-    std::fprintf(stderr, "usage: kobpack-benchpack [-C DIR] pack [-c] [-j N] [--all-folders] [--all-levels] [NAME...]\n"
+    std::fprintf(stderr, "usage: kobpack-benchpack [-C DIR] pack [-c] [-j N] [--fresh] [--all-folders] [--all-levels] [NAME...]\n"
                          "       kobpack-benchpack [-C DIR] names\n");
     return 2;
 }
@@ -61,12 +61,15 @@ int main(int argc, char** argv)
         return usage();
 
     bool compress = false;
+    bool fresh = false;
     unsigned threads = 0;
     std::vector<std::string> names;
     for (; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "-c" || arg == "--compress") {
             compress = true;
+        } else if (arg == "--fresh") {
+            fresh = true;
         } else if (arg == "-j" && i + 1 < argc) {
             threads = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
             if (threads == 0)
@@ -90,7 +93,7 @@ int main(int argc, char** argv)
     InstallMessageSink(&sink);
     NullPackControls controls;
     std::vector<PackOutcome> outcomes;
-    const int result = PackBatch(names, compress ? 1 : 0, controls, &outcomes, threads == 0 ? HardwareThreadCount() : threads);
+    const int result = PackBatch(names, compress ? 1 : 0, controls, &outcomes, threads == 0 ? HardwareThreadCount() : threads, !fresh);
     InstallMessageSink(nullptr);
     if (result != 1)
         return 1;

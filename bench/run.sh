@@ -8,6 +8,10 @@
 #   tar cf - DIRS > FILE      a plain copy of the same folders
 #   kobpack-lzobench DIRS     bare lzo1x_999_compress over the same 32 KiB blocks, one core
 #                             (the folders that pack -c compresses: all but sound and music)
+#   repack-same               pack -c over the archives of a pack -c, nothing changed
+#   repack-one                the same after one byte in the middle of a 1 MiB texture
+#                             changed (size kept)
+#   pack-c-fresh              pack -c --fresh over the same archives, that byte changed
 # Each is timed with /usr/bin/time -v, REPEAT times in turn (the fastest run
 # counts, as the machine may be shared); the figures go to standard output and
 # to bench/RESULTS.md.
@@ -70,6 +74,23 @@ cpu=$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 
 clean() { find "$archives" -name '*.kob' -delete; rm -f "$work/copy.tar"; }
+# The archives of a pack -c of the unchanged mod, put back before each repack.
+previous=$work/previous
+restore() { clean; cp -a "$previous/." "$archives/"; }
+# keep DIR / same DIR: copies the archives to DIR / tells whether they equal it.
+keep() { rm -rf "$1"; mkdir -p "$1"; (cd "$archives" && find . -name '*.kob' -exec cp --parents {} "$1/" \;); }
+same() {
+    [ "$(cd "$1" && find . -name '*.kob' | wc -l)" = "$(cd "$archives" && find . -name '*.kob' | wc -l)" ] || return 1
+    (cd "$archives" && find . -name '*.kob' | while read -r f; do cmp -s "$f" "$1/$f" || exit 1; done)
+}
+# Flips (and flips back) one byte in the middle of the edited file; its size stays.
+edited=$mod/textures/terrain/colormap.dds
+flip() {
+    local at byte
+    at=$(($(stat -c %s "$edited") / 2))
+    byte=$(od -An -tu1 -j "$at" -N1 "$edited" | tr -d ' ')
+    printf "\\$(printf '%03o' $((byte ^ 1)))" | dd of="$edited" bs=1 seek="$at" conv=notrunc status=none
+}
 
 # measure LABEL COMMAND...: runs it under /usr/bin/time -v and keeps, per
 # label, the fastest elapsed seconds with that run's CPU seconds (user +
@@ -80,7 +101,7 @@ measure() {
     shift
     local report
     report=$(mktemp)
-    clean
+    ${prepare:-clean}
     if ! /usr/bin/time -v -o "$report" "$@" >/dev/null 2>"$work/$label.err"; then
         echo "bench: $label failed:" >&2
         cat "$work/$label.err" "$report" >&2
@@ -109,6 +130,11 @@ measure() {
 # Read everything once so that every run starts from a warm cache.
 (cd "$mod" && tar cf - "${names[@]}" >/dev/null)
 
+[ -f "$edited" ] || { echo "bench: $edited missing; the sample mod is too old" >&2; exit 1; }
+clean
+"$kobpack" -C "$archives" pack -c --all-folders --all-levels >/dev/null 2>&1
+keep "$previous"
+
 echo "bench: $files files, $bytes bytes in ${#names[@]} archives; $cores cores; load $load_before"
 for round in $(seq 1 "$repeat"); do
     echo "round $round of $repeat"
@@ -117,8 +143,17 @@ for round in $(seq 1 "$repeat"); do
     measure pack-c-all "$kobpack" -C "$archives" pack -c --all-folders --all-levels
     measure pack-plain "$kobpack" -C "$archives" pack --all-folders --all-levels
     measure tar bash -c 'cd "$0" && exec tar cf - "${@:2}" > "$1"' "$mod" "$work/copy.tar" "${names[@]}"
+    prepare=restore measure repack-same "$kobpack" -C "$archives" pack -c --all-folders --all-levels
+    same "$previous" || { echo "bench: repack-same differs from the pack it repacked" >&2; exit 1; }
+    flip
+    prepare=restore measure repack-one "$kobpack" -C "$archives" pack -c --all-folders --all-levels
+    keep "$work/one"
+    prepare=restore measure pack-c-fresh "$kobpack" -C "$archives" pack -c --fresh --all-folders --all-levels
+    same "$work/one" || { echo "bench: repack-one differs from pack -c --fresh" >&2; exit 1; }
+    flip
 done
 clean
+rm -rf "$previous" "$work/one"
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
 # mbps SECONDS [BYTES]
@@ -135,11 +170,18 @@ for label in pack-c-j1 pack-c-all pack-plain; do
     [ "${peak_kb[$label]}" -gt "$peak_pack" ] && peak_pack=${peak_kb[$label]}
 done
 memory_ok=$([ "$peak_pack" -lt "$limit_kb" ] && echo met || echo "NOT met")
+same_speedup=$(ratio "${best_s[pack-c-all]}" "${best_s[repack-same]}")
+one_speedup=$(ratio "${best_s[pack-c-all]}" "${best_s[repack-one]}")
+peak_repack=0
+for label in repack-same repack-one pack-c-fresh; do
+    [ "${peak_kb[$label]}" -gt "$peak_repack" ] && peak_repack=${peak_kb[$label]}
+done
+repack_memory_ok=$([ "$peak_repack" -lt "$limit_kb" ] && echo met || echo "NOT met")
 
 table() {
     echo "| run | seconds | MB/s of source | CPU seconds | slowest round (s) | peak memory (MiB) |"
     echo "|---|---:|---:|---:|---:|---:|"
-    for label in lzo1x_999 pack-c-j1 pack-c-all pack-plain tar; do
+    for label in lzo1x_999 pack-c-j1 pack-c-all pack-plain tar repack-same repack-one pack-c-fresh; do
         local source=$bytes
         [ "$label" = lzo1x_999 ] && source=$lzo_bytes
         printf '| %s | %.2f | %s | %.2f | %.2f | %.1f |\n' "$label" "${best_s[$label]}" \
@@ -154,6 +196,9 @@ summary() {
     echo "| -j 1 at least 95% of bare lzo1x_999_compress (same blocks, time ratio) | $(awk -v r="$j1_vs_lzo" 'BEGIN { printf "%.0f%%", r * 100 }') | $(verdict "$j1_vs_lzo" 0.95) |"
     echo "| plain packing at least 80% of the plain copy | $(awk -v r="$plain_vs_tar" 'BEGIN { printf "%.0f%%", r * 100 }') | $(verdict "$plain_vs_tar" 0.80) |"
     echo "| peak memory below 64 MiB + 2 x largest file ($(awk -v k="$limit_kb" 'BEGIN { printf "%.1f", k / 1024 }') MiB) | $(awk -v k="$peak_pack" 'BEGIN { printf "%.1f MiB", k / 1024 }') | $memory_ok |"
+    echo "| repack, nothing changed, at least 15 x as fast as pack -c (every core) | ${same_speedup} x | $(verdict "$same_speedup" 15) |"
+    echo "| repack, one file changed, at least 10 x as fast as pack -c (every core) | ${one_speedup} x | $(verdict "$one_speedup" 10) |"
+    echo "| repacks' peak memory within the same bound | $(awk -v k="$peak_repack" 'BEGIN { printf "%.1f MiB", k / 1024 }') | $repack_memory_ok |"
 }
 
 echo
@@ -174,7 +219,7 @@ summary
     echo
     summary
     echo
-    echo "The runs: \`pack -c -j 1\` (single-thread path), \`pack -c\` (every core), \`pack\` (plain), \`tar cf - DIRS > FILE\`, and \`kobpack-lzobench DIRS\` (each 32 KiB block of the folders that \`pack -c\` compresses, that is all but sound and music, through bare \`lzo1x_999_compress\` on one core, nothing written; its MB/s counts those bytes only); every pack is \`--all-folders --all-levels\`. Peak memory is the maximum resident set size from \`/usr/bin/time -v\`."
+    echo "The runs: \`pack -c -j 1\` (single-thread path), \`pack -c\` (every core), \`pack\` (plain), \`tar cf - DIRS > FILE\`, and \`kobpack-lzobench DIRS\` (each 32 KiB block of the folders that \`pack -c\` compresses, that is all but sound and music, through bare \`lzo1x_999_compress\` on one core, nothing written; its MB/s counts those bytes only); every pack is \`--all-folders --all-levels\`. The repacks run over the archives of a \`pack -c\` of the unchanged mod, put back before each run: \`repack-same\` with nothing changed (its archives are checked to equal the ones it replaced), \`repack-one\` after one byte in the middle of the 1 MiB file textures/terrain/colormap.dds changed (size kept), and \`pack-c-fresh\` (\`pack -c --fresh\`, the same change; its archives are checked to equal repack-one's); all on every core. Peak memory is the maximum resident set size from \`/usr/bin/time -v\`."
 } >"$results"
 echo
 echo "bench: written to $results"
