@@ -76,8 +76,9 @@ public:
     ArchivePacker& operator=(const ArchivePacker&) = delete;
 
     // Reads the file at `path` (a name of the pool) whole and stores it as the
-    // next entry, taken over from m_previous when it holds the same bytes. A file that cannot be opened, read in full, or represented
-    // (4 GiB or more, a relative name over 259 bytes) is skipped with one
+    // next entry, taken over from m_previous when that holds the same bytes.
+    // A file that cannot be opened, read in full, or represented (4 GiB or
+    // more, a relative name over 259 bytes) is skipped with one
     // "ERROR! inputFile..." line on standard output; nothing of it is written.
     void AddInputFile(const char* path);
     // Appends the data area of the `size` bytes in the input buffer and the

@@ -56,7 +56,8 @@ void SetFreeSpaceQuery(std::function<uint32_t(const std::string&)> query);
 // one. The pool is free again when the call returns.
 // With `reusePrevious`, a compressed pack takes each entry of the archive it
 // replaces whose bytes are those of the file over as it is stored, instead
-// of compressing the file again; the archive is the same either way.
+// of compressing the file again; over an archive this tool wrote, the result
+// is byte for byte a fresh pack's.
 // `reused`, when given, receives what was taken over (zero unless written).
 int PackArchive(std::string& sourcePath, std::string& folderName, const std::string& archivePath,
                 uint32_t compress, PackControls& controls, PackOutcome* outcome = nullptr,
