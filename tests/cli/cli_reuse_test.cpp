@@ -54,13 +54,9 @@ TEST(CliPack, RepackTakesOverTheStoredBlocksUnlessFresh)
 
     writeForeignArchive(archive, content);
     const std::string foreign = readFile(archive);
-    ASSERT_NE(foreign, packed) << "LZO1X-1 must store other bytes for the test to tell";
-    for (const char* jobs : {"1", "2"}) {
-        SCOPED_TRACE(std::string("-j ") + jobs);
-        writeFile(archive, foreign);
-        ASSERT_EQ(runKobpack({"pack", "-c", "-j", jobs, "objects"}, mod.archives()).status, 0);
-        EXPECT_TRUE(readFile(archive) == foreign) << "the entry's bytes are taken over as stored";
-        ASSERT_EQ(runKobpack({"pack", "-c", "-j", jobs, "--fresh", "objects"}, mod.archives()).status, 0);
-        EXPECT_TRUE(readFile(archive) == packed) << "--fresh compresses the file again";
-    }
+    ASSERT_TRUE(foreign != packed) << "LZO1X-1 must store other bytes for the test to tell";
+    ASSERT_EQ(runKobpack({"pack", "-c", "objects"}, mod.archives()).status, 0);
+    EXPECT_TRUE(readFile(archive) == foreign) << "the entry's bytes are taken over as stored";
+    ASSERT_EQ(runKobpack({"pack", "-c", "--fresh", "objects"}, mod.archives()).status, 0);
+    EXPECT_TRUE(readFile(archive) == packed) << "--fresh compresses the file again";
 }
