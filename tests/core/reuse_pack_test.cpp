@@ -15,7 +15,7 @@ using namespace kobtest;
 
 namespace {
 
-struct PackRun {
+struct ReuseRun {
     int result = 0;
     PackOutcome outcome = PackOutcome::Failed;
     std::string bytes;
@@ -24,12 +24,12 @@ struct PackRun {
 };
 
 // Packs ../objects into objects.kob, over whatever objects.kob holds.
-PackRun pack(CompressionPool* pool, bool reuse, uint32_t compress = 1)
+ReuseRun pack(CompressionPool* pool, bool reuse, uint32_t compress = 1)
 {
     RecordingControls controls;
     RecordingSink sink;
     std::string source = "../objects", name = "objects";
-    PackRun run;
+    ReuseRun run;
     testing::internal::CaptureStdout();
     run.result = PackArchive(source, name, "objects.kob", compress, controls, &run.outcome, pool, reuse, &run.reused);
     run.out = lines(testing::internal::GetCapturedStdout());
@@ -137,7 +137,7 @@ TEST(ReusePack, EveryEditAndThreadCountGivesTheFreshArchiveAndTakesOverWhatIsUnc
         ASSERT_EQ(pack(nullptr, false).result, 10);
         edit.change(mod);
         const std::string previous = readFile("objects.kob");
-        const PackRun fresh = pack(pools[2].get(), false);
+        const ReuseRun fresh = pack(pools[2].get(), false);
         EXPECT_EQ(fresh.reused, ReuseCounts{}) << "a fresh pack takes nothing over";
 
         // Every file of the folder, less those that must be compressed again.
@@ -152,7 +152,7 @@ TEST(ReusePack, EveryEditAndThreadCountGivesTheFreshArchiveAndTakesOverWhatIsUnc
         for (const auto& pool : pools) {
             SCOPED_TRACE(pool ? pool->threadCount() : 0);
             writeFile("objects.kob", previous);
-            const PackRun reused = pack(pool.get(), true);
+            const ReuseRun reused = pack(pool.get(), true);
             EXPECT_EQ(reused.result, fresh.result);
             EXPECT_EQ(reused.outcome, fresh.outcome);
             EXPECT_EQ(reused.calls, fresh.calls);
