@@ -303,10 +303,29 @@ bool prepareRoot(const fs::path& root)
 
 } // namespace
 
+constexpr char kUsage[] = "usage: kobpack-samplemod OUTDIR [demo|small|medium|large]\n";
+
 int main(int argc, char** argv)
 {
+    // No folder is made from an option; a folder whose name begins with '-'
+    // can still be given as ./-name.
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "-h" || arg == "--help") {
+            std::printf("%s\nWrites a sample mod into OUTDIR (replacing only a sample mod made there\n"
+                        "before): an Archives folder, mod folders, sound, music and a kelVane game\n"
+                        "folder with two levels. Each scale adds about 4 MB per step: demo 1,\n"
+                        "small 5, medium 49, large 247. The same scale always gives the same bytes.\n",
+                        kUsage);
+            return 0;
+        }
+        if (arg.size() > 1 && arg[0] == '-') {
+            std::fprintf(stderr, "kobpack-samplemod: unknown option %s\n%s", arg.c_str(), kUsage);
+            return 2;
+        }
+    }
     if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: kobpack-samplemod OUTDIR [demo|small|medium|large]\n");
+        std::fputs(kUsage, stderr);
         return 2;
     }
     const std::string scaleName = argc == 3 ? argv[2] : "demo";

@@ -18,6 +18,8 @@ struct PackOptions {
     std::vector<std::string> names; // packed first, in the order given
     unsigned threads = 0;           // 0: one per hardware thread; 1: the single-thread path
     bool fresh = false;             // compress every file, taking nothing over from the previous archive
+    bool verbose = false;           // -v: notes and a summary line per archive on standard error
+    bool quiet = false;             // -q: no progress line, even on a terminal
 };
 
 struct ExtractOptions {

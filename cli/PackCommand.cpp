@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/Interrupt.h"
+#include "cli/PackSummary.h"
 #include "cli/TerminalProgress.h"
 
 #include "game/Discovery.h"
@@ -10,6 +11,7 @@
 #include "source/DirListing.h"
 #include "source/PathNoCase.h"
 
+#include <chrono>
 #include <csignal>
 #include <memory>
 #include <sys/stat.h>
@@ -64,15 +66,22 @@ std::string archiveOfCaption(const std::string& caption)
 }
 
 // Follows the batch from archive to archive, so that messages can name the
-// archive they are about, and hands the display on to the terminal when
-// there is one.
+// archive they are about, hands the display on to the terminal when there is
+// one, and with -v sums up each archive written.
 class BatchControls : public PackControls {
 public:
-    explicit BatchControls(TerminalProgress* terminal) : m_terminal(terminal) {}
+    // `outcomes` is the batch's own list, which gains each archive's outcome
+    // before the next caption comes.
+    BatchControls(TerminalProgress* terminal, bool verbose, const std::vector<PackOutcome>& outcomes)
+        : m_terminal(terminal), m_verbose(verbose), m_outcomes(outcomes)
+    {
+    }
 
     void setCaption(const std::string& text) override
     {
+        summarise();
         m_archives.push_back(archiveOfCaption(text));
+        m_started = std::chrono::steady_clock::now();
         if (m_terminal)
             m_terminal->setCaption(text);
     }
@@ -102,27 +111,54 @@ public:
         if (m_terminal)
             m_terminal->clear();
     }
+    // With -v, prints the summary line of the last archive once, when it
+    // was written; called at each caption and after the batch.
+    void summarise()
+    {
+        const size_t last = m_archives.size();
+        if (!m_verbose || last == 0 || m_summarised == last || m_outcomes.size() < last)
+            return;
+        m_summarised = last;
+        const PackOutcome outcome = m_outcomes[last - 1];
+        if (outcome != PackOutcome::Written && outcome != PackOutcome::WrittenWithSkips)
+            return;
+        const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - m_started;
+        clear();
+        const std::string& archive = m_archives.back();
+        PrintError(archive + ": " + PackSummary(resolveNoCase(archive), seconds.count()));
+    }
     // The archives of the batch so far, in order; the last is the current.
     const std::vector<std::string>& archives() const { return m_archives; }
 
 private:
     TerminalProgress* m_terminal;
+    bool m_verbose;
+    const std::vector<PackOutcome>& m_outcomes;
     std::vector<std::string> m_archives;
+    size_t m_summarised = 0; // archives summed up so far
+    std::chrono::steady_clock::time_point m_started;
 };
 
-// Prints each text of the pack job as "kobpack: ARCHIVE: TEXT".
+// Prints each problem of the pack job, and with -v each note, as
+// "kobpack: ARCHIVE: TEXT".
 class StderrSink : public MessageSink {
 public:
-    explicit StderrSink(BatchControls& controls) : m_controls(controls) {}
+    StderrSink(BatchControls& controls, bool verbose) : m_controls(controls), m_verbose(verbose) {}
     void Report(const std::string& text) override
     {
         m_controls.clear();
         const auto& archives = m_controls.archives();
         PrintError(archives.empty() ? text : archives.back() + ": " + text);
     }
+    void Note(const std::string& text) override
+    {
+        if (m_verbose)
+            Report(text);
+    }
 
 private:
     BatchControls& m_controls;
+    bool m_verbose;
 };
 
 // Installs a sink for one command and removes it again.
@@ -182,18 +218,19 @@ int RunPack(const PackOptions& options)
     }
 
     std::unique_ptr<TerminalProgress> terminal;
-    if (isatty(STDERR_FILENO))
+    if (!options.quiet && isatty(STDERR_FILENO))
         terminal = std::make_unique<TerminalProgress>();
-    BatchControls controls(terminal.get());
-    StderrSink sink(controls);
+    std::vector<PackOutcome> outcomes;
+    BatchControls controls(terminal.get(), options.verbose, outcomes);
+    StderrSink sink(controls, options.verbose);
     SinkInstallation installed(sink);
     // A reader that goes away (kobpack pack | head) must not kill the
     // process in the middle of an archive; the trace is then lost, the
     // archives are not.
     std::signal(SIGPIPE, SIG_IGN);
 
-    std::vector<PackOutcome> outcomes;
     PackBatch(names, options.compress ? 1 : 0, controls, &outcomes, options.threads, !options.fresh);
+    controls.summarise();
     controls.clear();
 
     for (size_t i = 0; i < outcomes.size() && i < controls.archives().size(); ++i) {

@@ -15,14 +15,22 @@ int main(int argc, char** argv)
     CLI::App app{"Packs the folders of a game mod into .kob archives, and lists, extracts and verifies them.",
                  "kobpack"};
     app.set_version_flag("--version", "kobpack " KOBPACK_VERSION);
+    // Usage errors read like every other message of the tool.
+    app.failure_message([](const CLI::App*, const CLI::Error& e) {
+        return "kobpack: " + std::string(e.what()) + " (see kobpack --help)\n";
+    });
+    // Options of kobpack itself may also follow the command: kobpack pack -v.
+    app.fallthrough();
     // At most one; the missing command is reported below, after any unknown
     // word, which says more.
     app.require_subcommand(0, 1);
     std::string workDir;
     app.add_option("-C", workDir, "Work in DIR, the mod's Archives folder, as if started there")
         ->option_text("DIR");
-
     PackOptions pack;
+    app.add_flag("-v,--verbose", pack.verbose, "Also print notes and a summary line per archive written");
+    app.add_flag("-q,--quiet", pack.quiet, "Draw no progress line, even on a terminal");
+
     CLI::App* packCmd = app.add_subcommand("pack", "Pack ../NAME into NAME.kob for each NAME, as one batch");
     packCmd->add_flag("-c,--compress", pack.compress, "Compress with LZO1X-999 (sound and music stay plain)");
     packCmd->add_flag("--all-folders", pack.allFolders, "Also pack every folder the window lists");

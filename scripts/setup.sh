@@ -4,8 +4,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# help2man writes the manual pages; dpkg-dev and desktop-file-utils make
+# and check the Debian package.
 packages=(cmake make g++ pkg-config liblzo2-dev libgtest-dev libgmock-dev
-          qt6-base-dev libcli11-dev fonts-dejavu-core)
+          qt6-base-dev libcli11-dev fonts-dejavu-core help2man dpkg-dev desktop-file-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

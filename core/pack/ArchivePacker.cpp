@@ -94,7 +94,7 @@ bool ArchivePacker::CloseOutput()
 
 void ArchivePacker::WriteIndex()
 {
-    ReportMessage("Writing Index...");
+    ReportNote("Writing Index...");
     WriteWord(m_entryCount);
     for (uint32_t i = 0; i < m_entryCount; ++i) {
         const ArchiveEntry& entry = m_entries[i];

@@ -7,6 +7,7 @@ std::atomic<MessageSink*> g_sink{nullptr};
 }
 
 void MessageSink::Report(const std::string&) {}
+void MessageSink::Note(const std::string&) {}
 
 void InstallMessageSink(MessageSink* sink)
 {
@@ -22,4 +23,10 @@ void ReportMessage(const std::string& text)
 {
     if (MessageSink* sink = g_sink.load())
         sink->Report(text);
+}
+
+void ReportNote(const std::string& text)
+{
+    if (MessageSink* sink = g_sink.load())
+        sink->Note(text);
 }

@@ -179,6 +179,7 @@ PackRun packFolder(const std::string& source, const std::string& folder, const s
     g_cancelPack = 0;
     run.calls = controls.calls;
     run.texts = sink.texts;
+    run.notes = sink.notes;
     if (fs::exists(archive))
         run.bytes = readFile(archive);
     return run;

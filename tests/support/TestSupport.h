@@ -100,7 +100,8 @@ public:
     RecordingSink();
     ~RecordingSink() override;
     void Report(const std::string& text) override { texts.push_back(text); }
-    std::vector<std::string> texts;
+    void Note(const std::string& text) override { notes.push_back(text); }
+    std::vector<std::string> texts, notes;
 };
 
 // Pretends the disk has `megabytes` free for the object's lifetime, and
@@ -120,7 +121,7 @@ struct PackRun {
     int result = 0;
     PackOutcome outcome = PackOutcome::Written;
     std::string bytes; // the archive afterwards; empty when none remains
-    Strings calls, out, texts; // progress calls, standard-output lines, sink texts
+    Strings calls, out, texts, notes; // progress calls, standard-output lines, sink problems and notes
     bool operator==(const PackRun&) const = default;
 };
 

@@ -1,0 +1,91 @@
+// What kobpack says on standard error at each level: problems only by
+// default, notes and summaries with -v, a progress line on a terminal
+// unless -q, and usage errors in the tool's own form.
+
+#include "CliRunner.h"
+
+#include <gtest/gtest.h>
+
+#include <pty.h>
+#include <regex>
+
+using namespace kobtest;
+
+namespace {
+
+// Standard error of kobpack run with a terminal there (standard output
+// goes nowhere); empty when the terminal cannot be made.
+std::string stderrOnTerminal(const std::vector<std::string>& args, const fs::path& folder)
+{
+    int terminal = -1;
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (pid == 0) {
+        std::vector<char*> argv{const_cast<char*>(KOBPACK_EXE)};
+        for (const std::string& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        const int null = open("/dev/null", O_RDWR);
+        if (null >= 0 && dup2(null, STDIN_FILENO) >= 0 && dup2(null, STDOUT_FILENO) >= 0 && chdir(folder.c_str()) == 0)
+            execv(argv[0], argv.data());
+        _exit(127);
+    }
+    std::string text;
+    char buffer[4096];
+    ssize_t n;
+    while (pid > 0 && (n = read(terminal, buffer, sizeof buffer)) > 0) // EIO once the child has gone
+        text.append(buffer, static_cast<size_t>(n));
+    if (pid > 0)
+        waitpid(pid, nullptr, 0);
+    if (terminal >= 0)
+        close(terminal);
+    return text;
+}
+
+// Issue 14: every pack wrote its notes to standard error; they wait for -v.
+TEST(CliMessages, VerboseAddsNotesAndASummaryPerArchiveWritten)
+{
+    ModTree mod;
+    mod.file("objects/a.con", "aaa");
+    mod.file("objects/sub/b.con", std::string(40000, 'b'));
+    mod.folder("empty");
+    for (const auto& args : {std::vector<std::string>{"-v", "pack", "-c", "objects", "empty"},
+                             std::vector<std::string>{"pack", "-c", "objects", "empty", "--verbose"}}) {
+        SCOPED_TRACE(args.front());
+        const CliResult r = runKobpack(args, mod.archives());
+        EXPECT_EQ(r.status, 0);
+        const std::string archiveBytes = std::to_string(fs::file_size(mod.archives() / "objects.kob"));
+        // The time varies; everything else is exact. No summary for what was not written.
+        EXPECT_EQ(std::regex_replace(r.err, std::regex(R"(, \d+\.\d\d s\n)"), ", T s\n"),
+                  "kobpack: objects.kob: Writing Index...\n"
+                  "kobpack: objects.kob: 2 entries, 40003 source bytes, " + archiveBytes + " archive bytes, T s\n"
+                  "kobpack: empty.kob: No files to pack..\n");
+    }
+}
+
+TEST(CliMessages, ProgressLineOnATerminalUnlessQuiet)
+{
+    ModTree mod;
+    mod.file("objects/a.con", "aaa");
+    const std::string shown = stderrOnTerminal({"pack", "objects"}, mod.archives());
+    EXPECT_NE(shown.find("Creating (1 of 1): objects.kob ["), std::string::npos) << shown;
+    EXPECT_EQ(shown.find("Writing Index"), std::string::npos) << shown;
+    EXPECT_EQ(stderrOnTerminal({"-q", "pack", "objects"}, mod.archives()), "");
+    EXPECT_TRUE(fs::exists(mod.archives() / "objects.kob"));
+}
+
+TEST(CliMessages, UsageErrorsCarryTheToolsName)
+{
+    const std::vector<std::pair<std::vector<std::string>, std::string>> rows = {
+        {{"--nosuch"}, "kobpack: The following argument was not expected: --nosuch (see kobpack --help)\n"},
+        {{"pack", "-j", "x", "objects"}, "kobpack: --jobs: Value x not in range 1 to 1024 (see kobpack --help)\n"},
+        {{}, "kobpack: A COMMAND (pack, list, extract or verify) is required (see kobpack --help)\n"},
+    };
+    TempDir dir;
+    for (const auto& [args, err] : rows) {
+        const CliResult r = runKobpack(args, dir.path());
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err, err);
+    }
+}
+
+} // namespace
