@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <pty.h>
-#include <regex>
 
 using namespace kobtest;
 
@@ -41,6 +40,16 @@ std::string stderrOnTerminal(const std::vector<std::string>& args, const fs::pat
     return text;
 }
 
+// `text` with the time of its summary line ("..., 0.12 s") written as T.
+std::string timeAsT(std::string text)
+{
+    const size_t end = text.find(" s\n");
+    const size_t start = text.rfind(", ", end);
+    if (end != std::string::npos && start != std::string::npos)
+        text.replace(start + 2, end - start - 2, "T");
+    return text;
+}
+
 // Issue 14: every pack wrote its notes to standard error; they wait for -v.
 TEST(CliMessages, VerboseAddsNotesAndASummaryPerArchiveWritten)
 {
@@ -54,8 +63,8 @@ TEST(CliMessages, VerboseAddsNotesAndASummaryPerArchiveWritten)
         const CliResult r = runKobpack(args, mod.archives());
         EXPECT_EQ(r.status, 0);
         const std::string archiveBytes = std::to_string(fs::file_size(mod.archives() / "objects.kob"));
-        // The time varies; everything else is exact. No summary for what was not written.
-        EXPECT_EQ(std::regex_replace(r.err, std::regex(R"(, \d+\.\d\d s\n)"), ", T s\n"),
+        // No summary for what was not written.
+        EXPECT_EQ(timeAsT(r.err),
                   "kobpack: objects.kob: Writing Index...\n"
                   "kobpack: objects.kob: 2 entries, 40003 source bytes, " + archiveBytes + " archive bytes, T s\n"
                   "kobpack: empty.kob: No files to pack..\n");
