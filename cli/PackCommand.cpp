@@ -70,10 +70,11 @@ std::string archiveOfCaption(const std::string& caption)
 // one, and with -v sums up each archive written.
 class BatchControls : public PackControls {
 public:
-    // `outcomes` is the batch's own list, which gains each archive's outcome
-    // before the next caption comes.
-    BatchControls(TerminalProgress* terminal, bool verbose, const std::vector<PackOutcome>& outcomes)
-        : m_terminal(terminal), m_verbose(verbose), m_outcomes(outcomes)
+    // `outcomes` and `reused` are the batch's own lists, which gain each
+    // archive's outcome and reuse counts before the next caption comes.
+    BatchControls(TerminalProgress* terminal, bool verbose, const std::vector<PackOutcome>& outcomes,
+                  const std::vector<ReuseCounts>& reused)
+        : m_terminal(terminal), m_verbose(verbose), m_outcomes(outcomes), m_reused(reused)
     {
     }
 
@@ -116,7 +117,7 @@ public:
     void summarise()
     {
         const size_t last = m_archives.size();
-        if (!m_verbose || last == 0 || m_summarised == last || m_outcomes.size() < last)
+        if (!m_verbose || last == 0 || m_summarised == last || m_outcomes.size() < last || m_reused.size() < last)
             return;
         m_summarised = last;
         const PackOutcome outcome = m_outcomes[last - 1];
@@ -125,7 +126,7 @@ public:
         const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - m_started;
         clear();
         const std::string& archive = m_archives.back();
-        PrintError(archive + ": " + PackSummary(resolveNoCase(archive), seconds.count()));
+        PrintError(archive + ": " + PackSummary(resolveNoCase(archive), m_reused[last - 1], seconds.count()));
     }
     // The archives of the batch so far, in order; the last is the current.
     const std::vector<std::string>& archives() const { return m_archives; }
@@ -134,6 +135,7 @@ private:
     TerminalProgress* m_terminal;
     bool m_verbose;
     const std::vector<PackOutcome>& m_outcomes;
+    const std::vector<ReuseCounts>& m_reused;
     std::vector<std::string> m_archives;
     size_t m_summarised = 0; // archives summed up so far
     std::chrono::steady_clock::time_point m_started;
@@ -221,7 +223,8 @@ int RunPack(const PackOptions& options)
     if (!options.quiet && isatty(STDERR_FILENO))
         terminal = std::make_unique<TerminalProgress>();
     std::vector<PackOutcome> outcomes;
-    BatchControls controls(terminal.get(), options.verbose, outcomes);
+    std::vector<ReuseCounts> reused;
+    BatchControls controls(terminal.get(), options.verbose, outcomes, reused);
     StderrSink sink(controls, options.verbose);
     SinkInstallation installed(sink);
     // A reader that goes away (kobpack pack | head) must not kill the
@@ -229,7 +232,7 @@ int RunPack(const PackOptions& options)
     // archives are not.
     std::signal(SIGPIPE, SIG_IGN);
 
-    PackBatch(names, options.compress ? 1 : 0, controls, &outcomes, options.threads, !options.fresh);
+    PackBatch(names, options.compress ? 1 : 0, controls, &outcomes, options.threads, !options.fresh, &reused);
     controls.summarise();
     controls.clear();
 

@@ -57,6 +57,10 @@ TEST(CliMessages, VerboseAddsNotesAndASummaryPerArchiveWritten)
     mod.file("objects/a.con", "aaa");
     mod.file("objects/sub/b.con", std::string(40000, 'b'));
     mod.folder("empty");
+    // The second run repacks over the first one's archive: both entries are
+    // taken over.
+    const char* reused[] = {"0 entries (0 bytes)", "2 entries (40003 bytes)"};
+    int run = 0;
     for (const auto& args : {std::vector<std::string>{"-v", "pack", "-c", "objects", "empty"},
                              std::vector<std::string>{"pack", "-c", "objects", "empty", "--verbose"}}) {
         SCOPED_TRACE(args.front());
@@ -66,7 +70,8 @@ TEST(CliMessages, VerboseAddsNotesAndASummaryPerArchiveWritten)
         // No summary for what was not written.
         EXPECT_EQ(timeAsT(r.err),
                   "kobpack: objects.kob: Writing Index...\n"
-                  "kobpack: objects.kob: 2 entries, 40003 source bytes, " + archiveBytes + " archive bytes, T s\n"
+                  "kobpack: objects.kob: 2 entries, 40003 source bytes, " + archiveBytes + " archive bytes, "
+                      + reused[run++] + " reused, T s\n"
                   "kobpack: empty.kob: No files to pack..\n");
     }
 }
