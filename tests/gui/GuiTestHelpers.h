@@ -7,14 +7,12 @@
 #include "pack/PackJob.h"
 #include "support/TestSupport.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QProgressBar>
 #include <QTimer>
 #include <gtest/gtest.h>
-
-#include <functional>
-#include <string>
-#include <vector>
 
 // Failure messages show texts as text.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
@@ -39,18 +37,36 @@ public:
     }
 };
 
-// Runs `answer` once on the first modal widget that opens from now on.
-inline void whenModal(std::function<void(QWidget*)> answer)
+// Runs `answer` once on the first modal widget that opens while it lives.
+class WhenModal : public QTimer {
+public:
+    explicit WhenModal(std::function<void(QWidget*)> answer)
+    {
+        connect(this, &QTimer::timeout, [this, answer] {
+            if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->isVisible())
+                stop(), answer(modal);
+        });
+        start(10);
+    }
+};
+
+inline void press(const QWidget* dialog, int id) { FindControl<QAbstractButton>(dialog, id)->click(); }
+inline QString textOf(const QWidget* dialog, int id) { return FindControl(dialog, id)->property("text").toString(); }
+
+// A list's entries and, after ">", its current text: "alpine,Bay>alpine".
+inline std::string choices(const QComboBox* list)
 {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, answer] {
-        if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->isVisible()) {
-            timer->deleteLater();
-            timer->stop();
-            answer(modal);
-        }
-    });
-    timer->start(10);
+    QStringList entries;
+    for (int i = 0; i < list->count(); ++i)
+        entries << list->itemText(i);
+    return (entries.join(",") + ">" + list->currentText()).toStdString();
+}
+
+// A quick-launch settings file as the dialog writes it.
+inline std::string settingsText(const std::string& map, const std::string& exe, int debug)
+{
+    return "m_MapName\r\n" + map + "\r\n\r\nm_gpmString\r\nGPM_CQ\r\n\r\nm_gameExe\r\n" + exe + "\r\n\r\nm_UseDebug\r\n"
+        + std::to_string(debug) + "\r\n\r\n";
 }
 
 // Records, in order, the caption ("caption:TEXT") and bar ("pos:N of MAX") changes of every
@@ -59,7 +75,6 @@ class BatchWatch : public QObject {
 public:
     BatchWatch() { qApp->installEventFilter(this); }
     ~BatchWatch() override { qApp->removeEventFilter(this); }
-
     Strings log, captions;
     std::function<void(CPackProgressDlg&, const std::string&)> onLine;
 
@@ -67,22 +82,21 @@ protected:
     // Sees a dialog's show before the dialog does, so before its worker starts.
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        auto* dialog = event->type() == QEvent::Show && !event->spontaneous()
-                           ? qobject_cast<CPackProgressDlg*>(watched) : nullptr;
-        if (!dialog)
-            return false;
+        auto* dialog = event->type() == QEvent::Show && !event->spontaneous() ? qobject_cast<CPackProgressDlg*>(watched) : nullptr;
         const auto add = [this, dialog](const std::string& line) {
             log.push_back(line);
             if (onLine)
                 onLine(*dialog, line);
         };
-        connect(dialog, &QWidget::windowTitleChanged, this, [this, add](const QString& title) {
-            captions.push_back(title.toStdString());
-            add("caption:" + captions.back());
-        });
-        connect(dialog->m_progress, &QProgressBar::valueChanged, this, [add, dialog](int value) {
-            add("pos:" + std::to_string(value) + " of " + std::to_string(dialog->m_progress->maximum()));
-        });
+        if (dialog) {
+            connect(dialog, &QWidget::windowTitleChanged, this, [this, add](const QString& title) {
+                captions.push_back(title.toStdString());
+                add("caption:" + captions.back());
+            });
+            connect(dialog->m_progress, &QProgressBar::valueChanged, this, [add, dialog](int value) {
+                add("pos:" + std::to_string(value) + " of " + std::to_string(dialog->m_progress->maximum()));
+            });
+        }
         return false;
     }
 };

@@ -1,8 +1,8 @@
 // The progress dialog and its worker on temporary mod trees, offscreen.
 
+#include "gui/ElidedLabel.h"
 #include "gui/GuiTestHelpers.h"
 #include "gui/QtPackControls.h"
-#include "support/TestSupport.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -28,13 +28,31 @@ BatchRun runDialog(const Strings& names, int compress)
 
 } // namespace
 
-TEST(ProgressDialog, LayoutFollowsTheTemplate)
+// An empty range leaves the bar still (no busy animation); a caption shows literally.
+TEST(ProgressDialog, LayoutAndControls)
 {
     CPackProgressDlg dialog;
     expectLayout(dialog, 265, 54, {{1016, "Status:", 7, 7, 251, 8}, {1017, nullptr, 7, 22, 251, 6},
                                    {1018, "Status: 2", 7, 35, 149, 8}, {2, "Cancel", 208, 33, 50, 14}});
-    const QProgressBar& bar = *dialog.m_progress;
+    QProgressBar& bar = *dialog.m_progress;
     EXPECT_EQ(std::tuple(bar.minimum(), bar.maximum(), bar.value()), std::tuple(0, 100, 0));
+    QtPackControls controls(&dialog, dialog.m_status, dialog.m_status2, dialog.m_progress);
+    controls.setRange(0, 0);
+    EXPECT_LT(bar.minimum(), bar.maximum());
+    controls.setCaption("Creating (1 of 1): a[*]b.kob");
+    dialog.winId(); // makes the native window that shows the caption
+    EXPECT_EQ(dialog.windowHandle()->title(), "Creating (1 of 1): a[*]b.kob");
+
+    // Issue 14: the file line was cut at its end, so for a long path the file being packed was never visible.
+    auto* line = qobject_cast<ElidedLabel*>(dialog.m_status);
+    ASSERT_NE(line, nullptr);
+    controls.setUpperLine("../kelVane/levels/" + std::string(300, 'x') + "/objects/truck.con");
+    const std::string shown = line->displayedText().toStdString();
+    EXPECT_TRUE(shown.starts_with("../kelVane/") && shown.ends_with("x/objects/truck.con") && shown.find("\u2026") != shown.npos) << shown;
+    EXPECT_LE(line->fontMetrics().horizontalAdvance(line->displayedText()), line->contentsRect().width());
+    EXPECT_EQ(line->text().size(), 18 + 300 + 18) << "the whole path stays the label's text";
+    controls.setUpperLine("../Objects/a.con");
+    EXPECT_EQ(line->displayedText(), "../Objects/a.con");
 }
 
 TEST(ProgressDialog, RealBatchShowsCaptionsAndBarAndClosesByItself)
@@ -44,14 +62,15 @@ TEST(ProgressDialog, RealBatchShowsCaptionsAndBarAndClosesByItself)
         mod.file(file, textBytes(40000));
     BatchWatch watch;
     const BatchRun run = runDialog({"objects", "Sound", "music2"}, 1);
-    EXPECT_EQ(run.result, 1);
-    EXPECT_FALSE(run.visible);
+    EXPECT_EQ(std::tuple(run.result, run.visible, run.upper, run.lower),
+              std::tuple(1, false, QString("Cleaning Up"), QString("Packing Archive (Compressed)")));
     // Each job shows 0 .. n-1 of n; a new range keeps the bar's place until the job's first position.
     EXPECT_EQ(watch.log, (Strings{"caption:Creating (1 of 3): objects.kob", "pos:1 of 4", "pos:2 of 4", "pos:3 of 4",
                                 "caption:Creating (2 of 3): Sound.kob", "pos:1 of 1", "pos:0 of 1",
                                 "caption:Creating (3 of 3): music2.kob", "pos:1 of 2"}));
-    EXPECT_EQ(run.upper, "Cleaning Up");
-    EXPECT_EQ(run.lower, "Packing Archive (Compressed)");
+    // Issue 4: a dialog given no names closes at once, as no worker would close it.
+    const BatchRun empty = runDialog({}, 0);
+    EXPECT_EQ(std::pair(empty.result, empty.visible), std::pair(0, false));
 }
 
 // Pressed while the second of three jobs runs: Cancel, a second Cancel, Esc
@@ -86,29 +105,8 @@ TEST(ProgressDialog, CancelEscCloseBoxAndEnterWhileABatchRuns)
         };
         const BatchRun run = runDialog({"a", "b", "c"}, 0);
         ASSERT_TRUE(pressed);
-        EXPECT_EQ(run.result, row.cancels ? -1 : 1);
-        EXPECT_EQ(run.upper, "Cleaning Up"); // the job ran to its end after the press
-        EXPECT_EQ(watch.captions.size(), row.cancels ? 2u : 3u);
-        EXPECT_EQ(std::tuple(fs::exists("a.kob"), fs::exists("b.kob"), fs::exists("c.kob")),
-                  std::tuple(true, !row.cancels, !row.cancels));
+        // The job ran to its end ("Cleaning Up") after the press.
+        EXPECT_EQ(std::tuple(run.result, run.upper, watch.captions.size(), fs::exists("a.kob"), fs::exists("b.kob"), fs::exists("c.kob")),
+                  std::tuple(row.cancels ? -1 : 1, QString("Cleaning Up"), row.cancels ? 2u : 3u, true, !row.cancels, !row.cancels));
     }
-}
-
-// Issue 4: a dialog given no names closes at once, as no worker would close it.
-TEST(ProgressDialog, EmptyListClosesAtOnce)
-{
-    const BatchRun run = runDialog({}, 0);
-    EXPECT_FALSE(run.visible);
-    EXPECT_EQ(run.result, 0);
-}
-
-TEST(ProgressControls, EmptyRangeLeavesTheBarStillAndCaptionsShowLiterally)
-{
-    CPackProgressDlg dialog;
-    QtPackControls controls(&dialog, dialog.m_status, dialog.m_status2, dialog.m_progress);
-    controls.setRange(0, 0);
-    EXPECT_LT(dialog.m_progress->minimum(), dialog.m_progress->maximum()) << "no busy animation";
-    controls.setCaption("Creating (1 of 1): a[*]b.kob");
-    dialog.winId(); // makes the native window that shows the caption
-    EXPECT_EQ(dialog.windowHandle()->title(), "Creating (1 of 1): a[*]b.kob");
 }

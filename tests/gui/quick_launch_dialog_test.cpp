@@ -4,32 +4,20 @@
 #include "game/Discovery.h"
 #include "game/Launcher.h"
 #include "gui/CQuickLaunchDlg.h"
-#include "gui/DialogUnits.h"
+#include "gui/GuiTestHelpers.h"
+#include "gui/KobPackDlg.h"
 #include "gui/QuickLaunch.h"
 #include "gui/QuickLaunchError.h"
-#include "support/TestSupport.h"
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
-#include <gtest/gtest.h>
 
 namespace {
 
 using namespace kobtest;
 
-std::string settingsText(const std::string& map, const std::string& exe, int debug)
-{
-    return "m_MapName\r\n" + map + "\r\n\r\nm_gpmString\r\nGPM_CQ\r\n\r\nm_gameExe\r\n" + exe + "\r\n\r\nm_UseDebug\r\n"
-        + std::to_string(debug) + "\r\n\r\n";
-}
-
-QComboBox* combo(QWidget* dialog, int id) { return FindControl<QComboBox>(dialog, id); }
 QCheckBox* useDebug(QWidget* dialog) { return FindControl<QCheckBox>(dialog, 1026); }
-void click(QWidget* dialog, int id) { QTest::mouseClick(FindControl<QPushButton>(dialog, id), Qt::LeftButton); }
 
 // A game root with the mod mods/MyMod, named in its init.con, and ostrel's
 // Settings folder; the current directory is the mod's Archives folder.
@@ -48,22 +36,15 @@ protected:
     fs::path settings() const { return archives() / "_quickLaunch.cfg"; }
 
     // Runs `launch`; `onShown` gets the dialog if it shows and must close it
-    // (default: Cancel). Returns whether it showed. Fails after 10 s of a modal.
+    // (default: Cancel). Returns whether it showed; any other modal is left to the watchdog.
     bool run(const std::function<void()>& launch, const std::function<void(CQuickLaunchDlg*)>& onShown = {})
     {
+        Watchdog dog;
         bool shown = false;
-        int ticks = 0;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (auto* dialog = qobject_cast<CQuickLaunchDlg*>(modal); dialog && !std::exchange(shown, true)) {
-                onShown ? onShown(dialog) : click(dialog, 2);
-            } else if (modal && ++ticks == 1000) {
-                ADD_FAILURE() << "a modal window stayed open";
-                modal->close();
-            }
+        WhenModal answer([&](QWidget* modal) {
+            if (auto* dialog = qobject_cast<CQuickLaunchDlg*>(modal); (shown = dialog))
+                onShown ? onShown(dialog) : press(dialog, 2);
         });
-        poll.start(10);
         launch();
         return shown;
     }
@@ -80,26 +61,18 @@ TEST_F(QuickLaunchDialog, ResetShowsTheFirstUseChoicesAndCancelDoesNothing)
         EXPECT_FALSE(fs::exists(settings())) << "deleted before the dialog shows";
         EXPECT_EQ(dialog->windowTitle(), QString("Quick Launch Settings"));
         // Item number and text, or entries and selection, in tab order.
-        QStringList chain;
-        for (QWidget* w = dialog->nextInFocusChain(); w != dialog; w = w->nextInFocusChain()) {
-            auto* box = qobject_cast<QComboBox*>(w);
-            QStringList entries;
-            for (int i = 0; box && i < box->count(); ++i)
-                entries << box->itemText(i);
+        Strings chain;
+        for (QWidget* w = dialog->nextInFocusChain(); w != dialog; w = w->nextInFocusChain())
             if (w->parentWidget() == dialog)
-                chain << w->property("controlId").toString() + "="
-                             + (box ? entries.join(",") + ">" + box->currentText() : w->property("text").toString());
-        }
-        EXPECT_EQ(chain, QStringList({"1=OK", "2=Cancel", "-1=Gameplay Mode:", "1023=Alpha,alpha,beta,zeta>Alpha", "-1=Map:",
-                                      "1024=GPM_COOP,GPM_CQ>GPM_CQ", "1026=Use Debug Exe"}));
-        EXPECT_TRUE(FindControl<QPushButton>(dialog, 1)->isDefault());
-        EXPECT_FALSE(useDebug(dialog)->isChecked());
-        EXPECT_FALSE(useDebug(dialog)->isEnabled()) << "no ostrel_r.exe";
-        click(dialog, 2);
+                chain.push_back(w->property("controlId").toString().toStdString() + "="
+                                + (qobject_cast<QComboBox*>(w) ? choices(qobject_cast<QComboBox*>(w)) : w->property("text").toString().toStdString()));
+        EXPECT_EQ(chain, (Strings{"1=OK", "2=Cancel", "-1=Gameplay Mode:", "1023=Alpha,alpha,beta,zeta>Alpha", "-1=Map:",
+                                  "1024=GPM_COOP,GPM_CQ>GPM_CQ", "1026=Use Debug Exe"}));
+        EXPECT_EQ(std::tuple(FindControl<QPushButton>(dialog, 1)->isDefault(), useDebug(dialog)->isChecked(), useDebug(dialog)->isEnabled()),
+                  std::tuple(true, false, false)) << "OK is the default; no ostrel_r.exe";
+        press(dialog, 2);
     }));
-    EXPECT_FALSE(fs::exists(settings()));
-    EXPECT_TRUE(launcher.programs.empty());
-    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(std::tuple(fs::exists(settings()), launcher.programs, boxes), std::tuple(false, Strings{}, Strings{}));
 
     fs::create_directories(settings() / "inside");
     EXPECT_TRUE(run([&] { ResetQuickLaunch(nullptr, kGameOstrel, {}, launcher); }));
@@ -125,18 +98,27 @@ TEST_F(QuickLaunchDialog, SettingsFileDecidesWhetherTheDialogShows)
         SCOPED_TRACE(row.name);
         row.before.empty() ? (void)fs::remove(settings()) : writeFile(settings(), row.before);
         launcher.programs.clear();
-        EXPECT_EQ(run([&] { QuickLaunch(nullptr, kGameOstrel, {"Alpine"}, launcher); },
-                      [&](CQuickLaunchDlg* dialog) {
-                          combo(dialog, 1023)->setEditText("typed map");
-                          QTest::mouseClick(useDebug(dialog), Qt::LeftButton);
-                          click(dialog, 1);
-                      }),
-                  row.shown);
-        EXPECT_EQ(launcher.programs, Strings{row.program});
-        EXPECT_EQ(readFile(settings()), row.after);
+        const bool shown = run([&] { QuickLaunch(nullptr, kGameOstrel, {"Alpine"}, launcher); }, [&](CQuickLaunchDlg* dialog) {
+            FindControl<QComboBox>(dialog, 1023)->setEditText("typed map");
+            QTest::mouseClick(useDebug(dialog), Qt::LeftButton);
+            press(dialog, 1);
+        });
+        EXPECT_EQ(std::tuple(shown, launcher.programs, readFile(settings())), std::tuple(row.shown, Strings{row.program}, row.after));
     }
     EXPECT_TRUE(fs::exists(top() / "mods/W/Settings/maplist.con")) << "the map list of the game started";
     EXPECT_TRUE(boxes.empty());
+}
+
+// Issue 14: a level whose name is not UTF-8 reached the map list and the
+// settings file as replacement characters instead of its bytes.
+TEST_F(QuickLaunchDialog, LevelNameBytesReachTheSettingsFileAndTheMapList)
+{
+    const std::string level = "Alp\xE9ne";
+    folder("ostrel/levels/" + level);
+    EXPECT_TRUE(run([] { CKobPackDlg window; window.show(); press(&window, 1014); }, [](CQuickLaunchDlg* dialog) { press(dialog, 1); }));
+    EXPECT_EQ(readFile(settings()), settingsText(level, "ostrel", 0));
+    EXPECT_EQ(readFile(top() / "mods/ostrel/Settings/maplist.con"),
+              "game.addLevel " + level + " GPM_CQ MyMod\r\ngame.setCurrentLevel " + level + " GPM_CQ MyMod\r\n");
 }
 
 // Issue 6: a map list that cannot be written starts nothing and is shown as
@@ -150,8 +132,7 @@ TEST_F(QuickLaunchDialog, UnwritableMapListShowsError)
     EXPECT_EQ(boxes, (Strings{"ERROR!|Unable to read mod's name from ../init.con\n",
                               "ERROR!|Unable to write the map list " + canonicalTop()
                                   + "/mods/ostrel/Settings/maplist.con: No such file or directory"}));
-    EXPECT_TRUE(launcher.programs.empty());
-    EXPECT_FALSE(fs::exists(top() / "mods/ostrel/Settings")) << "folders are not made";
+    EXPECT_EQ(std::pair(launcher.programs, fs::exists(top() / "mods/ostrel/Settings")), std::pair(Strings{}, false)) << "nor folders made";
 }
 
 // Issue 6: a start that fails is shown as "ERROR!" naming the executable and
