@@ -76,10 +76,9 @@ TEST(MainWindow, LayoutImagesAndFocusFrameFollowTheTemplate)
         EXPECT_EQ(std::pair(image(name).size(), image(name + QStringLiteral("_pressed")).size()), std::pair(size, size)) << name;
     const QRgb normal = image("pack_level").pixel(12, 8), pressed = image("pack_level_pressed").pixel(12, 8);
     ASSERT_NE(normal, pressed);
-    auto* button = FindControl<QAbstractButton>(window.get(), 1005);
-    EXPECT_EQ(button->grab().toImage().pixel(12, 8), normal);
-    button->setDown(true);
-    EXPECT_EQ(button->grab().toImage().pixel(12, 8), pressed);
+    const QRgb drawn = window->m_packLevelButton->grab().toImage().pixel(12, 8);
+    window->m_packLevelButton->setDown(true);
+    EXPECT_EQ(std::pair(drawn, window->m_packLevelButton->grab().toImage().pixel(12, 8)), std::pair(normal, pressed));
     const auto iconSizes = window->windowIcon().availableSizes();
     EXPECT_TRUE(iconSizes.contains(QSize(32, 32)) && iconSizes.contains(QSize(16, 16)));
 

@@ -58,8 +58,8 @@ TEST_F(QuickLaunchDialog, ResetShowsTheFirstUseChoicesAndCancelDoesNothing)
     writeFile(settings(), settingsText("mymap", "ostrel", 0));
     EXPECT_TRUE(run([&] { ResetQuickLaunch(nullptr, kGameOstrel, {"zeta", "Alpha", "beta", "alpha"}, launcher); },
                     [&](CQuickLaunchDlg* dialog) {
-        EXPECT_FALSE(fs::exists(settings())) << "deleted before the dialog shows";
-        EXPECT_EQ(dialog->windowTitle(), QString("Quick Launch Settings"));
+        EXPECT_EQ(std::pair(fs::exists(settings()), dialog->windowTitle()), std::pair(false, QString("Quick Launch Settings")))
+            << "the settings are deleted before the dialog shows";
         // Item number and text, or entries and selection, in tab order.
         Strings chain;
         for (QWidget* w = dialog->nextInFocusChain(); w != dialog; w = w->nextInFocusChain())
@@ -105,8 +105,7 @@ TEST_F(QuickLaunchDialog, SettingsFileDecidesWhetherTheDialogShows)
         });
         EXPECT_EQ(std::tuple(shown, launcher.programs, readFile(settings())), std::tuple(row.shown, Strings{row.program}, row.after));
     }
-    EXPECT_TRUE(fs::exists(top() / "mods/W/Settings/maplist.con")) << "the map list of the game started";
-    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(std::pair(fs::exists(top() / "mods/W/Settings/maplist.con"), boxes), std::pair(true, Strings{})) << "the started game's map list";
 }
 
 // Issue 14: a level whose name is not UTF-8 reached the map list and the
@@ -160,8 +159,7 @@ TEST_F(QuickLaunchDialog, RealStartOrErrorNamingTheExecutable)
     const QByteArray path = qgetenv("PATH");
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        boxes.clear();
-        if (row.made)
+        if (boxes.clear(); row.made)
             recordingScript("ostrel.exe", row.runnable);
         qputenv("PATH", QByteArray::fromStdString((top() / row.path).string()));
         EXPECT_FALSE(run([&] { QuickLaunch(nullptr, kGameOstrel, {}); }));
