@@ -63,9 +63,9 @@ TEST_F(QuickLaunchDialog, ResetShowsTheFirstUseChoicesAndCancelDoesNothing)
         // Item number and text, or entries and selection, in tab order.
         Strings chain;
         for (QWidget* w = dialog->nextInFocusChain(); w != dialog; w = w->nextInFocusChain())
-            if (w->parentWidget() == dialog)
+            if (auto* box = qobject_cast<QComboBox*>(w); w->parentWidget() == dialog)
                 chain.push_back(w->property("controlId").toString().toStdString() + "="
-                                + (qobject_cast<QComboBox*>(w) ? choices(qobject_cast<QComboBox*>(w)) : w->property("text").toString().toStdString()));
+                                + (box ? choices(box) : w->property("text").toString().toStdString()));
         EXPECT_EQ(chain, (Strings{"1=OK", "2=Cancel", "-1=Gameplay Mode:", "1023=Alpha,alpha,beta,zeta>Alpha", "-1=Map:",
                                   "1024=GPM_COOP,GPM_CQ>GPM_CQ", "1026=Use Debug Exe"}));
         EXPECT_EQ(std::tuple(FindControl<QPushButton>(dialog, 1)->isDefault(), useDebug(dialog)->isChecked(), useDebug(dialog)->isEnabled()),
