@@ -27,7 +27,7 @@ std::string plainArchive(const std::vector<std::pair<std::string, std::string>>&
 }
 
 // A mod whose objects folder was packed compressed by kobpack: a.con (two
-// blocks) and b.con (one block).
+// blocks) and b.con (one block); folders beginning with ".." are passed over.
 struct PackedMod {
     ModTree mod;
     std::string a = textBytes(40000, 7), b = textBytes(5000, 8);
@@ -35,6 +35,7 @@ struct PackedMod {
     {
         mod.file("objects/a.con", a);
         mod.file("objects/b.con", b);
+        mod.file("objects/..old/c.con", "c");
         EXPECT_EQ(runKobpack({"pack", "-c", "objects"}, mod.archives()).status, 0) << "packing failed";
     }
     fs::path archive() const { return mod.archives() / "objects.kob"; }
@@ -72,8 +73,9 @@ TEST(CliList, PrintsModeEntriesAndTotals)
                      "        20          0             total, 1 entry\n");
 }
 
-// Names that would write outside the folder are refused one by one; the
-// rest is extracted and nothing lands outside.
+// Names that would write outside the folder are refused one by one, a write
+// that fails (the disk is full) leaves no partial file; the rest is extracted
+// and nothing lands outside.
 TEST(CliExtract, RefusesUnsafeNamesAndExtractsTheRest)
 {
     TempDir dir;
@@ -88,9 +90,9 @@ TEST(CliExtract, RefusesUnsafeNamesAndExtractsTheRest)
               plainArchive({{"good/a.txt", "A"}, {"../escaped.txt", "E"}, {absolute, "B"},
                             {"sub/../../escaped2.txt", "E"}, {"back\\slash.txt", "S"},
                             {std::string("nul\0.txt", 8), "N"}, {"link/evil.txt", "L"}, {"dangling/x.txt", "D"},
-                            {"folder/", "F"}, {"inlink/fine.txt", "I"}, {"./good/b.txt", "G"}}));
+                            {"folder/", "F"}, {"inlink/fine.txt", "I"}, {"./good/b.txt", "G"}, {"big.dat", noiseBytes(300000)}}));
 
-    const CliResult r = runKobpack({"extract", "evil.kob", "-o", "out"}, dir.path());
+    const CliResult r = runKobpack({"extract", "evil.kob", "-o", "out"}, dir.path(), 100000);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "kobpack: evil.kob: ../escaped.txt: refused: the name holds a \"..\" component\n"
                      "kobpack: evil.kob: " + absolute + ": refused: the name is absolute\n"
@@ -101,7 +103,8 @@ TEST(CliExtract, RefusesUnsafeNamesAndExtractsTheRest)
                      "link out/link\n"
                      "kobpack: evil.kob: dangling/x.txt: refused: it would pass through the symbolic link "
                      "out/dangling, which leads nowhere\n"
-                     "kobpack: evil.kob: folder/: refused: the name ends in \"/\" and names no file\n");
+                     "kobpack: evil.kob: folder/: refused: the name ends in \"/\" and names no file\n"
+                     "kobpack: evil.kob: big.dat: cannot write out/big.dat: File too large\n");
     EXPECT_EQ(below(dir.path()),
               (std::vector<std::string>{"evil.kob", "out", "out/dangling", "out/good", "out/good/a.txt",
                                         "out/good/b.txt", "out/inlink", "out/link", "out/real", "out/real/fine.txt",
@@ -129,19 +132,9 @@ TEST(CliExtract, DamagedAndNamedEntries)
     EXPECT_EQ(below(archives / "sel"), (std::vector<std::string>{"objects", "objects/b.con"}));
 }
 
-// A write that fails (here: the disk is full) leaves no partial file behind.
-TEST(CliExtract, FailedWriteRemovesThePartialFile)
-{
-    TempDir dir;
-    writeFile(dir.path() / "big.kob", plainArchive({{"big.dat", noiseBytes(300000)}, {"small.txt", "s"}}));
-    const CliResult r = runKobpack({"extract", "big.kob", "-o", "out"}, dir.path(), 100000);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "kobpack: big.kob: big.dat: cannot write out/big.dat: File too large\n");
-    EXPECT_EQ(below(dir.path() / "out"), Strings{"small.txt"});
-}
-
-// Damage to the archive, or a changed source with --against: every problem
-// is reported and the exit status is 1.
+// Damage to the archive, or a source folder that differs from it with
+// --against (changed, missing or added files): every problem is reported and
+// the exit status is 1.
 TEST(CliVerify, ReportsEveryProblem)
 {
     struct Row {
@@ -149,7 +142,9 @@ TEST(CliVerify, ReportsEveryProblem)
         std::function<void(const PackedMod&, std::string& archive)> change;
         std::vector<std::string> errParts; // each on standard error
         std::string out;
+        std::string archive = "objects.kob"; // the bytes are written to, and verified
     };
+    const auto unchanged = [](const PackedMod&, std::string&) {};
     const std::vector<Row> rows = {
         {"TwoDamagedEntries",
          [](const PackedMod&, std::string& a) {
@@ -162,26 +157,39 @@ TEST(CliVerify, ReportsEveryProblem)
         {"TruncatedFile", [](const PackedMod&, std::string& a) { a.resize(a.size() - 10); },
          {"kobpack: objects.kob: record 1: name length 13 runs past the end of the file\n"},
          "objects.kob: FAILED, cannot be read\n"},
-        {"SourceChangedAndMissing",
+        {"SourceChangedMissingAndAdded",
          [](const PackedMod& p, std::string&) {
              fs::remove(p.mod.root() / "objects/a.con");
              p.mod.file("objects/b.con", p.b.substr(0, 100) + "\x01" + p.b.substr(101));
+             p.mod.file("objects/new.con", "n");
+             p.mod.file("objects/sub/Newer.txt", "n");
          },
          {"kobpack: objects.kob: objects/a.con: cannot read ../objects/a.con to compare with: No such file or "
           "directory\n"
-          "kobpack: objects.kob: objects/b.con: differs from ../objects/b.con at byte 100\n"},
-         "objects.kob: FAILED, 2 problems\n"},
+          "kobpack: objects.kob: objects/b.con: differs from ../objects/b.con at byte 100\n",
+          "kobpack: objects.kob: objects/new.con: no entry for ../objects/new.con\n",
+          "kobpack: objects.kob: objects/sub/Newer.txt: no entry for ../objects/sub/Newer.txt\n"},
+         "objects.kob: FAILED, 4 problems\n"},
         {"SourceLonger", [](const PackedMod& p, std::string&) { p.mod.file("objects/b.con", p.b + "more"); },
          {"kobpack: objects.kob: objects/b.con: holds 5000 bytes, ../objects/b.con is longer\n"},
          "objects.kob: FAILED, 1 problem\n"},
+        // With no entry to go by, the folder is told by the archive's name.
+        {"NoEntries", [](const PackedMod&, std::string& a) { a = plainArchive({}); },
+         {"kobpack: objects.kob: objects/a.con: no entry for ../objects/a.con\n"
+          "kobpack: objects.kob: objects/b.con: no entry for ../objects/b.con\n"},
+         "objects.kob: FAILED, 2 problems\n"},
+        {"RenamedArchive", unchanged,
+         {"kobpack: backup.kob: cannot tell which folder of .. it was packed from: its entries do not all begin "
+          "with its name\n"},
+         "backup.kob: FAILED, 1 problem\n", "backup.kob"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         PackedMod packed;
         std::string bytes = readFile(packed.archive());
         row.change(packed, bytes);
-        writeFile(packed.archive(), bytes);
-        const CliResult r = runKobpack({"verify", "objects.kob", "--against", ".."}, packed.mod.archives());
+        writeFile(packed.mod.archives() / row.archive, bytes);
+        const CliResult r = runKobpack({"verify", row.archive, "--against", ".."}, packed.mod.archives());
         EXPECT_EQ(r.status, 1);
         for (const std::string& part : row.errParts)
             EXPECT_NE(r.err.find(part), std::string::npos) << part << " not in:\n" << r.err;

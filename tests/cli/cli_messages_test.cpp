@@ -1,6 +1,6 @@
 // What kobpack says on standard error at each level: problems only by
 // default, notes and summaries with -v, a progress line on a terminal
-// unless -q, and usage errors in the tool's own form.
+// unless -q.
 
 #include "CliRunner.h"
 
@@ -85,21 +85,6 @@ TEST(CliMessages, ProgressLineOnATerminalUnlessQuiet)
     EXPECT_EQ(shown.find("Writing Index"), std::string::npos) << shown;
     EXPECT_EQ(stderrOnTerminal({"-q", "pack", "objects"}, mod.archives()), "");
     EXPECT_TRUE(fs::exists(mod.archives() / "objects.kob"));
-}
-
-TEST(CliMessages, UsageErrorsCarryTheToolsName)
-{
-    const std::vector<std::pair<std::vector<std::string>, std::string>> rows = {
-        {{"--nosuch"}, "kobpack: The following argument was not expected: --nosuch (see kobpack --help)\n"},
-        {{"pack", "-j", "x", "objects"}, "kobpack: --jobs: Value x not in range 1 to 1024 (see kobpack --help)\n"},
-        {{}, "kobpack: A COMMAND (pack, list, extract or verify) is required (see kobpack --help)\n"},
-    };
-    TempDir dir;
-    for (const auto& [args, err] : rows) {
-        const CliResult r = runKobpack(args, dir.path());
-        EXPECT_EQ(r.status, 2);
-        EXPECT_EQ(r.err, err);
-    }
 }
 
 } // namespace
