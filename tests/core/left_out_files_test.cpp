@@ -2,7 +2,7 @@
 // its reason on standard output and to the message sink and makes the archive
 // "written with skips"; nothing in a folder can make the job wait.
 
-#include "pack/PackJob.h"
+#include "pack/CompressionPool.h"
 #include "source/DirListing.h"
 #include "support/TestSupport.h"
 
@@ -22,12 +22,6 @@ using namespace kobtest;
 
 namespace {
 
-struct Job {
-    int result = 0;
-    PackOutcome outcome = PackOutcome::Written;
-    std::vector<std::string> errors; // the "ERROR!" lines of standard output
-};
-
 // The three ways a file is read: plain, compressed, compressed ahead on a pool.
 struct Mode {
     const char* name;
@@ -36,34 +30,16 @@ struct Mode {
 };
 const Mode kModes[] = {{"plain", 0, 0}, {"compressed", 1, 0}, {"read ahead", 1, 2}};
 
+PackRun run(const Mode& mode = kModes[0])
+{
+    std::unique_ptr<CompressionPool> pool(mode.threads ? new CompressionPool(mode.threads) : nullptr);
+    return packObjects(mode.compress, pool.get());
+}
+
 class LeftOut : public testing::Test {
 protected:
-    void SetUp() override { g_cancelPack = 0; }
-    void TearDown() override
-    {
-        g_cancelPack = 0;
-        SetListingHook({});
-    }
-
-    Job run(const Mode& mode = kModes[0])
-    {
-        sink.texts.clear();
-        std::unique_ptr<CompressionPool> pool;
-        if (mode.threads)
-            pool = std::make_unique<CompressionPool>(mode.threads);
-        std::string source = "../objects", folder = "objects";
-        Job job;
-        testing::internal::CaptureStdout();
-        job.result = PackArchive(source, folder, "objects.kob", mode.compress, controls, &job.outcome, pool.get());
-        for (const std::string& line : lines(testing::internal::GetCapturedStdout()))
-            if (line.rfind("ERROR!", 0) == 0)
-                job.errors.push_back(line);
-        return job;
-    }
-
+    void TearDown() override { SetListingHook({}); }
     ModTree mod;
-    RecordingControls controls;
-    RecordingSink sink;
 };
 
 } // namespace
@@ -83,20 +59,15 @@ TEST_F(LeftOut, PipesDevicesAndFilesThatChangeSizeAreSkippedWithoutWaiting)
     close(sock);
     ASSERT_EQ(symlink("/dev/urandom", (mod.root() / "objects/d_device").c_str()), 0);
     ASSERT_EQ(symlink("b_fifo", (mod.root() / "objects/e_fifo_link").c_str()), 0);
-    std::vector<std::string> expected;
+    Strings expected;
     for (const char* name : {"b_fifo", "c_socket", "d_device", "e_fifo_link"})
         expected.push_back(std::string("ERROR! inputFile not a regular file: ../objects/") + name);
-    // Kernel files stand in for a file changed during the read: /proc/version
-    // reports 0 bytes and holds more; the attribute reports 4096 and holds less.
-    struct stat st {};
-    if (stat("/proc/version", &st) == 0 && st.st_size == 0 && stat("/sys/devices/system/cpu/online", &st) == 0
-        && st.st_size == 4096) {
-        ASSERT_EQ(symlink("/proc/version", (mod.root() / "objects/f_grows").c_str()), 0);
-        ASSERT_EQ(symlink("/sys/devices/system/cpu/online", (mod.root() / "objects/g_shrinks").c_str()), 0);
-        for (const char* name : {"f_grows", "g_shrinks"})
-            expected.push_back(std::string("ERROR! inputFile read failed (its size changed while it was read): "
-                                           "../objects/") + name);
-    }
+    const SizeChangingReads changing;
+    mod.file("objects/f_grows", textBytes(SizeChangingReads::kGrows));
+    mod.file("objects/g_shrinks", textBytes(SizeChangingReads::kShrinks));
+    for (const char* name : {"f_grows", "g_shrinks"})
+        expected.push_back(std::string("ERROR! inputFile read failed (its size changed while it was read): "
+                                       "../objects/") + name);
 
     for (const Mode& mode : kModes) {
         SCOPED_TRACE(mode.name);
@@ -111,11 +82,11 @@ TEST_F(LeftOut, PipesDevicesAndFilesThatChangeSizeAreSkippedWithoutWaiting)
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         EXPECT_FALSE(waited) << "the job waited on the pipe";
-        const Job done = job.get();
-        EXPECT_EQ(done.result, 1);
-        EXPECT_EQ(done.outcome, PackOutcome::WrittenWithSkips);
-        EXPECT_EQ(done.errors, expected);
-        EXPECT_EQ(sink.texts, expected) << "the same lines";
+        const PackRun done = job.get();
+        EXPECT_EQ(std::pair(done.result, done.outcome), std::pair(1, PackOutcome::WrittenWithSkips));
+        EXPECT_EQ(starting(done.out, "ERROR!"), expected);
+        EXPECT_EQ(done.texts, expected) << "the same lines";
+        EXPECT_EQ(entryNames("objects.kob"), Strings{"objects/a.txt"});
     }
 }
 
@@ -128,16 +99,9 @@ TEST_F(LeftOut, FoldersThatCannotBeListedOrPassTheLengthLimitAreCounted)
     for (char c : {'a', 'b', 'c', 'd'})
         deep += "/" + std::string(100, c);
     const std::string longName(100, 'f');
-    struct Row {
-        const char* name;
-        std::vector<std::string> files;
-        std::string unlistable; // the folder the listing fails for
-        int error;
-        int result;
-        PackOutcome outcome;
-        std::vector<std::string> errors;
-    };
-    const std::vector<Row> rows = {
+    // unlistable: the folder the listing fails for, with `error`
+    const struct { const char* name; Strings files; std::string unlistable; int error, result; PackOutcome outcome;
+                   Strings errors; } rows[] = {
         {"subfolder", {"objects/a.txt", "objects/locked/b.txt"}, "../objects/locked/", EACCES, 1,
          PackOutcome::WrittenWithSkips, {"ERROR! folder cannot be listed: ../objects/locked: Permission denied"}},
         {"source folder", {"objects/a.txt"}, "../objects/", EIO, 1, PackOutcome::Failed,
@@ -146,30 +110,27 @@ TEST_F(LeftOut, FoldersThatCannotBeListedOrPassTheLengthLimitAreCounted)
          PackOutcome::WrittenWithSkips,
          {"ERROR! path too long: ../" + deep + "/" + longName, "ERROR! path too long: ../" + deep + "/" + longName + "d"}},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         fs::remove_all(mod.root() / "objects");
         fs::remove("objects.kob");
-        for (const std::string& file : row.files)
-            mod.file(file, "x");
+        mod.files(row.files);
         SetListingHook([&](const std::string& dir) { return dir == row.unlistable ? row.error : 0; });
-        const Job job = run();
-        EXPECT_EQ(job.result, row.result);
-        EXPECT_EQ(job.outcome, row.outcome);
-        EXPECT_EQ(job.errors, row.errors);
-        std::vector<std::string> texts = row.errors;
+        const PackRun job = run();
+        EXPECT_EQ(std::pair(job.result, job.outcome), std::pair(row.result, row.outcome));
+        EXPECT_EQ(starting(job.out, "ERROR!"), row.errors);
+        Strings texts = row.errors;
         if (row.outcome == PackOutcome::Failed)
             texts.push_back("No files to pack..");
-        EXPECT_EQ(sink.texts, texts);
-        EXPECT_EQ(fs::exists("objects.kob"), row.outcome != PackOutcome::Failed);
+        EXPECT_EQ(job.texts, texts);
+        EXPECT_EQ(job.bytes.empty(), row.outcome == PackOutcome::Failed);
     }
 }
 
 // The scan of a large tree could not be cancelled.
 TEST_F(LeftOut, CancelDuringTheScanStopsItAndTouchesNothing)
 {
-    for (const char* file : {"objects/a.txt", "objects/sub1/b.txt", "objects/sub2/c.txt"})
-        mod.file(file, "x");
+    mod.files({"objects/a.txt", "objects/sub1/b.txt", "objects/sub2/c.txt"});
     writeFile("objects.kob", "old");
     std::vector<std::string> listed;
     SetListingHook([&](const std::string& dir) {
@@ -178,10 +139,9 @@ TEST_F(LeftOut, CancelDuringTheScanStopsItAndTouchesNothing)
             g_cancelPack = 1;
         return 0;
     });
-    const Job job = run();
-    EXPECT_EQ(job.result, -1);
-    EXPECT_EQ(job.outcome, PackOutcome::Cancelled);
-    EXPECT_EQ(listed, (std::vector<std::string>{"../objects/", "../objects/sub1/"}));
-    EXPECT_EQ(controls.calls, std::vector<std::string>{"lower:Packing Archive (Uncompressed)"});
-    EXPECT_EQ(readFile("objects.kob"), "old");
+    const PackRun job = run();
+    EXPECT_EQ(std::pair(job.result, job.outcome), std::pair(-1, PackOutcome::Cancelled));
+    EXPECT_EQ(listed, (Strings{"../objects/", "../objects/sub1/"}));
+    EXPECT_EQ(job.calls, Strings{"lower:Packing Archive (Uncompressed)"});
+    EXPECT_EQ(job.bytes, "old");
 }

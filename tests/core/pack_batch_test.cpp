@@ -40,17 +40,18 @@ protected:
 
 TEST_F(Batch, CaptionsAndPlainSoundAndMusic)
 {
-    for (const char* folder : {"objects", "Sound", "music2", "MUSIC", "ostrel/levels/sound"})
-        mod.file(std::string(folder) + "/a.txt", "a");
+    const Strings names = {"objects", "Sound", "music2", "MUSIC", "ostrel/levels/sound"};
+    Strings captions;
+    std::vector<uint32_t> flags;
+    for (const std::string& name : names)
+        mod.file(name + "/a.txt", "a");
     fs::create_directories("ostrel/levels");
-    EXPECT_EQ(run({"objects", "Sound", "music2", "MUSIC", "ostrel/levels/sound"}, 1), 1);
-    const Strings captions = {
-        "caption:Creating (1 of 5): objects.kob", "caption:Creating (2 of 5): Sound.kob",
-        "caption:Creating (3 of 5): music2.kob", "caption:Creating (4 of 5): MUSIC.kob",
-        "caption:Creating (5 of 5): ostrel/levels/sound.kob"};
+    EXPECT_EQ(run(names, 1), 1);
+    for (const std::string& name : names) {
+        captions.push_back("caption:Creating (" + std::to_string(captions.size() + 1) + " of 5): " + name + ".kob");
+        flags.push_back(flagOf(name + ".kob"));
+    }
     EXPECT_EQ(controls.only("caption"), captions);
-    const std::vector<uint32_t> flags = {flagOf("objects.kob"), flagOf("Sound.kob"), flagOf("music2.kob"),
-                                         flagOf("MUSIC.kob"), flagOf("ostrel/levels/sound.kob")};
     EXPECT_EQ(flags, (std::vector<uint32_t>{1, 0, 1, 0, 1}))
         << "sound and music plain by the whole name in any case; a level named sound is compressed";
     EXPECT_EQ(controls.calls[1], "lower:Packing Archive (Compressed)") << "the caption comes before the job";
@@ -62,9 +63,7 @@ TEST_F(Batch, JobWithoutFilesDoesNotStopTheBatch)
     mod.file("objects/a.txt", "a");
     EXPECT_EQ(run({"empty", "missing", "objects"}, 0), 1);
     EXPECT_TRUE(fs::exists("objects.kob"));
-    const std::vector<PackOutcome> expected = {PackOutcome::NothingToPack, PackOutcome::NothingToPack,
-                                               PackOutcome::Written};
-    EXPECT_EQ(outcomes, expected);
+    EXPECT_EQ(outcomes, (std::vector{PackOutcome::NothingToPack, PackOutcome::NothingToPack, PackOutcome::Written}));
 }
 
 TEST_F(Batch, LongNamesAreCutTo256Characters)

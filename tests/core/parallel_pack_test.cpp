@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
 #include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
@@ -22,7 +23,7 @@ namespace {
 // run starts from nothing.
 PackRun pack(CompressionPool* pool, std::function<void(const std::string&)> onCall = {}, uint32_t compress = 1)
 {
-    PackRun run = packFolder("../objects", "objects", "objects.kob", compress, pool, std::move(onCall));
+    PackRun run = packObjects(compress, pool, std::move(onCall));
     fs::remove("objects.kob");
     return run;
 }
@@ -35,18 +36,18 @@ void expectSame(const PackRun& single, const PackRun& parallel)
                                     << parallel.bytes.size() << " vs " << single.bytes.size() << " bytes)";
 }
 
-// A source file of this size comes up one byte short, as one that shrank
-// after its size was taken.
-constexpr size_t kShrinking = 12345;
-size_t shrinkingRead(void* buffer, size_t length, std::FILE* file)
+// `count` files of `size` bytes each (`big` bytes for file `bigOne`) named in
+// `names`, read ahead on `pool`.
+std::unique_ptr<ReadAhead> readAhead(const TempDir& dir, NamePool& names, CompressionPool& pool, uint32_t count,
+                                     uint32_t size, uint32_t bigOne = ~0u, uint32_t big = 0)
 {
-    return std::fread(buffer, 1, length == kShrinking ? length - 1 : length, file);
+    for (uint32_t i = 0; i < count; ++i) {
+        const std::string path = (dir.path() / ("f" + std::to_string(i))).string();
+        writeFile(path, textBytes(i == bigOne ? big : size, i));
+        EXPECT_TRUE(names.add(path.c_str()));
+    }
+    return std::make_unique<ReadAhead>(pool, names, count, static_cast<uint32_t>(dir.path().string().size() + 1));
 }
-
-struct ShrinkingReads {
-    ShrinkingReads() { SetSourceRead(shrinkingRead); }
-    ~ShrinkingReads() { SetSourceRead(nullptr); }
-};
 
 } // namespace
 
@@ -71,8 +72,8 @@ TEST(ParallelPack, EveryThreadCountAndBoundGivesTheSingleThreadArchiveAndLines)
     const std::string longName = "objects/ghij/" + std::string(255, 'n');
     mod.file(longName, "the name is 260 bytes");
     mod.file("objects/ghi/" + std::string(255, 'n'), "the name is 259 bytes: it fits");
-    mod.file("objects/n_short.con", textBytes(kShrinking));
-    const ShrinkingReads shrinking;
+    mod.file("objects/n_short.con", textBytes(SizeChangingReads::kShrinks));
+    const SizeChangingReads shrinking;
     mod.file("objects/z.con", "last");
     const auto run = [&](CompressionPool* pool) {
         mod.file("objects/n_removed.con", textBytes(70000, 2));
@@ -167,27 +168,22 @@ TEST(ReadAheadBound, FilesAheadStayWithinTheBoundAndALargerFileIsHeldAlone)
     TempDir dir;
     NamePool names;
     const uint32_t count = 21, big = 10;
-    for (uint32_t i = 0; i < count; ++i) {
-        const std::string path = (dir.path() / ("f" + std::to_string(i))).string();
-        writeFile(path, textBytes(i == big ? 3000000 : 100000, i));
-        ASSERT_TRUE(names.add(path.c_str()));
-    }
     const size_t bound = 500000; // a few of the small files, never the big one
     CompressionPool pool(3, bound);
-    ReadAhead ahead(pool, names, count, static_cast<uint32_t>(dir.path().string().size() + 1));
+    const auto ahead = readAhead(dir, names, pool, count, 100000, big, 3000000);
     for (uint32_t i = 0; i < count; ++i) {
         SCOPED_TRACE(i);
-        const AheadFile& file = ahead.take(i);
+        const AheadFile& file = ahead->take(i);
         EXPECT_EQ(file.size, i == big ? 3000000u : 100000u);
         if (i == big) {
-            EXPECT_EQ(ahead.heldFiles(), 1u) << "nothing is read ahead beside a file larger than the bound";
-            EXPECT_GT(ahead.heldBytes(), bound);
+            EXPECT_EQ(ahead->heldFiles(), 1u) << "nothing is read ahead beside a file larger than the bound";
+            EXPECT_GT(ahead->heldBytes(), bound);
         } else {
-            EXPECT_LE(ahead.heldBytes(), bound);
+            EXPECT_LE(ahead->heldBytes(), bound);
         }
-        ahead.release(i);
+        ahead->release(i);
     }
-    EXPECT_EQ(ahead.heldBytes() + ahead.heldFiles(), 0u) << "every file's share is given back";
+    EXPECT_EQ(ahead->heldBytes() + ahead->heldFiles(), 0u) << "every file's share is given back";
 }
 
 // Once Cancel is pressed the threads read only the file the writer asks for.
@@ -196,25 +192,20 @@ TEST(ReadAheadBound, AfterACancelOnlyTheFileInHandIsHeld)
     TempDir dir;
     NamePool names;
     const uint32_t count = 6;
-    for (uint32_t i = 0; i < count; ++i) {
-        const std::string path = (dir.path() / ("f" + std::to_string(i))).string();
-        writeFile(path, textBytes(100000, i));
-        ASSERT_TRUE(names.add(path.c_str()));
-    }
     CompressionPool pool(3); // the default bound holds them all
     g_cancelPack = 1;
-    ReadAhead ahead(pool, names, count, static_cast<uint32_t>(dir.path().string().size() + 1));
+    const auto ahead = readAhead(dir, names, pool, count, 100000);
     size_t oneFile = 0;
     for (uint32_t i = 0; i < count; ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(ahead.take(i).size, 100000u) << "the writer still gets every file it asks for";
+        EXPECT_EQ(ahead->take(i).size, 100000u) << "the writer still gets every file it asks for";
         std::this_thread::sleep_for(std::chrono::milliseconds(20)); // time to read ahead, were it allowed
-        oneFile = i == 0 ? ahead.heldBytes() : oneFile;
-        EXPECT_EQ(ahead.heldFiles(), 1u);
-        EXPECT_EQ(ahead.heldBytes(), oneFile);
-        ahead.release(i);
+        oneFile = i == 0 ? ahead->heldBytes() : oneFile;
+        EXPECT_EQ(ahead->heldFiles(), 1u);
+        EXPECT_EQ(ahead->heldBytes(), oneFile);
+        ahead->release(i);
     }
-    ahead.stop();
+    ahead->stop();
     g_cancelPack = 0;
-    EXPECT_EQ(ahead.heldBytes() + ahead.heldFiles(), 0u);
+    EXPECT_EQ(ahead->heldBytes() + ahead->heldFiles(), 0u);
 }

@@ -1,6 +1,7 @@
 #include "support/TestSupport.h"
 
 #include "format/ArchiveReader.h"
+#include "pack/ArchivePacker.h"
 #include "pack/PackJob.h"
 
 #include <gtest/gtest.h>
@@ -45,14 +46,10 @@ ModTree::~ModTree()
     fs::current_path(m_previous, ec);
 }
 
-void ModTree::file(const std::string& relative, const std::string& content) const
+void ModTree::files(const Strings& relatives, const std::string& content) const
 {
-    writeFile(root() / relative, content);
-}
-
-void ModTree::folder(const std::string& relative) const
-{
-    fs::create_directories(root() / relative);
+    for (const std::string& relative : relatives)
+        file(relative, content);
 }
 
 LaunchResult RecordingLauncher::Start(const std::string& program, const Strings& args, const std::string& directory)
@@ -116,13 +113,18 @@ std::string word(uint32_t value)
     return {char(value), char(value >> 8), char(value >> 16), char(value >> 24)};
 }
 
-std::vector<std::string> RecordingControls::only(const std::string& prefix) const
+Strings starting(const Strings& all, const std::string& prefix)
 {
-    std::vector<std::string> out;
-    for (const std::string& call : calls)
-        if (call.rfind(prefix, 0) == 0)
-            out.push_back(call);
+    Strings out;
+    for (const std::string& line : all)
+        if (line.rfind(prefix, 0) == 0)
+            out.push_back(line);
     return out;
+}
+
+Strings RecordingControls::only(const std::string& prefix) const
+{
+    return starting(calls, prefix);
 }
 
 void RecordingControls::record(const std::string& call)
@@ -132,27 +134,12 @@ void RecordingControls::record(const std::string& call)
         onCall(call);
 }
 
-RecordingSink::RecordingSink()
-{
-    InstallMessageSink(this);
-}
-
-RecordingSink::~RecordingSink()
-{
-    InstallMessageSink(nullptr);
-}
-
 FakeFreeSpace::FakeFreeSpace(uint32_t megabytes)
 {
     SetFreeSpaceQuery([this, megabytes](const std::string& dir) {
         asked.push_back(dir);
         return megabytes;
     });
-}
-
-FakeFreeSpace::~FakeFreeSpace()
-{
-    SetFreeSpaceQuery({});
 }
 
 std::vector<std::string> lines(const std::string& text)
@@ -165,7 +152,7 @@ std::vector<std::string> lines(const std::string& text)
 }
 
 PackRun packFolder(const std::string& source, const std::string& folder, const std::string& archive,
-                   uint32_t compress, CompressionPool* pool, std::function<void(const std::string&)> onCall)
+                   uint32_t compress, CompressionPool* pool, std::function<void(const std::string&)> onCall, bool reuse)
 {
     g_cancelPack = 0;
     RecordingControls controls;
@@ -174,7 +161,7 @@ PackRun packFolder(const std::string& source, const std::string& folder, const s
     std::string sourcePath = source, folderName = folder;
     PackRun run;
     testing::internal::CaptureStdout();
-    run.result = PackArchive(sourcePath, folderName, archive, compress, controls, &run.outcome, pool);
+    run.result = PackArchive(sourcePath, folderName, archive, compress, controls, &run.outcome, pool, reuse, &run.reused);
     run.out = lines(testing::internal::GetCapturedStdout());
     g_cancelPack = 0;
     run.calls = controls.calls;
@@ -184,6 +171,23 @@ PackRun packFolder(const std::string& source, const std::string& folder, const s
         run.bytes = readFile(archive);
     return run;
 }
+
+PackRun packObjects(uint32_t compress, CompressionPool* pool, std::function<void(const std::string&)> onCall,
+                    bool reuse)
+{
+    return packFolder("../objects", "objects", "objects.kob", compress, pool, std::move(onCall), reuse);
+}
+
+static size_t sizeChangingRead(void* buffer, size_t length, std::FILE* file)
+{
+    const size_t got = std::fread(buffer, 1, length == SizeChangingReads::kShrinks ? length - 1 : length, file);
+    if (length == SizeChangingReads::kGrows)
+        std::ungetc('+', file); // the next read finds one byte more
+    return got;
+}
+
+SizeChangingReads::SizeChangingReads() { SetSourceRead(sizeChangingRead); }
+SizeChangingReads::~SizeChangingReads() { SetSourceRead(nullptr); }
 
 Strings entryNames(const fs::path& archive)
 {

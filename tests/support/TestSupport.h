@@ -18,6 +18,8 @@ namespace kobtest {
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
 
+void writeFile(const fs::path& path, const std::string& content);
+
 // A fresh folder below the system's temporary folder, removed with all it
 // holds when the object goes.
 class TempDir {
@@ -44,8 +46,10 @@ public:
     fs::path root() const { return top() / m_modPath; }
     fs::path archives() const { return root() / "Archives"; }
     // Writes `content` to root()/relative, making its folders.
-    void file(const std::string& relative, const std::string& content = "") const;
-    void folder(const std::string& relative) const;
+    void file(const std::string& relative, const std::string& content = "") const { writeFile(root() / relative, content); }
+    void folder(const std::string& relative) const { fs::create_directories(root() / relative); }
+    // One file of `content` for each relative path.
+    void files(const Strings& relatives, const std::string& content = "x") const;
 
 private:
     TempDir m_dir;
@@ -61,7 +65,6 @@ struct RecordingLauncher : Launcher {
 };
 
 std::string readFile(const fs::path& path);
-void writeFile(const fs::path& path, const std::string& content);
 // `size` bytes that look like text or config data (compressible), the same
 // for the same seed.
 std::string textBytes(size_t size, uint32_t seed = 1);
@@ -97,8 +100,8 @@ private:
 // Installs itself as the process's message sink for its lifetime.
 class RecordingSink : public MessageSink {
 public:
-    RecordingSink();
-    ~RecordingSink() override;
+    RecordingSink() { InstallMessageSink(this); }
+    ~RecordingSink() override { InstallMessageSink(nullptr); }
     void Report(const std::string& text) override { texts.push_back(text); }
     void Note(const std::string& text) override { notes.push_back(text); }
     std::vector<std::string> texts, notes;
@@ -109,7 +112,7 @@ public:
 class FakeFreeSpace {
 public:
     explicit FakeFreeSpace(uint32_t megabytes);
-    ~FakeFreeSpace();
+    ~FakeFreeSpace() { SetFreeSpaceQuery({}); }
     std::vector<std::string> asked;
 };
 
@@ -122,6 +125,7 @@ struct PackRun {
     PackOutcome outcome = PackOutcome::Written;
     std::string bytes; // the archive afterwards; empty when none remains
     Strings calls, out, texts, notes; // progress calls, standard-output lines, sink problems and notes
+    ReuseCounts reused;
     bool operator==(const PackRun&) const = default;
 };
 
@@ -130,7 +134,21 @@ struct PackRun {
 // progress call (e.g. to raise g_cancelPack at a chosen moment).
 PackRun packFolder(const std::string& source, const std::string& folder, const std::string& archive,
                    uint32_t compress, CompressionPool* pool = nullptr,
-                   std::function<void(const std::string&)> onCall = {});
+                   std::function<void(const std::string&)> onCall = {}, bool reuse = true);
+// Packs ../objects into objects.kob.
+PackRun packObjects(uint32_t compress = 0, CompressionPool* pool = nullptr,
+                    std::function<void(const std::string&)> onCall = {}, bool reuse = true);
+// The lines of `all` that begin with `prefix`.
+Strings starting(const Strings& all, const std::string& prefix);
+
+// For its lifetime a source file of kShrinks bytes reads one byte short, as
+// one that shrank after its size was taken, and one of kGrows bytes shows a
+// byte more, as one that grew.
+struct SizeChangingReads {
+    static constexpr size_t kShrinks = 12345, kGrows = 12346;
+    SizeChangingReads();
+    ~SizeChangingReads();
+};
 // The entry names of `archive`, in index order.
 Strings entryNames(const fs::path& archive);
 
