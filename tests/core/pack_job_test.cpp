@@ -91,7 +91,8 @@ TEST(PackJob, FreeSpaceIsCheckedInWholeMebibytes)
         const PackRun job = run("objects");
         EXPECT_EQ(space.asked.front(), ".") << "objects.kob lies in the current directory";
         EXPECT_EQ(job.out[2], "  Uncompressed .kob size (mb): " + std::to_string(row.bytes >> 20));
-        EXPECT_EQ(std::pair(job.result, job.outcome), std::pair(1, row.packs ? PackOutcome::Written : PackOutcome::Failed));
+        const PackOutcome outcome = row.packs ? PackOutcome::Written : PackOutcome::Failed;
+        EXPECT_EQ(std::pair(job.result, job.outcome), std::pair(1, outcome));
         EXPECT_EQ(job.texts, row.packs ? Strings{} : Strings{"Not enough free disk space!"});
         if (row.packs)
             EXPECT_EQ(entryNames("objects.kob"), Strings{"objects/a.bin"});

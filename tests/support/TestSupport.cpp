@@ -161,7 +161,8 @@ PackRun packFolder(const std::string& source, const std::string& folder, const s
     std::string sourcePath = source, folderName = folder;
     PackRun run;
     testing::internal::CaptureStdout();
-    run.result = PackArchive(sourcePath, folderName, archive, compress, controls, &run.outcome, pool, reuse, &run.reused);
+    run.result =
+        PackArchive(sourcePath, folderName, archive, compress, controls, &run.outcome, pool, reuse, &run.reused);
     run.out = lines(testing::internal::GetCapturedStdout());
     g_cancelPack = 0;
     run.calls = controls.calls;

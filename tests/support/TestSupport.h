@@ -46,7 +46,10 @@ public:
     fs::path root() const { return top() / m_modPath; }
     fs::path archives() const { return root() / "Archives"; }
     // Writes `content` to root()/relative, making its folders.
-    void file(const std::string& relative, const std::string& content = "") const { writeFile(root() / relative, content); }
+    void file(const std::string& relative, const std::string& content = "") const
+    {
+        writeFile(root() / relative, content);
+    }
     void folder(const std::string& relative) const { fs::create_directories(root() / relative); }
     // One file of `content` for each relative path.
     void files(const Strings& relatives, const std::string& content = "x") const;
