@@ -19,15 +19,23 @@ struct CliResult {
     std::string out, err;
 };
 
+// In a child process: runs kobpack with `args` in `folder`; never returns.
+[[noreturn]] inline void execKobpack(const std::vector<std::string>& args, const fs::path& folder)
+{
+    std::vector<char*> argv{const_cast<char*>(KOBPACK_EXE)};
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    if (chdir(folder.c_str()) == 0)
+        execv(argv[0], argv.data());
+    _exit(127);
+}
+
 class CliProcess {
 public:
     // A `fileSizeLimit` above 0 stands in for a full disk: writes past it fail.
     CliProcess(const std::vector<std::string>& args, const fs::path& folder, uint64_t fileSizeLimit = 0)
     {
-        std::vector<char*> argv{const_cast<char*>(KOBPACK_EXE)};
-        for (const std::string& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
         const std::string out = (m_files.path() / "out").string(), err = (m_files.path() / "err").string();
         if ((m_pid = fork()) == 0) {
             const int fds[3] = {open("/dev/null", O_RDONLY), open(out.c_str(), O_WRONLY | O_CREAT, 0644),
@@ -38,9 +46,7 @@ public:
             const rlimit limit{fileSizeLimit, fileSizeLimit};
             if (fileSizeLimit && (std::signal(SIGXFSZ, SIG_IGN) == SIG_ERR || setrlimit(RLIMIT_FSIZE, &limit) != 0))
                 _exit(125);
-            if (chdir(folder.c_str()) == 0)
-                execv(argv[0], argv.data());
-            _exit(127);
+            execKobpack(args, folder);
         }
     }
     ~CliProcess()

@@ -11,21 +11,6 @@ using namespace kobtest;
 
 namespace {
 
-// A plain archive of (name, content) entries, laid out as the writer lays
-// it out; the names are taken as they are, however unsafe.
-std::string plainArchive(const std::vector<std::pair<std::string, std::string>>& entries)
-{
-    const std::string tail(reinterpret_cast<const char*>(kob::kRecordTail), sizeof kob::kRecordTail);
-    std::string data, index = word(entries.size());
-    for (const auto& [name, content] : entries) {
-        index += word(name.size()) + name + word(content.size()) + word(content.size())
-                 + word(kob::kHeaderSize + data.size()) + tail;
-        data += content;
-    }
-    const std::string header(reinterpret_cast<const char*>(kob::kHeaderBlock), kob::kHeaderBlockSize);
-    return word(kob::kHeaderSize + data.size()) + word(0) + header + data + index + word(0);
-}
-
 // A mod whose objects folder was packed compressed by kobpack: a.con (two
 // blocks) and b.con (one block); folders beginning with ".." are passed over.
 struct PackedMod {
@@ -54,7 +39,7 @@ TEST(CliList, PrintsModeEntriesAndTotals)
     ModTree mod;
     // Control bytes and backslashes in names are escaped to keep one line.
     writeFile(mod.archives() / "plain.kob",
-              plainArchive({{"objects/a\n\\.txt", "0123456789"}, {"objects/e.txt", ""}}));
+              archiveOf({{"objects/a\n\\.txt", "0123456789"}, {"objects/e.txt", ""}}));
     mod.file("objects/e.con", "");
     ASSERT_EQ(runKobpack({"pack", "-c", "objects"}, mod.archives()).status, 0);
 
@@ -87,7 +72,7 @@ TEST(CliExtract, RefusesUnsafeNamesAndExtractsTheRest)
     fs::create_symlink(dir.path() / "nowhere", out / "dangling");
     const std::string absolute = (dir.path() / "abs.txt").string();
     writeFile(dir.path() / "evil.kob",
-              plainArchive({{"good/a.txt", "A"}, {"../escaped.txt", "E"}, {absolute, "B"},
+              archiveOf({{"good/a.txt", "A"}, {"../escaped.txt", "E"}, {absolute, "B"},
                             {"sub/../../escaped2.txt", "E"}, {"back\\slash.txt", "S"},
                             {std::string("nul\0.txt", 8), "N"}, {"link/evil.txt", "L"}, {"dangling/x.txt", "D"},
                             {"folder/", "F"}, {"big.dat", noiseBytes(300000)}, {"inlink/fine.txt", "I"},
@@ -174,7 +159,7 @@ TEST(CliVerify, ReportsEveryProblem)
          {"kobpack: objects.kob: objects/b.con: holds 5000 bytes, ../objects/b.con is longer\n"},
          "objects.kob: FAILED, 1 problem\n"},
         // With no entry to go by, the folder is told by the archive's name.
-        {"NoEntries", [](const PackedMod&, std::string& a) { a = plainArchive({}); },
+        {"NoEntries", [](const PackedMod&, std::string& a) { a = archiveOf({}); },
          {"kobpack: objects.kob: objects/a.con: no entry for ../objects/a.con\n"
           "kobpack: objects.kob: objects/b.con: no entry for ../objects/b.con\n"},
          "objects.kob: FAILED, 2 problems\n"},

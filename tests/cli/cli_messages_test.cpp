@@ -19,13 +19,9 @@ std::string stderrOnTerminal(const std::vector<std::string>& args, const fs::pat
     int terminal = -1;
     const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
     if (pid == 0) {
-        std::vector<char*> argv{const_cast<char*>(KOBPACK_EXE)};
-        for (const std::string& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
         const int null = open("/dev/null", O_RDWR);
-        if (null >= 0 && dup2(null, STDIN_FILENO) >= 0 && dup2(null, STDOUT_FILENO) >= 0 && chdir(folder.c_str()) == 0)
-            execv(argv[0], argv.data());
+        if (null >= 0 && dup2(null, STDIN_FILENO) >= 0 && dup2(null, STDOUT_FILENO) >= 0)
+            execKobpack(args, folder);
         _exit(127);
     }
     std::string text;

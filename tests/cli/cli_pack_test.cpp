@@ -4,8 +4,7 @@
 
 #include "CliRunner.h"
 
-#include "format/LzoBlock.h"
-#include "pack/ArchivePacker.h"
+#include "format/ArchiveFormat.h"
 
 #include <gtest/gtest.h>
 
@@ -16,31 +15,19 @@ using namespace kobtest;
 
 namespace {
 
-// Writes objects.kob with the one entry objects/a.con holding `content` in a
-// single block compressed by LZO1X-1: the same bytes when decompressed, other
+// objects.kob with the one entry objects/a.con holding `content` in a single
+// block compressed by LZO1X-1: the same bytes when decompressed, other
 // compressed bytes than a pack gives.
-void writeForeignArchive(const fs::path& path, const std::string& content)
+std::string foreignArchive(const std::string& content)
 {
     std::vector<uint8_t> block(kob::lzoWorstCase(content.size())), work(LZO1X_1_MEM_COMPRESS);
     lzo_uint length = 0;
-    ASSERT_EQ(lzo1x_1_compress(reinterpret_cast<const uint8_t*>(content.data()), content.size(), block.data(), &length,
+    EXPECT_EQ(lzo1x_1_compress(reinterpret_cast<const uint8_t*>(content.data()), content.size(), block.data(), &length,
                                work.data()),
               LZO_E_OK);
-    ArchivePacker packer;
-    packer.SetOutput(std::fopen(path.c_str(), "wb"));
-    packer.m_compression = 1;
-    packer.m_entryPrefix = "objects/";
-    packer.m_entryPrefixLength = 8;
-    packer.WriteWord(0);
-    packer.WriteWord(1);
-    packer.WriteBytes(kob::kHeaderBlock, sizeof kob::kHeaderBlock);
-    std::vector<kob::BlockDescriptor> blocks{{static_cast<uint32_t>(length), static_cast<uint32_t>(content.size()), 0}};
-    packer.StoreBlocks("a.con", content.size(), blocks, {{block.data(), length}});
-    packer.m_indexOffset = static_cast<uint32_t>(packer.outputPosition());
-    packer.WriteIndex();
-    packer.WriteWord(0);
-    packer.PatchHeader();
-    ASSERT_TRUE(packer.CloseOutput());
+    const std::string area = word(1) + word(length) + word(content.size()) + word(0)
+                           + std::string(reinterpret_cast<const char*>(block.data()), length);
+    return archiveOf({{"objects/a.con", area, content.size()}}, 1);
 }
 
 TEST(CliPack, RoundTripThroughVerifyAndExtract)
@@ -217,8 +204,8 @@ TEST(CliPack, RepackTakesOverTheStoredBlocksUnlessFresh)
     ASSERT_EQ(runKobpack({"pack", "-c", "objects"}, mod.archives()).status, 0);
     const std::string packed = readFile(archive);
 
-    writeForeignArchive(archive, content);
-    const std::string foreign = readFile(archive);
+    const std::string foreign = foreignArchive(content);
+    writeFile(archive, foreign);
     ASSERT_TRUE(foreign != packed) << "LZO1X-1 must store other bytes for the test to tell";
     ASSERT_EQ(runKobpack({"pack", "-c", "objects"}, mod.archives()).status, 0);
     EXPECT_TRUE(readFile(archive) == foreign) << "the entry's bytes are taken over as stored";

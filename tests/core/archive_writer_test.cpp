@@ -21,32 +21,28 @@ std::string headerBlock()
 
 const std::string kTail("\xE0\x21\x13\x00\0\0\0\0\0\0\0\0", 12);
 
-// Decodes one compressed data area with nothing of the writer's code, and
-// checks it against `original`. Returns the uncompressed size of every block.
+// Decodes one compressed data area with nothing of the writer's code, checks
+// it against `original` and returns the uncompressed size of every block.
 std::vector<uint32_t> decodeArea(const std::string& area, const std::string& original)
 {
     std::vector<uint32_t> sizes;
-    const uint32_t count = wordAt(area, 0);
-    const size_t tableEnd = 4 + 12 * size_t(count);
+    const size_t tableEnd = 4 + 12 * size_t(wordAt(area, 0));
     std::string decoded;
-    uint32_t expectedOffset = 0;
-    for (uint32_t b = 0; b < count; ++b) {
-        const uint32_t compressed = wordAt(area, 4 + 12 * b);
-        const uint32_t uncompressed = wordAt(area, 8 + 12 * b);
-        const uint32_t offset = wordAt(area, 12 + 12 * b);
-        EXPECT_EQ(offset, expectedOffset) << "block " << b << " follows the previous one";
-        std::string block(uncompressed, '\0');
-        lzo_uint produced = uncompressed;
-        const int rc = lzo1x_decompress_safe(reinterpret_cast<const unsigned char*>(area.data() + tableEnd + offset),
-                                             compressed, reinterpret_cast<unsigned char*>(block.data()), &produced,
-                                             nullptr);
-        EXPECT_EQ(rc, LZO_E_OK) << "block " << b << " is one complete LZO1X stream";
-        EXPECT_EQ(produced, uncompressed);
+    uint32_t offset = 0;
+    for (uint32_t b = 0; b < wordAt(area, 0); ++b) {
+        const uint32_t compressed = wordAt(area, 4 + 12 * b), size = wordAt(area, 8 + 12 * b);
+        EXPECT_EQ(wordAt(area, 12 + 12 * b), offset) << "block " << b << " follows the previous one";
+        std::string block(size, '\0');
+        lzo_uint produced = size;
+        EXPECT_EQ(lzo1x_decompress_safe(reinterpret_cast<const unsigned char*>(area.data() + tableEnd + offset),
+                                        compressed, reinterpret_cast<unsigned char*>(block.data()), &produced, nullptr),
+                  LZO_E_OK) << "block " << b << " is one complete LZO1X stream";
+        EXPECT_EQ(produced, size);
         decoded += block;
-        sizes.push_back(uncompressed);
-        expectedOffset += compressed;
+        sizes.push_back(size);
+        offset += compressed;
     }
-    EXPECT_EQ(tableEnd + expectedOffset, area.size()) << "stored size = 4 + 12 x N + compressed bytes";
+    EXPECT_EQ(tableEnd + offset, area.size()) << "stored size = 4 + 12 x N + compressed bytes";
     EXPECT_TRUE(decoded == original) << "blocks decompress to the file's bytes";
     return sizes;
 }
@@ -62,6 +58,7 @@ TEST(ArchiveLayout, PlainArchiveOfOneTenByteFileIsExactly215Bytes)
     const std::string expected = word(166) + word(0) + headerBlock() + "0123456789" + word(1) + word(13)
                                + "objects/a.txt" + word(10) + word(10) + word(156) + kTail + word(0);
     ASSERT_EQ(expected.size(), 215u);
+    ASSERT_EQ(archiveOf({{"objects/a.txt", "0123456789"}}), expected) << "the helper lays archives out by hand too";
     EXPECT_TRUE(packed.bytes == expected) << "archive bytes differ from the hand-made layout";
 }
 
@@ -71,9 +68,7 @@ TEST(ArchiveLayout, EmptyFileTakesNoBytesPlainAndTheEmptyBlockCompressed)
     mod.file("objects/empty.txt", "");
     mod.file("objects/x.txt", "x");
 
-    const std::string plain = word(157) + word(0) + headerBlock() + "x" + word(2) + word(17) + "objects/empty.txt"
-                            + word(0) + word(0) + word(156) + kTail + word(13) + "objects/x.txt" + word(1) + word(1)
-                            + word(156) + kTail + word(0);
+    const std::string plain = archiveOf({{"objects/empty.txt", ""}, {"objects/x.txt", "x"}});
     EXPECT_TRUE(packObjects(0).bytes == plain) << "both entries start at 156";
 
     const std::string compressed = packObjects(1).bytes;

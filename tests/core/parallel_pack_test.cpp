@@ -96,13 +96,13 @@ TEST(ParallelPack, EveryThreadCountAndBoundGivesTheSingleThreadArchiveAndLines)
     };
     EXPECT_EQ(skips, expected);
 
-    struct Row { const char* name; unsigned threads; size_t bound; };
+    // The bound is the default, below the big file, or below a single block.
     const size_t dflt = kDefaultReadAheadBytes;
-    for (const Row& row : {Row{"1 pool thread", 1, dflt}, Row{"2 threads", 2, dflt}, Row{"8 threads", 8, dflt},
-                           Row{"bound below the big file", 2, 1 << 20}, Row{"bound below a single block", 3, 1000}}) {
-        SCOPED_TRACE(row.name);
-        CompressionPool pool(row.threads, row.bound);
-        ASSERT_EQ(pool.threadCount(), row.threads);
+    using Row = std::pair<unsigned, size_t>;
+    for (const auto& [threads, bound] : {Row{1, dflt}, Row{2, dflt}, Row{8, dflt}, Row{2, 1 << 20}, Row{3, 1000}}) {
+        SCOPED_TRACE(std::to_string(threads) + " threads, bound " + std::to_string(bound));
+        CompressionPool pool(threads, bound);
+        ASSERT_EQ(pool.threadCount(), threads);
         expectSame(single, run(&pool));
     }
 }

@@ -1,5 +1,6 @@
 #include "support/TestSupport.h"
 
+#include "format/ArchiveFormat.h"
 #include "format/ArchiveReader.h"
 #include "pack/ArchivePacker.h"
 #include "pack/PackJob.h"
@@ -113,6 +114,19 @@ std::string word(uint32_t value)
     return {char(value), char(value >> 8), char(value >> 16), char(value >> 24)};
 }
 
+std::string archiveOf(const std::vector<StoredEntry>& entries, uint32_t compression)
+{
+    const std::string tail(reinterpret_cast<const char*>(kob::kRecordTail), sizeof kob::kRecordTail);
+    std::string data, index = word(entries.size());
+    for (const auto& [name, stored, size] : entries) {
+        index += word(name.size()) + name + word(stored.size()) + word(size == SIZE_MAX ? stored.size() : size)
+                 + word(kob::kHeaderSize + data.size()) + tail;
+        data += stored;
+    }
+    const std::string header(reinterpret_cast<const char*>(kob::kHeaderBlock), kob::kHeaderBlockSize);
+    return word(kob::kHeaderSize + data.size()) + word(compression) + header + data + index + word(0);
+}
+
 Strings starting(const Strings& all, const std::string& prefix)
 {
     Strings out;
@@ -120,11 +134,6 @@ Strings starting(const Strings& all, const std::string& prefix)
         if (line.rfind(prefix, 0) == 0)
             out.push_back(line);
     return out;
-}
-
-Strings RecordingControls::only(const std::string& prefix) const
-{
-    return starting(calls, prefix);
 }
 
 void RecordingControls::record(const std::string& call)

@@ -1,6 +1,5 @@
 #pragma once
-// Helpers shared by the tests: temporary mod trees, recording doubles of the
-// progress display and the message sink, and file bytes.
+// Helpers shared by the tests: temporary mod trees, recording doubles, file bytes.
 
 #include "game/Launcher.h"
 #include "pack/MessageSink.h"
@@ -20,8 +19,7 @@ using Strings = std::vector<std::string>;
 
 void writeFile(const fs::path& path, const std::string& content);
 
-// A fresh folder below the system's temporary folder, removed with all it
-// holds when the object goes.
+// A fresh temporary folder, removed with all it holds when the object goes.
 class TempDir {
 public:
     TempDir();
@@ -34,9 +32,8 @@ private:
     fs::path m_path;
 };
 
-// A mod root with its Archives folder, made the current directory for the
-// object's lifetime (the tool always runs there). The mod lies at `modPath`
-// below top(), which stands for the game root where a test needs one.
+// A mod at top()/`modPath` (top() stands for the game root) whose Archives
+// folder is the current directory for the object's lifetime.
 class ModTree {
 public:
     explicit ModTree(const std::string& modPath = "mod");
@@ -45,11 +42,7 @@ public:
     std::string canonicalTop() const { return fs::canonical(top()).string(); }
     fs::path root() const { return top() / m_modPath; }
     fs::path archives() const { return root() / "Archives"; }
-    // Writes `content` to root()/relative, making its folders.
-    void file(const std::string& relative, const std::string& content = "") const
-    {
-        writeFile(root() / relative, content);
-    }
+    void file(const std::string& rel, const std::string& content = "") const { writeFile(root() / rel, content); }
     void folder(const std::string& relative) const { fs::create_directories(root() / relative); }
     // One file of `content` for each relative path.
     void files(const Strings& relatives, const std::string& content = "x") const;
@@ -60,22 +53,26 @@ private:
     fs::path m_previous;
 };
 
-// Records each start, as "program|argument|...|in directory" and as the
-// program alone, and reports it started.
+// Records each start as "program|argument|...|in directory" and the program alone.
 struct RecordingLauncher : Launcher {
     Strings starts, programs;
     LaunchResult Start(const std::string& program, const Strings& args, const std::string& directory) override;
 };
 
 std::string readFile(const fs::path& path);
-// `size` bytes that look like text or config data (compressible), the same
-// for the same seed.
+// `size` compressible text-like bytes, or noise LZO cannot shrink; the same for the same seed.
 std::string textBytes(size_t size, uint32_t seed = 1);
-// `size` bytes of noise that LZO cannot shrink, the same for the same seed.
 std::string noiseBytes(size_t size, uint32_t seed = 1);
 uint32_t wordAt(const std::string& bytes, size_t offset);
 // The four little-endian bytes of `value`.
 std::string word(uint32_t value);
+// An archive laid out as the writer lays one out, its names taken as they
+// are, however unsafe; `stored` is the data area of an entry of `size` bytes.
+struct StoredEntry {
+    std::string name, stored;
+    size_t size = SIZE_MAX; // the stored size when left out
+};
+std::string archiveOf(const std::vector<StoredEntry>& entries, uint32_t compression = 0);
 
 // Records every call of the progress display as one line, in order:
 // "caption:TEXT", "upper:TEXT", "lower:TEXT", "range:LO-HI", "pos:N".
@@ -88,13 +85,11 @@ public:
     void setCaption(const std::string& text) override { record("caption:" + text); }
     void setUpperLine(const std::string& text) override { record("upper:" + text); }
     void setLowerLine(const std::string& text) override { record("lower:" + text); }
-    void setRange(uint32_t lower, uint32_t upper) override
+    void setRange(uint32_t lo, uint32_t hi) override
     {
-        record("range:" + std::to_string(lower) + "-" + std::to_string(upper));
+        record("range:" + std::to_string(lo) + "-" + std::to_string(hi));
     }
     void setPosition(uint32_t position) override { record("pos:" + std::to_string(position)); }
-    // The calls that begin with `prefix`.
-    std::vector<std::string> only(const std::string& prefix) const;
 
 private:
     void record(const std::string& call);
@@ -110,8 +105,7 @@ public:
     std::vector<std::string> texts, notes;
 };
 
-// Pretends the disk has `megabytes` free for the object's lifetime, and
-// records the directories asked about.
+// Pretends the disk has `megabytes` free for its lifetime; records the directories asked about.
 class FakeFreeSpace {
 public:
     explicit FakeFreeSpace(uint32_t megabytes);
@@ -132,9 +126,8 @@ struct PackRun {
     bool operator==(const PackRun&) const = default;
 };
 
-// Packs `source` into `archive` as PackArchive(source, folder, archive, ...)
-// does, with the cancel flag cleared before and after; `onCall` sees every
-// progress call (e.g. to raise g_cancelPack at a chosen moment).
+// PackArchive(source, folder, archive, ...) with g_cancelPack cleared before and
+// after; `onCall` sees every progress call (e.g. to cancel at a chosen moment).
 PackRun packFolder(const std::string& source, const std::string& folder, const std::string& archive,
                    uint32_t compress, CompressionPool* pool = nullptr,
                    std::function<void(const std::string&)> onCall = {}, bool reuse = true);
@@ -144,9 +137,8 @@ PackRun packObjects(uint32_t compress = 0, CompressionPool* pool = nullptr,
 // The lines of `all` that begin with `prefix`.
 Strings starting(const Strings& all, const std::string& prefix);
 
-// For its lifetime a source file of kShrinks bytes reads one byte short, as
-// one that shrank after its size was taken, and one of kGrows bytes shows a
-// byte more, as one that grew.
+// For its lifetime a source file of kShrinks bytes reads a byte short (it
+// shrank after its size was taken), one of kGrows bytes a byte more (it grew).
 struct SizeChangingReads {
     static constexpr size_t kShrinks = 12345, kGrows = 12346;
     SizeChangingReads();
@@ -155,10 +147,8 @@ struct SizeChangingReads {
 // The entry names of `archive`, in index order.
 Strings entryNames(const fs::path& archive);
 
-// Runs `body` in a child process whose files may grow to `limit` bytes only,
-// with SIGXFSZ ignored: writes past it fail as on a full disk (`body` may
-// lift it again). True when
-// `body` returned true; the limit and any threads stay in the child.
+// True when `body` returns true in a child process whose writes past `limit`
+// bytes fail as on a full disk (SIGXFSZ ignored; `body` may lift the limit).
 bool underFileSizeLimit(uint64_t limit, const std::function<bool()>& body);
 
 } // namespace kobtest
