@@ -27,30 +27,12 @@ TempDir::TempDir()
     m_path = pattern;
 }
 
-TempDir::~TempDir()
-{
-    std::error_code ec;
-    fs::remove_all(m_path, ec);
-}
-
 ModTree::ModTree(const std::string& modPath)
     : m_modPath(modPath)
     , m_previous(fs::current_path())
 {
     fs::create_directories(archives());
     fs::current_path(archives());
-}
-
-ModTree::~ModTree()
-{
-    std::error_code ec;
-    fs::current_path(m_previous, ec);
-}
-
-void ModTree::files(const Strings& relatives, const std::string& content) const
-{
-    for (const std::string& relative : relatives)
-        file(relative, content);
 }
 
 LaunchResult RecordingLauncher::Start(const std::string& program, const Strings& args, const std::string& directory)
@@ -141,14 +123,6 @@ void RecordingControls::record(const std::string& call)
     calls.push_back(call);
     if (onCall)
         onCall(call);
-}
-
-FakeFreeSpace::FakeFreeSpace(uint32_t megabytes)
-{
-    SetFreeSpaceQuery([this, megabytes](const std::string& dir) {
-        asked.push_back(dir);
-        return megabytes;
-    });
 }
 
 std::vector<std::string> lines(const std::string& text)

@@ -23,13 +23,14 @@ void writeFile(const fs::path& path, const std::string& content);
 class TempDir {
 public:
     TempDir();
-    ~TempDir();
+    ~TempDir() { fs::remove_all(m_path, m_error); }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const fs::path& path() const { return m_path; }
 
 private:
     fs::path m_path;
+    std::error_code m_error;
 };
 
 // A mod at top()/`modPath` (top() stands for the game root) whose Archives
@@ -37,20 +38,20 @@ private:
 class ModTree {
 public:
     explicit ModTree(const std::string& modPath = "mod");
-    ~ModTree();
+    ~ModTree() { fs::current_path(m_previous, m_error); }
     fs::path top() const { return m_dir.path(); }
     std::string canonicalTop() const { return fs::canonical(top()).string(); }
     fs::path root() const { return top() / m_modPath; }
     fs::path archives() const { return root() / "Archives"; }
     void file(const std::string& rel, const std::string& content = "") const { writeFile(root() / rel, content); }
     void folder(const std::string& relative) const { fs::create_directories(root() / relative); }
-    // One file of `content` for each relative path.
-    void files(const Strings& relatives, const std::string& content = "x") const;
+    void files(const Strings& rels, const std::string& content = "x") const { for (auto& r : rels) file(r, content); }
 
 private:
     TempDir m_dir;
     std::string m_modPath;
     fs::path m_previous;
+    std::error_code m_error;
 };
 
 // Records each start as "program|argument|...|in directory" and the program alone.
@@ -108,7 +109,10 @@ public:
 // Pretends the disk has `megabytes` free for its lifetime; records the directories asked about.
 class FakeFreeSpace {
 public:
-    explicit FakeFreeSpace(uint32_t megabytes);
+    explicit FakeFreeSpace(uint32_t mb)
+    {
+        SetFreeSpaceQuery([this, mb](const std::string& dir) { asked.push_back(dir); return mb; });
+    }
     ~FakeFreeSpace() { SetFreeSpaceQuery({}); }
     std::vector<std::string> asked;
 };
