@@ -123,13 +123,9 @@ TEST(CliExtract, DamagedAndNamedEntries)
 // the exit status is 1.
 TEST(CliVerify, ReportsEveryProblem)
 {
-    struct Row {
-        const char* name;
-        std::function<void(const PackedMod&, std::string& archive)> change;
-        std::vector<std::string> errParts; // each on standard error
-        std::string out;
-        std::string archive = "objects.kob"; // the bytes are written to, and verified
-    };
+    // errParts each on standard error; the bytes are written to `archive`, and verified
+    struct Row { const char* name; std::function<void(const PackedMod&, std::string&)> change; Strings errParts;
+                 std::string out, archive = "objects.kob"; };
     const std::vector<Row> rows = {
         {"TwoDamagedEntries",
          [](const PackedMod&, std::string& a) {

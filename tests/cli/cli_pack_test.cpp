@@ -70,13 +70,8 @@ TEST(CliPack, RoundTripThroughVerifyAndExtract)
 // What one pack run leaves in the Archives folder and says on standard error.
 TEST(CliPack, NamesFoldersAndFailures)
 {
-    struct Row {
-        const char* name;
-        std::vector<std::string> files, args; // files below the mod root
-        int status;
-        std::string err;
-        std::vector<std::string> left; // below Archives afterwards
-    };
+    // files below the mod root; left below Archives afterwards
+    struct Row { const char* name; Strings files, args; int status; std::string err; Strings left; };
     const std::vector<Row> rows = {
         // The window's discovery example: folders first, then levels, each in
         // the drop-downs' order; the empty game folder is reported, no failure.
@@ -164,12 +159,8 @@ TEST(CliPack, InterruptDropsTheArchiveInHandAndStops)
 // Usage errors carry the tool's name and a pointer to --help.
 TEST(Cli, UsageAndExitStatus)
 {
-    struct Row {
-        const char* name;
-        std::vector<std::string> args;
-        int status;
-        std::string out, err; // out must appear on standard output; err is all of standard error
-    };
+    // out must appear on standard output; err is all of standard error
+    struct Row { const char* name; Strings args; int status; std::string out, err; };
     const std::string help = " (see kobpack --help)\n";
     const std::vector<Row> rows = {
         {"NoCommand", {}, 2, "", "kobpack: A COMMAND (pack, list, extract or verify) is required" + help},
