@@ -109,6 +109,13 @@ TEST_F(QuickLaunchCore, LaunchWritesMapListAndStartsFromGameRoot)
     const std::string in = "|+hostServer|1|+dedicated|0|in " + canonicalTop();
     EXPECT_EQ(launcher.starts, (Strings{"Ostrel.EXE|+restart|1|+game|MyMod" + in, "Ostrel.EXE|+restart|1|+game|" + in}));
     EXPECT_EQ(LaunchParameters("\"My Mod\""), "+restart 1 +game \"My Mod\" +hostServer 1 +dedicated 0");
+
+    // #21: a full disk leaves the map list as it was, and no temporary file.
+    const std::string before = readFile(mapList);
+    EXPECT_TRUE(underFileSizeLimit(10, [&] {
+        return LaunchGame(state, launcher, recorder) == LaunchOutcome::MapListFailed && readFile(mapList) == before
+               && std::distance(fs::directory_iterator(mapList.parent_path()), {}) == 1;
+    }));
 }
 
 TEST_F(QuickLaunchCore, ExecutableChoice)
@@ -220,7 +227,9 @@ TEST_F(QuickLaunchCore, InitFileAndGameFilesNeverBlockOrLeadOut)
     state.m_gameExe = "ostrel";
     EXPECT_EQ(CheckDebugExe(state), 0);
     RecordingLauncher launcher;
-    EXPECT_EQ(LaunchGame(state, launcher, recorder), LaunchOutcome::MapListFailed);
+    // A named pipe standing as the map list is replaced, never opened.
+    EXPECT_EQ(LaunchGame(state, launcher, recorder), LaunchOutcome::Started);
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(top() / "Mods/Ostrel/settings/maplist.con")));
     // A name that did not come through LoadSettings is checked all the same.
     for (const std::string game : {"", "../../../../tmp/x"}) {
         reports.clear();
@@ -229,7 +238,7 @@ TEST_F(QuickLaunchCore, InitFileAndGameFilesNeverBlockOrLeadOut)
         const std::string problem = game.empty() ? "is empty" : "holds \"/\"";
         EXPECT_EQ(reports, Strings{"Unable to start the game: m_gameExe \"" + game + "\" " + problem});
     }
-    EXPECT_TRUE(launcher.starts.empty());
+    EXPECT_EQ(launcher.starts.size(), 1u);
 }
 
 } // namespace
