@@ -37,7 +37,8 @@ struct VerifyOptions {
 int RunPack(const PackOptions& options);
 // Prints each archive's entries and totals.
 int RunList(const std::vector<std::string>& archives);
-// Writes the chosen entries below options.directory, refusing unsafe names.
+// Writes the chosen entries below options.directory, each whole or not at
+// all, refusing unsafe names.
 int RunExtract(const ExtractOptions& options);
 // Checks each archive's layout and data, and optionally its bytes against
 // the source files.

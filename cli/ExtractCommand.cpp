@@ -4,42 +4,13 @@
 #include "cli/Interrupt.h"
 
 #include "format/ArchiveReader.h"
+#include "source/WholeFile.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <filesystem>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// Writes `data` to `path`, replacing what was there. On failure the partial
-// file is removed and the reason returned; "" on success.
-std::string writeWholeFile(const std::string& path, const std::vector<uint8_t>& data)
-{
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return std::strerror(errno);
-    size_t done = 0;
-    std::string error;
-    while (done < data.size()) {
-        const ssize_t n = write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            error = std::strerror(errno);
-            break;
-        }
-        done += static_cast<size_t>(n);
-    }
-    if (close(fd) != 0 && error.empty())
-        error = std::strerror(errno);
-    if (!error.empty())
-        unlink(path.c_str());
-    return error;
-}
 
 // Indices of the entries to extract, in index order: all of them, or those
 // named. A name missing from the archive is reported.
@@ -110,7 +81,10 @@ int RunExtract(const ExtractOptions& options)
             failed = true;
             continue;
         }
-        error = writeWholeFile(target, data);
+        // Never opened in place: a named pipe there would block, a hard link
+        // would carry the bytes outside the folder, and a failed write would
+        // cost the file that stood there.
+        error = WriteWholeFile(target, data.data(), data.size());
         if (!error.empty()) {
             PrintError(label + ": cannot write " + target + ": " + error);
             failed = true;

@@ -10,8 +10,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -23,9 +25,21 @@ struct FileCloser {
 // same, else what differs.
 std::string compareWithFile(const std::vector<uint8_t>& data, const std::string& path)
 {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file)
-        return "cannot read " + path + " to compare with: " + std::strerror(errno);
+    // O_NONBLOCK and regular files only: a named pipe in the folder must not
+    // hold the comparison up.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    struct stat st {};
+    if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        close(fd);
+        return "cannot read " + path + " to compare with: not a regular file";
+    }
+    std::unique_ptr<std::FILE, FileCloser> file(fd < 0 ? nullptr : fdopen(fd, "rb"));
+    if (!file) {
+        const int error = errno;
+        if (fd >= 0)
+            close(fd);
+        return "cannot read " + path + " to compare with: " + std::strerror(error);
+    }
     std::vector<uint8_t> chunk(1 << 20);
     size_t offset = 0;
     for (;;) {

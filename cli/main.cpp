@@ -36,7 +36,8 @@ int main(int argc, char** argv)
     packCmd->add_flag("--all-folders", pack.allFolders, "Also pack every folder the window lists");
     packCmd->add_flag("--all-levels", pack.allLevels, "Also pack every level of the game");
     packCmd->add_flag("--fresh", pack.fresh,
-                      "Compress every file, even those the previous archive holds unchanged");
+                      "Compress every file anew; without it, entries the previous archive holds unchanged are copied, "
+                      "which gives a fresh pack's bytes only when KobPack wrote that archive");
     packCmd->add_option("-j,--jobs", pack.threads, "Compress on N threads (default: every hardware thread; 1: one)")
         ->option_text("N")
         ->check(CLI::Range(1u, 1024u));

@@ -4,7 +4,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <lzo/lzo1x.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kob;
 
@@ -18,6 +21,26 @@ std::string entryLabel(const ReaderEntry& entry, size_t index)
     for (char c : entry.name)
         name += (c == '\0') ? '?' : c;
     return "entry " + std::to_string(index) + " (" + name + ")";
+}
+
+// Opens `path` for reading only when it is a regular file. O_NONBLOCK: a
+// named pipe given as an archive fails here instead of waiting for a writer.
+std::FILE* openRegularFile(const std::string& path, std::string& reason)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        reason = std::strerror(errno);
+        return nullptr;
+    }
+    struct stat st {};
+    std::FILE* file = nullptr;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        reason = "not a regular file";
+    else if (!(file = ::fdopen(fd, "rb")))
+        reason = std::strerror(errno);
+    if (!file)
+        ::close(fd);
+    return file;
 }
 
 bool isEmptyEntryBlock(const std::vector<uint8_t>& area)
@@ -54,9 +77,10 @@ bool ArchiveReader::open(const std::string& path, uint64_t maxIndexBytes)
     m_entries.clear();
     if (m_file)
         std::fclose(m_file);
-    m_file = std::fopen(path.c_str(), "rb");
+    std::string reason;
+    m_file = openRegularFile(path, reason);
     if (!m_file)
-        return fail(std::strerror(errno));
+        return fail(reason);
     if (fseeko(m_file, 0, SEEK_END) != 0 || ftello(m_file) < 0)
         return fail("cannot find the file's size");
     m_fileSize = static_cast<uint64_t>(ftello(m_file));
@@ -75,9 +99,11 @@ bool ArchiveReader::open(const std::string& path, uint64_t maxIndexBytes)
         return fail("index offset " + std::to_string(m_indexOffset) + " lies outside the file (size "
                     + std::to_string(m_fileSize) + ")");
     if (m_fileSize - m_indexOffset > maxIndexBytes)
-        return fail("index of " + std::to_string(m_fileSize - m_indexOffset) + " bytes is too long");
+        return fail("index of " + std::to_string(m_fileSize - m_indexOffset) + " bytes is longer than the "
+                    + std::to_string(maxIndexBytes >> 20) + " MiB an index may take");
 
-    // The index is read whole; its length is bounded by the file's size.
+    // The index is read whole: its length is bounded by the file and by
+    // maxIndexBytes, so no header can make it gigabytes.
     std::vector<uint8_t> index(static_cast<size_t>(m_fileSize - m_indexOffset));
     if (!readAt(m_indexOffset, index.data(), index.size()))
         return fail("cannot read the index");

@@ -23,10 +23,14 @@ public:
     ArchiveReader(const ArchiveReader&) = delete;
     ArchiveReader& operator=(const ArchiveReader&) = delete;
 
+    // An index larger than this (about a million entries) is not read.
+    static constexpr uint64_t kMaxIndexBytes = uint64_t(64) << 20;
+
     // Opens `path` and reads its index. Returns false, with error(), when the
-    // file cannot be read, its index cannot be walked, or the index is longer
-    // than `maxIndexBytes`.
-    bool open(const std::string& path, uint64_t maxIndexBytes = UINT64_MAX);
+    // file is no regular file (a named pipe is refused without waiting), it
+    // cannot be read, its index cannot be walked, or the index is longer than
+    // `maxIndexBytes`.
+    bool open(const std::string& path, uint64_t maxIndexBytes = kMaxIndexBytes);
     const std::string& error() const { return m_error; }
 
     bool compressed() const { return m_compressionFlag == 1; }

@@ -5,15 +5,13 @@
 #include "game/TextLines.h"
 #include "source/DirListing.h"
 #include "source/PathNoCase.h"
+#include "source/WholeFile.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <sstream>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -43,16 +41,6 @@ int leadingNumber(const std::string& text)
     if (negative)
         return static_cast<int>(-value);
     return value > INT_MAX ? INT_MAX : static_cast<int>(value);
-}
-
-// A settings file that came with a mod may be a named pipe, which would
-// block the write, or a link, which would have it land elsewhere: either is
-// removed, so the settings are written as a regular file of that name.
-void removeIfNotRegular(const std::string& path)
-{
-    struct stat st {};
-    if (lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
-        unlink(path.c_str());
 }
 
 } // namespace
@@ -116,18 +104,9 @@ bool SaveSettings(const QuickLaunchState& state)
     const std::string text = entry("m_MapName", state.m_MapName) + entry("m_gpmString", state.m_gpmString)
         + entry("m_gameExe", state.m_gameExe) + entry("m_UseDebug", state.m_UseDebug ? "1" : "0");
 
-    const std::string path = resolveNoCase(kSettingsFileName);
-    removeIfNotRegular(path);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
-        return false;
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out) {
-        std::remove(path.c_str());
-        return false;
-    }
-    return true;
+    // A named pipe or a link standing under the name (it may have come with
+    // a mod) is replaced, never written through.
+    return WriteWholeFile(resolveNoCase(kSettingsFileName), text).empty();
 }
 
 std::string RemoveSettings()

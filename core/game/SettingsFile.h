@@ -25,9 +25,9 @@ int ParseSettings(const std::string& text, QuickLaunchState& state);
 int LoadSettings(QuickLaunchState& state, std::string* refusal = nullptr);
 
 // Writes m_MapName, m_gpmString, m_gameExe and m_UseDebug (0 or 1) of `state`
-// as the twelve lines of the settings file. Returns false when the file
-// cannot be created or written; a file that was only partly written is
-// removed, so it is never read back as a different choice.
+// as the twelve lines of the settings file, whole or not at all
+// (WriteWholeFile). Returns false when it cannot be written; the file that
+// was there then stays as it was.
 bool SaveSettings(const QuickLaunchState& state);
 
 // Deletes the settings file. Returns "" on success and when there was no

@@ -5,16 +5,11 @@
 #include "game/TextLines.h"
 #include "source/DirListing.h"
 #include "source/PathNoCase.h"
+#include "source/WholeFile.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <fcntl.h>
 #include <fstream>
 #include <sstream>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -35,37 +30,6 @@ bool isRegularFile(const std::string& path)
 {
     std::error_code ec;
     return fs::is_regular_file(path, ec);
-}
-
-// Writes `text` to `path`, creating or truncating it; false with the reason
-// when it cannot be opened or written completely, or is no regular file
-// (O_NONBLOCK: a named pipe in its place must not hang the launch).
-bool writeWholeFile(const std::string& path, const std::string& text, std::string& reason)
-{
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        reason = std::strerror(errno);
-        return false;
-    }
-    struct stat st {};
-    bool written = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    reason = written ? "" : "not a regular file";
-    for (size_t done = 0; written && done < text.size();) {
-        const ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            reason = n < 0 ? std::strerror(errno) : "nothing written";
-            written = false;
-        } else {
-            done += static_cast<size_t>(n);
-        }
-    }
-    if (close(fd) != 0 && written) {
-        reason = std::strerror(errno);
-        written = false;
-    }
-    return written;
 }
 
 // An absolute spelling of `path` for messages and for the started process.
@@ -194,8 +158,8 @@ LaunchOutcome LaunchGame(QuickLaunchState& state, Launcher& launcher, const Erro
 
     const std::string root = kGameRoot;
     const std::string mapList = resolveNoCase(root + "mods/" + state.m_gameExe + "/Settings/maplist.con");
-    std::string reason;
-    if (!writeWholeFile(mapList, MapListText(state), reason)) {
+    const std::string reason = WriteWholeFile(mapList, MapListText(state));
+    if (!reason.empty()) {
         if (report)
             report("Unable to write the map list " + absolutePath(mapList) + ": " + reason);
         return LaunchOutcome::MapListFailed;

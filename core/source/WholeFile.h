@@ -1,0 +1,22 @@
+#pragma once
+// Writes a file whole or not at all. The bytes go to a new temporary file
+// beside the target ("NAME.tmp-XXXXXX"), which is flushed, synced and only
+// then renamed over the target. Whatever stood under the target's name (a
+// file, a hard or symbolic link, a named pipe) is replaced, never opened or
+// written through; a failure leaves it as it was.
+//
+// The operating-system calls of this piece live in WholeFile.cpp alone.
+
+#include <cstddef>
+#include <string>
+
+// Writes the `size` bytes at `data` as the file `path`. Returns "" when the
+// file is whole in place; otherwise the reason (without the path) for the
+// caller's message, with `path` untouched and the temporary file removed.
+// The folder of `path` must exist.
+std::string WriteWholeFile(const std::string& path, const void* data, size_t size);
+
+inline std::string WriteWholeFile(const std::string& path, const std::string& text)
+{
+    return WriteWholeFile(path, text.data(), text.size());
+}
