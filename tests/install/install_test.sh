@@ -68,8 +68,8 @@ done
 # The window's page tells of the window, the quick launch and its files, not
 # only the options.
 gui_page=$(zcat "$prefix/share/man/man1/kobpack-gui.1.gz")
-for text in "^\.SH THE WINDOW" "^\.SH QUICK LAUNCH" "^\.SH WHERE THE MOD AND THE GAME MUST BE" "_quickLaunch\.cfg" \
-            "^\.BR kobpack \(1\)"; do
+for text in "^\.SH \"THE WINDOW\"" "^\.SH \"QUICK LAUNCH\"" "^\.SH \"WHERE THE MOD AND THE GAME MUST BE\"" \
+            "_quickLaunch\.cfg" "^\.BR kobpack \(1\)"; do
   grep -qE -- "$text" <<<"$gui_page" || fail "kobpack-gui.1 lacks $text"
 done
 [ "$(complete_words "" | xargs)" = "extract list pack verify" ] || fail "completion of the commands"
