@@ -15,6 +15,7 @@ struct PackOptions {
     bool compress = false;
     bool allFolders = false;  // add discovery's folder list
     bool allLevels = false;   // add discovery's level list
+    bool anyFolder = false;   // allow the two above in a folder not named Archives
     std::vector<std::string> names; // packed first, in the order given
     unsigned threads = 0;           // 0: one per hardware thread; 1: the single-thread path
     bool fresh = false;             // compress every file, taking nothing over from the previous archive

@@ -4,6 +4,7 @@
 #include "cli/PackSummary.h"
 #include "cli/TerminalProgress.h"
 
+#include "game/ArchivesFolder.h"
 #include "game/Discovery.h"
 #include "pack/MessageSink.h"
 #include "pack/PackBatch.h"
@@ -176,6 +177,13 @@ public:
 
 int RunPack(const PackOptions& options)
 {
+    // The lists are of the folders beside this one: elsewhere than in a mod's
+    // Archives folder they are not the mod's (a downloads folder's are the
+    // user's Documents and Pictures).
+    if ((options.allFolders || options.allLevels) && !options.anyFolder && !IsArchivesFolder(".")) {
+        PrintError(NotArchivesFolderText(".") + "; add --any-folder to pack them anyway");
+        return kExitUsage;
+    }
     InstallInterruptHandlers();
     bool failed = false;
     const int game = DetectGame();

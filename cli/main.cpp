@@ -35,6 +35,8 @@ int main(int argc, char** argv)
     packCmd->add_flag("-c,--compress", pack.compress, "Compress with LZO1X-999 (sound and music stay plain)");
     packCmd->add_flag("--all-folders", pack.allFolders, "Also pack every folder the window lists");
     packCmd->add_flag("--all-levels", pack.allLevels, "Also pack every level of the game");
+    packCmd->add_flag("--any-folder", pack.anyFolder,
+                      "Allow --all-folders and --all-levels in a folder not named Archives");
     packCmd->add_flag("--fresh", pack.fresh,
                       "Compress every file anew; without it, entries the previous archive holds unchanged are copied, "
                       "which gives a fresh pack's bytes only when KobPack wrote that archive");
@@ -42,6 +44,10 @@ int main(int argc, char** argv)
         ->option_text("N")
         ->check(CLI::Range(1u, 1024u));
     packCmd->add_option("NAME", pack.names, "Folder below the mod root, e.g. objects or kelVane/game");
+    packCmd->footer("--all-folders and --all-levels pack the folders beside the work folder, so they are refused in a\n"
+                    "folder not named Archives unless --any-folder is given.\n"
+                    "Ctrl-C stops as the window's Cancel does: the archive in hand is not written (its previous\n"
+                    "version stays), the names after it are not packed, earlier archives stay; exit status 130.");
 
     std::vector<std::string> listArchives;
     CLI::App* listCmd = app.add_subcommand("list", "List the entries of each archive");

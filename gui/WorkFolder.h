@@ -3,7 +3,9 @@
 // main window opens. Started in a mod's Archives folder it works there;
 // `kobpack-gui DIR` works in DIR as if started there. Started where there is
 // nothing to pack, as from an application menu, which starts programs in the
-// home folder, it asks once for the mod's Archives folder.
+// home folder, it asks once for the mod's Archives folder. A folder not named
+// Archives is used only when the user says so: the window would pack the
+// folders beside it into it.
 
 #include <QString>
 
@@ -11,10 +13,12 @@
 
 // Asks the user for a folder; returns "" when the user cancels.
 using FolderChooser = std::function<QString()>;
+// Asks the user the question given; true for Yes.
+using FolderQuestion = std::function<bool(const QString& question)>;
 
 enum class WorkFolderOutcome {
     Entered,   // the current directory is the folder to work in
-    Cancelled, // the user cancelled the chooser: the tool quits
+    Cancelled, // the user cancelled the chooser or refused the folder: the tool quits
     Failed,    // the folder could not be entered; see the message
 };
 
@@ -28,10 +32,15 @@ struct WorkFolderResult {
 // a mod's Archives folder, though discovery there finds the folders beside
 // it) or discovery finds neither a level nor a folder to pack there; then
 // `choose` is asked once, and the folder chosen is entered whatever it holds.
-WorkFolderResult EnterWorkFolder(const QString& folder, const FolderChooser& choose);
+// The folder to work in, when it is not named Archives (in any case), is
+// first put to `useAnyway`; No quits, or asks `choose` again when the folder
+// came from it, and leaves the current directory as it was.
+WorkFolderResult EnterWorkFolder(const QString& folder, const FolderChooser& choose, const FolderQuestion& useAnyway);
 
 // The desktop's folder chooser, asking for the mod's Archives folder.
 QString AskForArchivesFolder();
+// A Yes/No box with the question (No is the default).
+bool AskUseFolderAnyway(const QString& question);
 
 // Tells the user why the tool does not start (a box, and a line on standard
 // error) and returns the exit status: 0 after a cancel, 1 after a failure.

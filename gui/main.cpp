@@ -15,11 +15,12 @@ CKobPackApp theApp;
 
 namespace {
 
-// --help and --version are answered without a display.
+// --help and --version are answered without a display, and so is -v, which
+// is refused: in kobpack it means --verbose, not --version.
 bool asksForText(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i)
-        for (const char* option : {"-h", "-?", "--help", "--help-all", "-v", "--version"})
+        for (const char* option : {"-h", "--help", "--version", "-v"})
             if (std::strcmp(argv[i], option) == 0)
                 return true;
     return false;
@@ -42,18 +43,32 @@ int main(int argc, char** argv)
         QStringLiteral("Packs the folders of a game mod into .kob archives and starts the game with the mod.\n"
                        "Works in the mod's Archives folder: DIR, else the folder it is started in, else\n"
                        "the one it asks for."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("The mod's Archives folder"),
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Print this help and exit"));
+    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Print the version and exit"));
+    parser.addOptions({help, version});
+    parser.addPositionalArgument(QStringLiteral("DIR"),
+                                 QStringLiteral("The mod's Archives folder (another folder only after a question)"),
                                  QStringLiteral("[DIR]"));
-    parser.process(*application);
-    const QStringList folders = parser.positionalArguments();
-    if (folders.size() > 1) {
-        std::fputs("kobpack-gui: give at most one DIR (see kobpack-gui --help)\n", stderr);
+    // Usage errors read like kobpack's, with the same exit status.
+    const auto usageError = [](const QString& text) {
+        std::fprintf(stderr, "kobpack-gui: %s (see kobpack-gui --help)\n", qPrintable(text));
         return 2;
+    };
+    if (!parser.parse(QCoreApplication::arguments()))
+        return usageError(parser.errorText());
+    if (parser.isSet(help)) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
     }
+    if (parser.isSet(version)) {
+        std::puts("kobpack-gui " KOBPACK_VERSION);
+        return 0;
+    }
+    const QStringList folders = parser.positionalArguments();
+    if (folders.size() > 1)
+        return usageError(QStringLiteral("give at most one DIR"));
 
-    const WorkFolderResult start = EnterWorkFolder(folders.value(0), AskForArchivesFolder);
+    const WorkFolderResult start = EnterWorkFolder(folders.value(0), AskForArchivesFolder, AskUseFolderAnyway);
     if (start.outcome != WorkFolderOutcome::Entered)
         return ReportNoWorkFolder(start);
     return theApp.InitInstance() ? QApplication::exec() : 0;

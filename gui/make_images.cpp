@@ -11,7 +11,9 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -80,34 +82,44 @@ QList<QRgb> sixteenColours()
             qRgb(0, 0, 255),     qRgb(255, 0, 255), qRgb(0, 255, 255), qRgb(255, 255, 255)};
 }
 
-// Letters of five rows and three columns, drawn at one or two pixels a dot.
+// Letters of five rows and three columns, and of seven rows and five
+// columns for the sizes where those fit the square better.
 const char* const kSmallGlyphs[3][5] = {
     {"X.X", "X.X", "XX.", "X.X", "X.X"}, // K
     {"XXX", "X.X", "X.X", "X.X", "XXX"}, // O
     {"XX.", "X.X", "XX.", "X.X", "XX."}, // B
 };
+const char* const kLargeGlyphs[3][7] = {
+    {"X...X", "X..X.", "X.X..", "XX...", "X.X..", "X..X.", "X...X"}, // K
+    {".XXX.", "X...X", "X...X", "X...X", "X...X", "X...X", ".XXX."}, // O
+    {"XXXX.", "X...X", "X...X", "XXXX.", "X...X", "X...X", "XXXX."}, // B
+};
 
-// The archive word KOB in white capitals above a white bar, on a green
-// square, in sixteen colours.
+// The archive word KOB in white capitals above a white bar as wide as the
+// word, on a green square, in sixteen colours. Each dot of a letter is
+// `scale` pixels square, so every size is drawn on whole pixels, never
+// scaled: crisp at each size.
 template <size_t Rows>
-QImage icon(int size, const char* const (&glyphs)[3][Rows], int columns, int scale, int top, int barTop,
-            int barHeight, int barInset)
+QImage icon(int size, const char* const (&glyphs)[3][Rows], int scale)
 {
     QImage image(size, size, QImage::Format_RGB32);
     image.fill(QColor(0, 128, 0));
-    const int gap = scale;
-    const int wordWidth = (3 * columns + 2) * scale;
+    const int columns = static_cast<int>(std::strlen(glyphs[0][0]));
+    const int wordWidth = (3 * columns + 2) * scale; // a dot's width between letters
     const int left = (size - wordWidth) / 2;
+    const int wordHeight = static_cast<int>(Rows) * scale, gap = 2 * scale, barHeight = std::max(2, (3 * scale + 1) / 2);
+    const int top = (size - wordHeight - gap - barHeight) / 2;
+    const int barTop = top + wordHeight + gap;
     for (int letter = 0; letter < 3; ++letter)
         for (size_t row = 0; row < Rows; ++row)
             for (int column = 0; column < columns; ++column)
                 if (glyphs[letter][row][column] == 'X')
                     for (int dy = 0; dy < scale; ++dy)
                         for (int dx = 0; dx < scale; ++dx)
-                            image.setPixel(left + letter * (columns * scale + gap) + column * scale + dx,
+                            image.setPixel(left + letter * (columns + 1) * scale + column * scale + dx,
                                            top + static_cast<int>(row) * scale + dy, qRgb(255, 255, 255));
     for (int y = barTop; y < barTop + barHeight; ++y)
-        for (int x = barInset; x < size - barInset; ++x)
+        for (int x = left; x < size - left; ++x)
             image.setPixel(x, y, qRgb(255, 255, 255));
     return image.convertToFormat(QImage::Format_Indexed8, sixteenColours(), Qt::ThresholdDither);
 }
@@ -143,7 +155,15 @@ int main(int argc, char** argv)
                out.filePath("images/pack_level_pressed.png"));
     ok &= save(plate(70, 30, QStringLiteral("Pack Folder"), kKhaki, true, 13),
                out.filePath("images/pack_folder_pressed.png"));
-    ok &= save(icon(32, kSmallGlyphs, 3, 2, 6, 20, 3, 5), out.filePath("icons/kobpack.png"));
-    ok &= save(icon(16, kSmallGlyphs, 3, 1, 3, 10, 2, 2), out.filePath("icons/kobpack-16.png"));
+    // The window takes kobpack.png (32) and kobpack-16.png; the icon theme
+    // takes every size.
+    ok &= save(icon(16, kSmallGlyphs, 1), out.filePath("icons/kobpack-16.png"));
+    ok &= save(icon(22, kLargeGlyphs, 1), out.filePath("icons/kobpack-22.png"));
+    ok &= save(icon(24, kLargeGlyphs, 1), out.filePath("icons/kobpack-24.png"));
+    ok &= save(icon(32, kSmallGlyphs, 2), out.filePath("icons/kobpack.png"));
+    ok &= save(icon(48, kSmallGlyphs, 3), out.filePath("icons/kobpack-48.png"));
+    ok &= save(icon(64, kSmallGlyphs, 4), out.filePath("icons/kobpack-64.png"));
+    ok &= save(icon(128, kLargeGlyphs, 5), out.filePath("icons/kobpack-128.png"));
+    ok &= save(icon(256, kLargeGlyphs, 10), out.filePath("icons/kobpack-256.png"));
     return ok ? 0 : 1;
 }

@@ -4,10 +4,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# help2man writes the manual pages; dpkg-dev and desktop-file-utils make
-# and check the Debian package.
+# help2man writes the manual pages; dpkg-dev, desktop-file-utils, appstream
+# and lintian make and check the Debian package (lintian brings perl and
+# about 120 small packages with it).
 packages=(cmake make g++ pkg-config liblzo2-dev libgtest-dev libgmock-dev
-          qt6-base-dev libcli11-dev fonts-dejavu-core help2man dpkg-dev desktop-file-utils)
+          qt6-base-dev libcli11-dev fonts-dejavu-core help2man dpkg-dev desktop-file-utils
+          appstream lintian)
 scripts/install-packages.sh "${packages[@]}"
 
 build_dir=${BUILD_DIR:-build}

@@ -121,6 +121,27 @@ TEST(CliPack, NamesFoldersAndFailures)
     }
 }
 
+// Issue 20: --all-folders in a downloads folder packed the user's Documents
+// and Pictures and exited 0. Both lists need an Archives folder (in any
+// case) or --any-folder; named folders are packed anywhere.
+TEST(CliPack, ListsOnlyInAnArchivesFolderUnlessAsked)
+{
+    ModTree mod;
+    mod.files({"objects/a.con", "_work/w.con", "x/ARCHIVES/keep"});
+    const fs::path work = mod.root() / "_work";
+    const std::string refused = "kobpack: " + fs::canonical(work).string()
+        + " is not a mod's Archives folder: the folders beside it would be packed into it; add --any-folder to pack them anyway\n";
+    for (const char* list : {"--all-folders", "--all-levels"}) {
+        const CliResult r = runKobpack({"pack", list, "objects"}, work);
+        EXPECT_EQ(std::tuple(r.status, r.err), std::tuple(2, refused)) << list;
+    }
+    EXPECT_EQ(below(work), Strings{"w.con"});
+    EXPECT_EQ(runKobpack({"pack", "--all-folders"}, mod.root() / "x/ARCHIVES").err, "kobpack: nothing to pack\n");
+    EXPECT_EQ(runKobpack({"pack", "objects"}, work).status, 0);
+    const CliResult taken = runKobpack({"pack", "--any-folder", "--all-folders", "--all-levels"}, work);
+    EXPECT_EQ(std::tuple(taken.status, taken.err, below(work)), std::tuple(0, std::string(), Strings{"objects.kob", "w.con", "x.kob"}));
+}
+
 // Ctrl-C and SIGTERM act as the dialog's Cancel: the archive in hand is
 // dropped (its previous one stays), the names after it are not packed,
 // earlier archives stay.
