@@ -43,6 +43,14 @@ TEST(WorkFolder, EntersDirOrAsksOnceWhereNothingIsPacked)
                              row.outcome == Failed ? "Unable to open the folder /no/such/dir: No such file or directory" : ""));
     }
     qputenv("HOME", keepHome);
+
+    // Issue 22: a DIR that cannot be entered is shown in a box and ends the tool with status 1.
+    Watchdog dog;
+    QString shown;
+    WhenModal answer([&](QWidget* box) { shown = box->windowTitle() + "|" + qobject_cast<QMessageBox*>(box)->text(), box->close(); });
+    EXPECT_EQ(ReportNoWorkFolder({WorkFolderOutcome::Failed, "Unable to open the folder x: why"}), 1);
+    EXPECT_EQ(std::pair(shown, ReportNoWorkFolder({WorkFolderOutcome::Cancelled, {}})),
+              std::pair(QString("ERROR!|Unable to open the folder x: why"), 0));
 }
 
 // Issue 14: a dialog without a parent took another font than the live window, so the rendered
