@@ -5,8 +5,11 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
+
+std::function<void(const std::string&)> g_openHook;
 
 std::string tooLarge(size_t limit)
 {
@@ -31,6 +34,11 @@ private:
 
 } // namespace
 
+void SetSmallFileOpenHook(std::function<void(const std::string& path)> hook)
+{
+    g_openHook = std::move(hook);
+}
+
 SmallFileResult ReadSmallFile(const std::string& path, std::string& content, std::string& reason, size_t limit)
 {
     content.clear();
@@ -44,6 +52,8 @@ SmallFileResult ReadSmallFile(const std::string& path, std::string& content, std
         reason = "not a regular file";
         return SmallFileResult::Unusable;
     }
+    if (g_openHook)
+        g_openHook(path);
     // O_NONBLOCK: should the name have been swapped for a named pipe since
     // the check, the open still returns at once.
     const FileDescriptor fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));

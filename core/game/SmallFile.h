@@ -5,6 +5,7 @@
 // link to one is refused without waiting on it.
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 inline constexpr size_t kSmallFileLimit = 64 * 1024;
@@ -17,3 +18,8 @@ enum class SmallFileResult {
 
 SmallFileResult ReadSmallFile(const std::string& path, std::string& content, std::string& reason,
                               size_t limit = kSmallFileLimit);
+
+// Calls `hook` with the path after the name was found to be a regular file
+// and before it is opened, so a test can swap it for a named pipe in that
+// gap. An empty function removes it.
+void SetSmallFileOpenHook(std::function<void(const std::string& path)> hook);

@@ -8,7 +8,6 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -43,8 +42,7 @@ public:
             for (int fd = 0; fd < 3; ++fd)
                 if (fds[fd] < 0 || dup2(fds[fd], fd) < 0)
                     _exit(126);
-            const rlimit limit{fileSizeLimit, fileSizeLimit};
-            if (fileSizeLimit && (std::signal(SIGXFSZ, SIG_IGN) == SIG_ERR || setrlimit(RLIMIT_FSIZE, &limit) != 0))
+            if (fileSizeLimit && !limitFileSize(fileSizeLimit))
                 _exit(125);
             execKobpack(args, folder);
         }

@@ -1,6 +1,7 @@
 // kobpack pack (and its taking over of unchanged entries from the previous
 // archive), and the command line's usage and exit statuses, driven through
-// the real binary.
+// the real binary; its round trip through verify and extract is in
+// cli_archive_test.
 
 #include "CliRunner.h"
 
@@ -28,43 +29,6 @@ std::string foreignArchive(const std::string& content)
     const std::string area = word(1) + word(length) + word(content.size()) + word(0)
                            + std::string(reinterpret_cast<const char*>(block.data()), length);
     return archiveOf({{"objects/a.con", area, content.size()}}, 1);
-}
-
-TEST(CliPack, RoundTripThroughVerifyAndExtract)
-{
-    for (const bool compress : {false, true}) {
-        SCOPED_TRACE(compress ? "compressed" : "plain");
-        ModTree mod;
-        const std::vector<std::pair<std::string, std::string>> files = {
-            {"objects/empty.con", ""}, {"objects/one.con", "x"}, {"objects/Blocks/b32767.con", textBytes(32767, 1)},
-            {"objects/Blocks/b32768.con", textBytes(32768, 2)}, {"objects/Blocks/b32769.con", textBytes(32769, 3)},
-            {"objects/sub/deeper/noise.dat", noiseBytes(100000, 4)}};
-        for (const auto& [name, content] : files)
-            mod.file(name, content);
-        // A level's archive is verified against its own folder, where ".." folders are passed over too.
-        mod.file("ostrel/levels/L/l.con", "l");
-        mod.file("ostrel/levels/L/..old/c.con", "c");
-
-        std::vector<std::string> args{"-C", "Archives", "pack", "objects", "ostrel/levels/L"};
-        if (compress)
-            args.push_back("-c");
-        const CliResult pack = runKobpack(args, mod.root());
-        ASSERT_EQ(pack.status, 0) << pack.err;
-        EXPECT_EQ(pack.err, "") << "a pack that succeeds is quiet off a terminal";
-        EXPECT_NE(pack.out.find("TotalFiles: 6\n"), std::string::npos) << "trace lines on standard output";
-        EXPECT_EQ(wordAt(readFile(mod.archives() / "objects.kob"), 4), compress ? 1u : 0u);
-
-        const CliResult verify =
-            runKobpack({"verify", "objects.kob", "ostrel/levels/L.kob", "--against", ".."}, mod.archives());
-        EXPECT_EQ(verify.status, 0) << verify.err;
-        EXPECT_EQ(verify.out, "objects.kob: OK, 6 entries, the same as in ..\n"
-                              "ostrel/levels/L.kob: OK, 1 entry, the same as in ..\n");
-        EXPECT_EQ(verify.err, "");
-
-        EXPECT_EQ(runKobpack({"extract", "objects.kob", "-o", "out"}, mod.archives()).status, 0);
-        for (const auto& [name, content] : files)
-            EXPECT_TRUE(readFile(mod.archives() / "out" / name) == content) << name;
-    }
 }
 
 // What one pack run leaves in the Archives folder and says on standard error.
@@ -187,9 +151,6 @@ TEST(Cli, UsageAndExitStatus)
         {"NoCommand", {}, 2, "", "kobpack: A COMMAND (pack, list, extract or verify) is required" + help},
         {"UnknownOption", {"--nosuch"}, 2, "", "kobpack: The following argument was not expected: --nosuch" + help},
         {"PackWithNothing", {"pack"}, 2, "", "kobpack: pack: give a NAME, --all-folders or --all-levels" + help},
-        {"NoThreads", {"pack", "-j", "0", "objects"}, 2, "", "kobpack: --jobs: Value 0 not in range 1 to 1024" + help},
-        {"ThreadsNotANumber", {"pack", "-j", "x", "objects"}, 2, "",
-         "kobpack: --jobs: Value x not in range 1 to 1024" + help},
         {"MissingWorkFolder", {"-C", "nowhere", "list", "a.kob"}, 2, "",
          "kobpack: nowhere: cannot work in this folder: No such file or directory\n"},
         {"Help", {"--help"}, 0, "Usage: kobpack", ""},

@@ -148,16 +148,3 @@ TEST(PackJob, TheArchiveBeingWrittenIsNotPackedIntoItself)
     EXPECT_EQ(packFolder("../", "", ".kob", 0).result, 1) << "the first run's .kob is left out of the second";
     EXPECT_EQ(entryNames(".kob"), Strings{"/objects/a.txt"});
 }
-
-// 70,000 names also fill the name pool well past its first growth steps.
-TEST(PackJob, BarRangeCarriesTheTrueFileCount)
-{
-    ModTree mod;
-    mod.folder("many");
-    for (int i = 0; i < 70000; ++i)
-        std::fclose(std::fopen((mod.root() / "many" / std::to_string(i)).c_str(), "wb"));
-    const PackRun job = run("many");
-    EXPECT_EQ(job.result, 70000);
-    EXPECT_EQ(job.calls[1], "range:0-70000");
-    EXPECT_EQ(job.calls[job.calls.size() - 3], "pos:69999");
-}

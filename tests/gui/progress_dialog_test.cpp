@@ -39,6 +39,9 @@ TEST(ProgressDialog, LayoutAndControls)
     QtPackControls controls(&dialog, dialog.m_status, dialog.m_status2, dialog.m_progress);
     controls.setRange(0, 0);
     EXPECT_LT(bar.minimum(), bar.maximum());
+    controls.setRange(0, 70000); // more files than the 16-bit range of the original bar
+    controls.setPosition(69999);
+    EXPECT_EQ(std::pair(bar.maximum(), bar.value()), std::pair(70000, 69999));
     controls.setCaption("Creating (1 of 1): a[*]b.kob");
     dialog.winId(); // makes the native window that shows the caption
     EXPECT_EQ(dialog.windowHandle()->title(), "Creating (1 of 1): a[*]b.kob");
@@ -51,6 +54,10 @@ TEST(ProgressDialog, LayoutAndControls)
     EXPECT_TRUE(shown.starts_with("../kelVane/") && shown.ends_with("x/objects/truck.con") && shown.find("\u2026") != shown.npos) << shown;
     EXPECT_LE(line->fontMetrics().horizontalAdvance(line->displayedText()), line->contentsRect().width());
     EXPECT_EQ(line->text().size(), 18 + 300 + 18) << "the whole path stays the label's text";
+    // Issue 22: the shortened text is also the one painted.
+    const QImage painted = line->grab().toImage();
+    line->setText(line->displayedText());
+    EXPECT_TRUE(line->grab().toImage() == painted) << "the whole text was painted";
     controls.setUpperLine("../Objects/a.con");
     EXPECT_EQ(line->displayedText(), "../Objects/a.con");
 }

@@ -183,14 +183,18 @@ Strings entryNames(const fs::path& archive)
     return names;
 }
 
+bool limitFileSize(uint64_t limit)
+{
+    const rlimit fileSize{limit, RLIM_INFINITY};
+    return std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR && setrlimit(RLIMIT_FSIZE, &fileSize) == 0;
+}
+
 bool underFileSizeLimit(uint64_t limit, const std::function<bool()>& body)
 {
     const pid_t child = fork();
     if (child == 0) {
         alarm(120); // a deadlock ends the child instead of hanging the test
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit fileSize{limit, RLIM_INFINITY};
-        _exit(setrlimit(RLIMIT_FSIZE, &fileSize) == 0 && body() ? 0 : 1);
+        _exit(limitFileSize(limit) && body() ? 0 : 1);
     }
     int status = 0;
     return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
