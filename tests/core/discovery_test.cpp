@@ -19,10 +19,10 @@ Strings sorted(Strings names)
 
 TEST(Discovery, GameChoice)
 {
-    const struct { const char* name; Strings folders; int game; } rows[] = {
-        {"no game folder; a file named KelVane is none", {}, kGameNone},
-        {"../Ostrel found in any case", {"ostrel"}, kGameOstrel},
-        {"the second game wins", {"Ostrel", "kelvane"}, kGameKelVane},
+    const struct { const char* name; Strings folders; Game game; } rows[] = {
+        {"no game folder; a file named KelVane is none", {}, Game::None},
+        {"../Ostrel found in any case", {"ostrel"}, Game::Ostrel},
+        {"the second game wins", {"Ostrel", "kelvane"}, Game::KelVane},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -33,8 +33,11 @@ TEST(Discovery, GameChoice)
             mod.file("KelVane", "a file, not a folder");
         EXPECT_EQ(DetectGame(), row.game);
     }
-    EXPECT_EQ(GameIdentifier(kGameNone) + GameIdentifier(kGameOstrel) + GameIdentifier(kGameKelVane),
+    EXPECT_EQ(GameIdentifier(Game::None) + GameIdentifier(Game::Ostrel) + GameIdentifier(Game::KelVane),
               "ostrelostrelkelvane");
+    // The drop-downs' order folds to lower case: "_" comes before the letters
+    // (the listing order puts it after them).
+    EXPECT_EQ(sorted({"b", "_x", "B", "a"}), (Strings{"_x", "a", "b", "B"}));
 }
 
 TEST(Discovery, FolderListRules)
@@ -44,10 +47,10 @@ TEST(Discovery, FolderListRules)
                                "ostrel", "KELVANE_old", "arena", "mods", "mudflats", "Architecture"})
         mod.folder(folder);
     mod.file("readme.txt", "files are never listed");
-    EXPECT_EQ(sorted(ListFolders(kGameKelVane)), (Strings{"kelVane/game", "kelVane/game", "lightmaps", "Menu", "Objects"}))
+    EXPECT_EQ(sorted(ListFolders(Game::KelVane)), (Strings{"kelVane/game", "kelVane/game", "lightmaps", "Menu", "Objects"}))
         << "ostrel is never offered under game 2";
-    EXPECT_EQ(sorted(ListFolders(kGameOstrel)), (Strings{"lightmaps", "Menu", "Objects", "ostrel/game"}));
-    EXPECT_EQ(sorted(ListFolders(kGameNone)), (Strings{"lightmaps", "Menu", "Objects"}))
+    EXPECT_EQ(sorted(ListFolders(Game::Ostrel)), (Strings{"lightmaps", "Menu", "Objects", "ostrel/game"}));
+    EXPECT_EQ(sorted(ListFolders(Game::None)), (Strings{"lightmaps", "Menu", "Objects"}))
         << "neither game folder without a game";
 }
 
@@ -58,9 +61,9 @@ TEST(Discovery, LevelList)
     mod.folder("KelVane/Levels/Alpine");
     mod.folder("KelVane/Levels/.hidden");
     mod.file("KelVane/Levels/notes.txt", "n");
-    EXPECT_EQ(sorted(ListLevels(kGameKelVane)), (Strings{"Alpine", "Lowlands"}));
-    EXPECT_TRUE(ListLevels(kGameOstrel).empty()) << "no ostrel levels folder";
-    EXPECT_TRUE(ListLevels(kGameNone).empty());
+    EXPECT_EQ(sorted(ListLevels(Game::KelVane)), (Strings{"Alpine", "Lowlands"}));
+    EXPECT_TRUE(ListLevels(Game::Ostrel).empty()) << "no ostrel levels folder";
+    EXPECT_TRUE(ListLevels(Game::None).empty());
 }
 
 TEST(Discovery, MakeDirectoriesUsesAnExistingOneInAnyCase)
