@@ -6,30 +6,24 @@
 
 namespace {
 
-unsigned char foldUpper(char c)
+unsigned char fold(char c, bool toUpper)
 {
     const auto u = static_cast<unsigned char>(c);
-    return (u >= 'a' && u <= 'z') ? static_cast<unsigned char>(u - 'a' + 'A') : u;
+    if (toUpper && u >= 'a' && u <= 'z')
+        return static_cast<unsigned char>(u - 'a' + 'A');
+    if (!toUpper && u >= 'A' && u <= 'Z')
+        return static_cast<unsigned char>(u - 'A' + 'a');
+    return u;
 }
 
-unsigned char foldLower(char c)
+// Below, at or above 0 as `a` comes before, equals or follows `b` with their
+// ASCII letters folded; a string that begins the other comes first.
+int compareFolded(const std::string& a, const std::string& b, bool toUpper)
 {
-    const auto u = static_cast<unsigned char>(c);
-    return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u - 'A' + 'a') : u;
-}
-
-// Compares with both strings' characters passed through `fold`; a string
-// that is a prefix of the other comes first. 0 when equal after folding.
-template <class Fold>
-int compareFolded(const std::string& a, const std::string& b, Fold fold)
-{
-    const size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        const unsigned char x = fold(a[i]), y = fold(b[i]);
-        if (x != y)
-            return x < y ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i)
+        if (fold(a[i], toUpper) != fold(b[i], toUpper))
+            return fold(a[i], toUpper) - fold(b[i], toUpper);
+    return (a.size() > b.size()) - (a.size() < b.size());
 }
 
 } // namespace
@@ -42,7 +36,7 @@ bool isFolder(const std::string& path)
 
 bool equalsNoCase(const std::string& a, const std::string& b)
 {
-    return a.size() == b.size() && compareFolded(a, b, foldUpper) == 0;
+    return a.size() == b.size() && compareFolded(a, b, true) == 0;
 }
 
 bool startsWithNoCase(const std::string& text, const std::string& start)
@@ -71,13 +65,13 @@ std::vector<std::string> splitPath(const std::string& path)
 
 bool listingOrderLess(const std::string& a, const std::string& b)
 {
-    const int order = compareFolded(a, b, foldUpper);
+    const int order = compareFolded(a, b, true);
     return order != 0 ? order < 0 : a < b;
 }
 
 bool nameOrderLess(const std::string& a, const std::string& b)
 {
-    return compareFolded(a, b, foldLower) < 0;
+    return compareFolded(a, b, false) < 0;
 }
 
 void SortNoCase(std::vector<std::string>& names)

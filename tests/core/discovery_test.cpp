@@ -71,8 +71,5 @@ TEST(Discovery, MakeDirectoriesUsesAnExistingOneInAnyCase)
     ModTree mod;
     fs::create_directory("KELVANE");
     MakeDirectories({"kelVane", "kelVane/levels"});
-    EXPECT_TRUE(fs::is_directory("KELVANE/levels"));
-    EXPECT_FALSE(fs::exists("kelVane"));
-    MakeDirectories({"ostrel", "ostrel/levels"});
-    EXPECT_TRUE(fs::is_directory("ostrel/levels"));
+    EXPECT_EQ(std::pair(fs::is_directory("KELVANE/levels"), fs::exists("kelVane")), std::pair(true, false));
 }

@@ -1,6 +1,5 @@
-// What a choice of folders and levels packs, and which folders are made in
-// the Archives folder first: the one decision behind the window's four pack
-// buttons and kobpack pack.
+// What a choice packs and which folders it makes first, for the window's
+// pack buttons and kobpack pack alike.
 
 #include "app/PackPlan.h"
 #include "support/TestSupport.h"
@@ -17,15 +16,11 @@ TEST(PackPlan, ChoicesGiveArchivesSourcesAndFoldersToMake)
          {"Objects<../Objects>Objects.kob"}, {"kelVane"}},
         {"level_below_the_prefix_and_its_folders", Game::Ostrel, {{}, {"Alpine"}},
          {"ostrel/levels/Alpine<../ostrel/levels/Alpine>ostrel/levels/Alpine.kob"}, {"ostrel", "ostrel/levels"}},
-        {"folders_before_levels", Game::KelVane, {{"kelVane/game"}, {"Bay"}},
-         {"kelVane/game<../kelVane/game>kelVane/game.kob", "kelVane/levels/Bay<../kelVane/levels/Bay>kelVane/levels/Bay.kob"},
-         {"kelVane", "kelVane/levels"}},
         {"folder_named_below_the_level_prefix_in_any_case", Game::KelVane, {{"Menu", "KELVANE/Levels/Alpine"}, {}},
          {"Menu<../Menu>Menu.kob", "KELVANE/Levels/Alpine<../KELVANE/Levels/Alpine>KELVANE/Levels/Alpine.kob"},
          {"kelVane", "kelVane/levels"}},
-        {"no_game_bare_level_text_nothing_made", Game::None, {{"ostrel/levels/X"}, {"Alpine"}},
-         {"ostrel/levels/X<../ostrel/levels/X>ostrel/levels/X.kob", "Alpine<../Alpine>Alpine.kob"}, {}},
-        {"empty_text_packs_the_mod_root", Game::None, {{""}, {}}, {"<../>.kob"}, {}},
+        {"no_game_makes_nothing_bare_level_empty_text_is_the_root", Game::None, {{"ostrel/levels/X", ""}, {"L"}},
+         {"ostrel/levels/X<../ostrel/levels/X>ostrel/levels/X.kob", "<../>.kob", "L<../L>L.kob"}, {}},
         {"nothing_chosen_makes_nothing", Game::KelVane, {}, {}, {}},
     };
     for (const auto& row : rows) {
