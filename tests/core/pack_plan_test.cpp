@@ -29,7 +29,6 @@ TEST(PackPlan, ChoicesGiveArchivesSourcesAndFoldersToMake)
         Strings archives;
         for (const PlannedArchive& a : plan.archives)
             archives.push_back(a.name + "<" + a.source + ">" + a.archive);
-        EXPECT_EQ(archives, row.archives);
-        EXPECT_EQ(plan.folders, row.folders);
+        EXPECT_EQ(std::pair(archives, plan.folders), std::pair(row.archives, row.folders));
     }
 }
