@@ -19,7 +19,7 @@ PackPlan PlanPack(Game game, const PackChoice& choice)
     bool levelFolder = !choice.levels.empty();
     for (const std::string& folder : choice.folders) {
         plan.archives.push_back({folder, "../" + folder, folder + ".kob"});
-        levelFolder = levelFolder || (info && startsWithNoCase(folder, prefix));
+        levelFolder = levelFolder || (info && startsWithNoCase(forwardSlashes(folder), prefix));
     }
     for (const std::string& level : choice.levels)
         plan.archives.push_back({prefix + level, "../" + prefix + level, prefix + level + ".kob"});

@@ -30,10 +30,11 @@ struct PackPlan {
     std::vector<std::string> names() const;
 };
 
-// With a game found, any folder packs makes the game's folder, and any level,
-// or a folder named below the game's level prefix, makes its levels folder
-// as well; without one no folder is made, and a level's name is its bare
-// text. Nothing is checked: what cannot be packed fails in the batch.
+// With a game found, any pack makes the game's folder first, and any level,
+// or a folder named below the game's level prefix ("\" or "/", any case),
+// its levels folder as well; without one no folder is made, and a level's
+// name is its bare text. Nothing is checked: what cannot be packed fails in
+// the batch.
 PackPlan PlanPack(Game game, const PackChoice& choice);
 
 // Every folder and every level that discovery finds, each list sorted as the
