@@ -7,6 +7,7 @@
 // --all-folders --all-levels give, one a line, so the benchmark can copy and
 // compress the very same folders.
 
+#include "app/PackPlan.h"
 #include "game/Discovery.h"
 #include "pack/CompressionPool.h"
 #include "pack/MessageSink.h"
@@ -48,13 +49,11 @@ int main(int argc, char** argv)
     if (i >= argc)
         return usage();
     const std::string command = argv[i++];
-    const int game = DetectGame();
+    const Game game = DetectGame();
 
     if (command == "names") {
-        for (const std::string& folder : ListFolders(game))
-            std::printf("%s\n", folder.c_str());
-        for (const std::string& level : ListLevels(game))
-            std::printf("%s\n", LevelPackName(game, level).c_str());
+        for (const std::string& name : PlanPack(game, {ListFolders(game), ListLevels(game)}).names())
+            std::printf("%s\n", name.c_str());
         return 0;
     }
     if (command != "pack")
@@ -63,7 +62,7 @@ int main(int argc, char** argv)
     bool compress = false;
     bool fresh = false;
     unsigned threads = 0;
-    std::vector<std::string> names;
+    PackChoice choice;
     for (; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "-c" || arg == "--compress") {
@@ -75,19 +74,20 @@ int main(int argc, char** argv)
             if (threads == 0)
                 return usage();
         } else if (arg == "--all-folders") {
-            MakeDirectories(FolderDirectories(game));
             for (const std::string& folder : ListFolders(game))
-                names.push_back(folder);
+                choice.folders.push_back(folder);
         } else if (arg == "--all-levels") {
-            MakeDirectories(LevelDirectories(game));
             for (const std::string& level : ListLevels(game))
-                names.push_back(LevelPackName(game, level));
+                choice.levels.push_back(level);
         } else if (!arg.empty() && arg[0] == '-') {
             return usage();
         } else {
-            names.push_back(arg);
+            choice.folders.push_back(arg);
         }
     }
+    const PackPlan plan = PlanPack(game, choice);
+    MakeDirectories(plan.folders);
+    const std::vector<std::string> names = plan.names();
 
     StderrSink sink;
     InstallMessageSink(&sink);

@@ -1,5 +1,7 @@
 #include "cli/EntryPath.h"
 
+#include "source/PathText.h"
+
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -9,20 +11,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::vector<std::string> components(const std::string& name)
-{
-    std::vector<std::string> parts;
-    size_t start = 0;
-    while (start <= name.size()) {
-        size_t end = name.find('/', start);
-        if (end == std::string::npos)
-            end = name.size();
-        parts.push_back(name.substr(start, end - start));
-        start = end + 1;
-    }
-    return parts;
-}
 
 bool isInside(const fs::path& base, const fs::path& target)
 {
@@ -42,7 +30,7 @@ std::string UnsafeNameReason(const std::string& name)
         return "the name holds a backslash";
     if (name.front() == '/')
         return "the name is absolute";
-    for (const std::string& part : components(name))
+    for (const std::string& part : splitPath(name))
         if (part == "..")
             return "the name holds a \"..\" component";
     if (name.back() == '/')
@@ -57,7 +45,7 @@ std::string LinkEscapeReason(const std::string& directory, const std::string& na
     if (ec)
         return "cannot resolve the folder " + directory + ": " + ec.message();
     std::string current = directory;
-    for (const std::string& part : components(name)) {
+    for (const std::string& part : splitPath(name)) {
         if (part.empty() || part == ".")
             continue;
         current += "/" + part;

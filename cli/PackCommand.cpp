@@ -4,18 +4,18 @@
 #include "cli/PackSummary.h"
 #include "cli/TerminalProgress.h"
 
+#include "app/PackPlan.h"
 #include "game/ArchivesFolder.h"
 #include "game/Discovery.h"
 #include "pack/MessageSink.h"
 #include "pack/PackBatch.h"
 #include "pack/PackJob.h"
-#include "source/DirListing.h"
 #include "source/PathNoCase.h"
+#include "source/PathText.h"
 
 #include <chrono>
 #include <csignal>
 #include <memory>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -23,17 +23,6 @@ namespace {
 bool isSeparator(char c)
 {
     return c == '/' || c == '\\';
-}
-
-bool isDirectory(const std::string& path)
-{
-    struct stat st {};
-    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-bool startsWithNoCase(const std::string& text, const std::string& prefix)
-{
-    return text.size() >= prefix.size() && equalsNoCase(text.substr(0, prefix.size()), prefix);
 }
 
 // Why a NAME given on the command line cannot be packed, or "" when it can.
@@ -45,16 +34,10 @@ std::string nameProblem(const std::string& name)
         return "an empty NAME names no folder; not packed";
     if (isSeparator(name.front()))
         return name + ": refused: the name is absolute";
-    size_t start = 0;
-    while (start <= name.size()) {
-        size_t end = start;
-        while (end < name.size() && !isSeparator(name[end]))
-            ++end;
-        if (name.compare(start, end - start, "..") == 0)
+    for (const std::string& part : splitPath(name))
+        if (part == "..")
             return name + ": refused: the name holds a \"..\" component";
-        start = end + 1;
-    }
-    if (!isDirectory(resolveNoCase("../" + name)))
+    if (!isFolder(resolveNoCase("../" + name)))
         return name + ": no folder ../" + name + " to pack";
     return "";
 }
@@ -186,9 +169,9 @@ int RunPack(const PackOptions& options)
     }
     InstallInterruptHandlers();
     bool failed = false;
-    const int game = DetectGame();
+    const Game game = DetectGame();
 
-    std::vector<std::string> names;
+    PackChoice choice;
     for (std::string name : options.names) {
         // "objects/" would be packed into "objects/.kob"; the folder is meant.
         while (name.size() > 1 && isSeparator(name.back()))
@@ -199,28 +182,17 @@ int RunPack(const PackOptions& options)
             failed = true;
             continue;
         }
-        // An archive below a game folder needs that folder in the Archives
-        // folder, as the window makes it before packing.
-        if (game != kGameNone && name.find_first_of("/\\") != std::string::npos)
-            MakeDirectories(startsWithNoCase(name, LevelPrefix(game)) ? LevelDirectories(game)
-                                                                        : FolderDirectories(game));
-        names.push_back(name);
+        choice.folders.push_back(name);
     }
     if (options.allFolders) {
-        std::vector<std::string> folders = ListFolders(game);
-        SortNoCase(folders);
-        if (!folders.empty())
-            MakeDirectories(FolderDirectories(game));
-        names.insert(names.end(), folders.begin(), folders.end());
+        const PackChoice all = AllFolders(game);
+        choice.folders.insert(choice.folders.end(), all.folders.begin(), all.folders.end());
     }
-    if (options.allLevels) {
-        std::vector<std::string> levels = ListLevels(game);
-        SortNoCase(levels);
-        if (!levels.empty())
-            MakeDirectories(LevelDirectories(game));
-        for (const std::string& level : levels)
-            names.push_back(LevelPackName(game, level));
-    }
+    if (options.allLevels)
+        choice.levels = AllLevels(game).levels;
+    const PackPlan plan = PlanPack(game, choice);
+    MakeDirectories(plan.folders);
+    const std::vector<std::string> names = plan.names();
     if (names.empty()) {
         if (!failed)
             PrintError("nothing to pack");

@@ -4,6 +4,7 @@
 
 #include "format/ArchiveReader.h"
 #include "source/PathNoCase.h"
+#include "source/PathText.h"
 #include "source/SourceCompare.h"
 
 #include <algorithm>
@@ -113,8 +114,7 @@ std::vector<std::string> findUnpacked(const ArchiveReader& reader, const std::st
 
 int RunVerify(const VerifyOptions& options)
 {
-    struct stat st {};
-    if (!options.against.empty() && (stat(options.against.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))) {
+    if (!options.against.empty() && !isFolder(options.against)) {
         PrintError(options.against + ": no folder to compare with");
         return kExitFailure;
     }

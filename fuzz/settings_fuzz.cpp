@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     QuickLaunchState state;
     state.m_gameExe = "ostrel";
-    if (ParseSettings(text, state) < -1)
+    if (ParseSettings(text, state) < 0)
         std::abort();
     for (const std::string* value : {&state.m_MapName, &state.m_gpmString, &state.m_gameExe})
         checkValue(*value);
@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::abort(); // a refused game name passed the settings check
 
     std::string modName;
-    if (ParseModName(text, modName) == 0)
+    if (ParseModName(text, modName))
         checkValue(modName);
     FileNameProblem(modName);
     return 0;

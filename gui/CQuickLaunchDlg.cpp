@@ -2,8 +2,8 @@
 
 #include "gui/ByteNames.h"
 #include "gui/DialogUnits.h"
+#include "source/PathText.h"
 
-#include "game/Discovery.h"
 #include "game/SettingsFile.h"
 #include "game/TestLaunch.h"
 #include "gui/QuickLaunchError.h"
@@ -115,7 +115,7 @@ int CQuickLaunchDlg::DoModal()
 
 void CQuickLaunchDlg::OnInitDialog()
 {
-    if (LoadSettings() > 1) {
+    if (LoadSettings() == SettingsLoad::Complete) {
         CheckDebugExe();
         LaunchGame();
         // The base class's accept: the settings file is not written again.
@@ -136,14 +136,14 @@ void CQuickLaunchDlg::OnInitDialog()
     CheckDebugExe();
 }
 
-int CQuickLaunchDlg::LoadSettings()
+SettingsLoad CQuickLaunchDlg::LoadSettings()
 {
     // A refused file is named before the dialog shows its first-use choices.
     std::string refusal;
-    const int count = ::LoadSettings(m_state, &refusal);
+    const SettingsLoad loaded = LoadSettingsFile(m_state, &refusal);
     if (!refusal.empty())
         ShowQuickLaunchError(parentWidget(), QString::fromStdString(refusal));
-    return count;
+    return loaded;
 }
 
 void CQuickLaunchDlg::SaveSettings()
@@ -158,7 +158,7 @@ void CQuickLaunchDlg::SaveSettings()
 
 void CQuickLaunchDlg::CheckDebugExe()
 {
-    m_useDebugCheck->setEnabled(::CheckDebugExe(m_state) == 1);
+    m_useDebugCheck->setEnabled(::CheckDebugExe(m_state));
 }
 
 void CQuickLaunchDlg::LaunchGame()

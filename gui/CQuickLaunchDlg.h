@@ -4,6 +4,7 @@
 // file it does not show itself and starts the game at once.
 
 #include "game/QuickLaunchState.h"
+#include "game/SettingsFile.h"
 
 #include <QDialog>
 
@@ -29,7 +30,7 @@ public:
     // True when the last DoModal started the game without showing the dialog.
     bool startedAtOnce() const { return m_startedAtOnce; }
 
-    int LoadSettings();
+    SettingsLoad LoadSettings();
     // Takes the choices from the controls into the state and writes the
     // settings file; a file that cannot be written is not reported.
     void SaveSettings();

@@ -1,5 +1,6 @@
 #include "gui/KobPackDlg.h"
 
+#include "app/PackPlan.h"
 #include "game/Discovery.h"
 #include "gui/ByteNames.h"
 #include "gui/DialogUnits.h"
@@ -78,11 +79,11 @@ void fillList(QComboBox* list, std::vector<std::string> names)
         AddByteName(list, name);
 }
 
-std::vector<std::string> entries(const QComboBox* list, const std::string& prefix)
+std::vector<std::string> entries(const QComboBox* list)
 {
     std::vector<std::string> names;
     for (int i = 0; i < list->count(); ++i)
-        names.push_back(prefix + ByteNameAt(list, i));
+        names.push_back(ByteNameAt(list, i));
     return names;
 }
 
@@ -173,7 +174,7 @@ bool CKobPackDlg::OnInitDialog()
     UpdateData(false);
     setWindowIcon(m_hIcon);
 
-    m_game = kGameNone;
+    m_game = Game::None;
     m_game = DetectGame();
     fillList(m_levelList, ListLevels(m_game));
     fillList(m_folderList, ListFolders(m_game));
@@ -212,14 +213,11 @@ void CKobPackDlg::UpdateData(bool saveAndValidate)
     }
 }
 
-void CKobPackDlg::PackList(const std::vector<std::string>& names)
+void CKobPackDlg::Pack(const PackChoice& choice)
 {
-    ::PackList(names, m_compress, *m_statusCtrl);
-}
-
-void CKobPackDlg::PackOne(const std::optional<std::string>& name)
-{
-    ::PackOne(name, m_compress, *m_statusCtrl);
+    const PackPlan plan = PlanPack(m_game, choice);
+    MakeDirectories(plan.folders);
+    ::PackList(plan.names(), m_compress, *m_statusCtrl);
 }
 
 void CKobPackDlg::Reselect(QComboBox* list, int index)
@@ -232,16 +230,13 @@ void CKobPackDlg::Reselect(QComboBox* list, int index)
 void CKobPackDlg::OnPackFolder()
 {
     UpdateData(true);
-    MakeDirectories(FolderDirectories(m_game));
-    PackOne(m_folderName);
+    Pack({{m_folderName}, {}});
 }
 
 void CKobPackDlg::OnPackLevel()
 {
     UpdateData(true);
-    const std::string name = LevelPackName(m_game, m_levelName);
-    MakeDirectories(LevelDirectories(m_game));
-    PackOne(name);
+    Pack({{}, {m_levelName}});
 }
 
 void CKobPackDlg::OnAllLevels()
@@ -249,9 +244,7 @@ void CKobPackDlg::OnAllLevels()
     // The controls are not read: m_compress mirrors the box since its last click.
     const int levelIndex = m_levelList->currentIndex();
     const int folderIndex = m_folderList->currentIndex();
-    if (m_levelList->count() > 0)
-        MakeDirectories(LevelDirectories(m_game));
-    PackList(entries(m_levelList, LevelPrefix(m_game)));
+    Pack({{}, entries(m_levelList)});
     Reselect(m_levelList, levelIndex);
     Reselect(m_folderList, folderIndex);
 }
@@ -263,9 +256,7 @@ void CKobPackDlg::OnAllFolders()
     m_allFoldersBusy = 1;
     const int levelIndex = m_levelList->currentIndex();
     const int folderIndex = m_folderList->currentIndex();
-    if (m_folderList->count() > 0)
-        MakeDirectories(FolderDirectories(m_game));
-    PackList(entries(m_folderList, std::string()));
+    Pack({entries(m_folderList), {}});
     Reselect(m_levelList, levelIndex);
     Reselect(m_folderList, folderIndex);
     m_allFoldersBusy = 0;
@@ -291,7 +282,7 @@ void CKobPackDlg::OnCompress()
 
 std::vector<std::string> CKobPackDlg::levelEntries() const
 {
-    return entries(m_levelList, std::string());
+    return entries(m_levelList);
 }
 
 void CKobPackDlg::QuickLaunch()

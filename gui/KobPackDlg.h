@@ -3,18 +3,19 @@
 // levels and one of the mod's folders, each with a Pack button and an All
 // button, the Compress switch, a status line, Help and the two quick-launch
 // buttons. It runs in the mod's Archives folder; a button press becomes pack
-// names (game/Discovery.h) handed to the batch runner (gui/PackRunner.h).
+// names (app/PackPlan.h) handed to the batch runner (gui/PackRunner.h).
 
+#include "game/Game.h"
 #include "gui/BitmapButton.h"
 
 #include <QDialog>
 #include <QIcon>
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
+struct PackChoice;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -34,7 +35,7 @@ public:
     ~CKobPackDlg() override;
 
     int m_allFoldersBusy = 0;     // 1 while All (folders) runs its batch
-    int m_game = 0;               // game choice: 0 none, 1 ostrel, 2 kelVane
+    Game m_game = Game::None;     // game choice
     QLabel* m_statusCtrl;         // 1008
     CBitmapButton* m_allLevelsButton;  // 1009
     CBitmapButton* m_packLevelButton;  // 1005
@@ -74,8 +75,9 @@ protected:
 private:
     // The level list's entries, in list order (its typed text does not count).
     std::vector<std::string> levelEntries() const;
-    void PackList(const std::vector<std::string>& names);
-    void PackOne(const std::optional<std::string>& name);
+    // Makes the folders the choice needs and packs it behind the progress
+    // dialog; a choice of nothing only sets "Ready".
+    void Pack(const PackChoice& choice);
     // Selects `index` of `list` again after a batch (-1 clears the field).
     static void Reselect(QComboBox* list, int index);
 

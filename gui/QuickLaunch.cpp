@@ -1,18 +1,18 @@
 #include "gui/QuickLaunch.h"
 
-#include "game/Discovery.h"
+#include "game/Game.h"
 #include "game/SettingsFile.h"
 #include "gui/CQuickLaunchDlg.h"
 #include "gui/ProcessLauncher.h"
 #include "gui/QuickLaunchError.h"
 
-void QuickLaunch(QWidget* parent, int game, const std::vector<std::string>& levels)
+void QuickLaunch(QWidget* parent, Game game, const std::vector<std::string>& levels)
 {
     ProcessLauncher launcher;
     QuickLaunch(parent, game, levels, launcher);
 }
 
-void QuickLaunch(QWidget* parent, int game, const std::vector<std::string>& levels, Launcher& launcher)
+void QuickLaunch(QWidget* parent, Game game, const std::vector<std::string>& levels, Launcher& launcher)
 {
     CQuickLaunchDlg dialog(launcher, parent);
     QuickLaunchState& state = dialog.state();
@@ -21,13 +21,13 @@ void QuickLaunch(QWidget* parent, int game, const std::vector<std::string>& leve
     dialog.DoModal();
 }
 
-void ResetQuickLaunch(QWidget* parent, int game, const std::vector<std::string>& levels)
+void ResetQuickLaunch(QWidget* parent, Game game, const std::vector<std::string>& levels)
 {
     ProcessLauncher launcher;
     ResetQuickLaunch(parent, game, levels, launcher);
 }
 
-void ResetQuickLaunch(QWidget* parent, int game, const std::vector<std::string>& levels, Launcher& launcher)
+void ResetQuickLaunch(QWidget* parent, Game game, const std::vector<std::string>& levels, Launcher& launcher)
 {
     // A settings file that cannot be deleted would start the game at once
     // with the old choices; say so rather than leave the user guessing.

@@ -30,7 +30,7 @@ bool nothingToPackHere()
     const fs::path home = fs::weakly_canonical(toPath(QDir::homePath()), error);
     if (here == here.root_path() || (!error && here == home))
         return true;
-    const int game = DetectGame();
+    const Game game = DetectGame();
     return ListLevels(game).empty() && ListFolders(game).empty();
 }
 

@@ -1,6 +1,6 @@
 #include "game/Launcher.h"
 
-#include "source/DirListing.h"
+#include "source/PathText.h"
 
 #include <cerrno>
 #include <cstring>

@@ -3,44 +3,26 @@
 #include "game/SettingsCheck.h"
 #include "game/SmallFile.h"
 #include "game/TextLines.h"
-#include "source/DirListing.h"
 #include "source/PathNoCase.h"
+#include "source/PathText.h"
 #include "source/WholeFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <sstream>
 
 namespace {
 
-bool isSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 // The value's leading decimal number, 0 when there is none ("1abc" is 1).
 // Out-of-range numbers are clamped rather than left undefined.
 int leadingNumber(const std::string& text)
 {
-    size_t i = 0;
-    while (i < text.size() && isSpace(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1)
-            value = static_cast<long long>(INT_MAX) + 1;
-    }
-    if (negative)
-        return static_cast<int>(-value);
-    return value > INT_MAX ? INT_MAX : static_cast<int>(value);
+    const long value = std::strtol(text.c_str(), nullptr, 10);
+    return static_cast<int>(std::clamp<long>(value, INT_MIN, INT_MAX));
 }
 
 } // namespace
@@ -48,7 +30,7 @@ int leadingNumber(const std::string& text)
 int ParseSettings(const std::string& text, QuickLaunchState& state)
 {
     std::istringstream in(text);
-    int count = -1;
+    int count = 0;
     TextLineReader reader(in);
     TextLine key;
     TextLine value;
@@ -75,7 +57,10 @@ int ParseSettings(const std::string& text, QuickLaunchState& state)
     return count;
 }
 
-int LoadSettings(QuickLaunchState& state, std::string* refusal)
+namespace {
+
+// The number of entries recognised, or -1 when there is no usable file.
+int loadEntries(QuickLaunchState& state, std::string* refusal)
 {
     const std::string path = resolveNoCase(kSettingsFileName);
     std::string text;
@@ -94,6 +79,22 @@ int LoadSettings(QuickLaunchState& state, std::string* refusal)
     if (read != SmallFileResult::Missing && refusal)
         *refusal = "Ignored the settings in " + path + ": " + reason;
     return -1;
+}
+
+} // namespace
+
+SettingsLoad LoadSettingsFile(QuickLaunchState& state, std::string* refusal)
+{
+    const int entries = loadEntries(state, refusal);
+    if (entries < 0)
+        return SettingsLoad::Absent;
+    return entries >= kCompleteSettings ? SettingsLoad::Complete : SettingsLoad::Incomplete;
+}
+
+int LoadSettings(QuickLaunchState& state, std::string* refusal)
+{
+    const int entries = loadEntries(state, refusal);
+    return entries < 0 ? -1 : entries - 1;
 }
 
 bool SaveSettings(const QuickLaunchState& state)

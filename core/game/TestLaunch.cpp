@@ -1,10 +1,11 @@
 #include "game/TestLaunch.h"
 
+#include "game/Game.h"
 #include "game/SettingsCheck.h"
 #include "game/SmallFile.h"
 #include "game/TextLines.h"
-#include "source/DirListing.h"
 #include "source/PathNoCase.h"
+#include "source/PathText.h"
 #include "source/WholeFile.h"
 
 #include <filesystem>
@@ -20,11 +21,6 @@ constexpr const char* kCustomGameName = "game.CustomGameName";
 // Only the first 19 characters of game.setCustomGameName are compared.
 constexpr const char* kSetCustomGameName = "game.SetCustomGameN";
 constexpr size_t kKeywordLength = 19;
-
-bool startsNoCase(const std::string& text, const char* word, size_t n)
-{
-    return text.size() >= n && equalsNoCase(text.substr(0, n), std::string(word, n));
-}
 
 bool isRegularFile(const std::string& path)
 {
@@ -44,7 +40,7 @@ std::string absolutePath(const std::string& path)
 
 } // namespace
 
-int ParseModName(const std::string& text, std::string& modName)
+bool ParseModName(const std::string& text, std::string& modName)
 {
     modName.clear();
     std::istringstream in(text);
@@ -58,19 +54,19 @@ int ParseModName(const std::string& text, std::string& modName)
         if (line.text[0] != 'g' && line.text[0] != 'G')
             continue;
         size_t nameStart = 0;
-        if (startsNoCase(line.text, kCustomGameName, kKeywordLength))
+        if (startsWithNoCase(line.text, kCustomGameName))
             nameStart = 20;
-        else if (startsNoCase(line.text, kSetCustomGameName, kKeywordLength))
+        else if (startsWithNoCase(line.text, kSetCustomGameName))
             nameStart = 23;
         else
             continue;
         modName = nameStart < line.text.size() ? line.text.substr(nameStart) : "";
-        return 0;
+        return true;
     }
-    return -1;
+    return false;
 }
 
-int ReadModName(QuickLaunchState& state, const ErrorReport& report)
+ModNameRead LoadModName(QuickLaunchState& state, const ErrorReport& report)
 {
     state.m_ModName.clear();
     std::string text;
@@ -78,45 +74,54 @@ int ReadModName(QuickLaunchState& state, const ErrorReport& report)
     if (ReadSmallFile(resolveNoCase(kInitFile), text, reason) != SmallFileResult::Read) {
         if (report)
             report(kModNameError);
-        return -2;
+        return ModNameRead::Unreadable;
     }
     std::string name;
-    if (ParseModName(text, name) != 0)
-        return -1;
+    if (!ParseModName(text, name))
+        return ModNameRead::NotNamed;
     // The game takes the name as its mod's folder below "mods".
     const std::string problem = name.empty() ? "" : FileNameProblem(name);
     if (!problem.empty()) {
         if (report)
             report("Unable to use the mod's name from ../init.con: it " + problem + "\n");
-        return -1;
+        return ModNameRead::NotNamed;
     }
     state.m_ModName = name;
-    return 0;
+    return ModNameRead::Found;
+}
+
+int ReadModName(QuickLaunchState& state, const ErrorReport& report)
+{
+    switch (LoadModName(state, report)) {
+    case ModNameRead::Found:
+        return 0;
+    case ModNameRead::NotNamed:
+        return -1;
+    case ModNameRead::Unreadable:
+        break;
+    }
+    return -2;
 }
 
 std::string DebugExecutable(const std::string& gameExe)
 {
-    if (equalsNoCase(gameExe, "ostrel"))
-        return "ostrel_r.exe";
-    if (equalsNoCase(gameExe, "kelVane"))
-        return "KelVane_DEBUG.exe";
-    return "";
+    const GameInfo* info = FindGameByIdentifier(gameExe);
+    return info ? std::string(info->debugExecutable) : "";
 }
 
-int CheckDebugExe(QuickLaunchState& state)
+bool CheckDebugExe(QuickLaunchState& state)
 {
     state.m_DebugExeFound = 0;
     const std::string debug = DebugExecutable(state.m_gameExe);
     if (debug.empty())
-        return 0;
+        return false;
     const std::string path = resolveNoCase(kGameRoot + debug);
     // Only a regular file is opened: a named pipe would block the open.
     if (!isRegularFile(path))
-        return 0;
+        return false;
     std::ifstream probe(path, std::ios::binary);
-    if (probe)
-        state.m_DebugExeFound = 1;
-    return state.m_DebugExeFound;
+    state.m_DebugExeFound = probe ? 1 : 0;
+    return state.m_DebugExeFound == 1;
 }
 
 std::string GameExecutable(const QuickLaunchState& state)
@@ -154,7 +159,7 @@ LaunchOutcome LaunchGame(QuickLaunchState& state, Launcher& launcher, const Erro
             report("Unable to start the game: " + problem);
         return LaunchOutcome::MapListFailed;
     }
-    ReadModName(state, report);
+    LoadModName(state, report);
 
     const std::string root = kGameRoot;
     const std::string mapList = resolveNoCase(root + "mods/" + state.m_gameExe + "/Settings/maplist.con");

@@ -27,15 +27,22 @@ enum class LaunchOutcome {
 
 // The mod's name from the text of an init file: the rest of the first line
 // that begins with "game.CustomGameName" or "game.setCustomGameName" (any
-// case, not indented) after one separator character, kept verbatim. Returns
-// 0 when found, -1 when no line matches (`modName` "").
-int ParseModName(const std::string& text, std::string& modName);
+// case, not indented) after one separator character, kept verbatim. False
+// when no line matches (`modName` "").
+bool ParseModName(const std::string& text, std::string& modName);
 
-// Sets m_ModName from "../init.con" with ParseModName. Returns 0 when found,
-// -1 when no line matches (m_ModName ""), -2 when the file cannot be opened
-// or is not a regular file of at most 64 KiB, after reporting
-// "Unable to read mod's name from ../init.con\n". A name that cannot be a
-// folder name (FileNameProblem) is reported and left out: -1, m_ModName "".
+enum class ModNameRead {
+    Found,      // m_ModName holds the name
+    NotNamed,   // no line names the mod, or the name cannot be a folder name
+    Unreadable, // "../init.con" cannot be opened or is not a regular file of at most 64 KiB
+};
+
+// Sets m_ModName from "../init.con" with ParseModName; m_ModName stays ""
+// unless the name was found. An unreadable file is reported as
+// "Unable to read mod's name from ../init.con\n"; a name that cannot be a
+// folder name (FileNameProblem) is reported and left out.
+ModNameRead LoadModName(QuickLaunchState& state, const ErrorReport& report);
+// LoadModName as 0 (found), -1 (not named) or -2 (unreadable).
 int ReadModName(QuickLaunchState& state, const ErrorReport& report);
 
 // The debug build of the game `gameExe` names (compared ignoring ASCII case):
@@ -44,8 +51,8 @@ int ReadModName(QuickLaunchState& state, const ErrorReport& report);
 std::string DebugExecutable(const std::string& gameExe);
 
 // Sets m_DebugExeFound to 1 when the debug executable exists in the game root
-// and can be opened, else 0, and returns it.
-int CheckDebugExe(QuickLaunchState& state);
+// and can be opened, else 0; true when found.
+bool CheckDebugExe(QuickLaunchState& state);
 
 // The executable file name to start: the debug executable when m_UseDebug is
 // non-zero and m_DebugExeFound is 1, else m_gameExe followed by ".exe".

@@ -9,11 +9,6 @@
 
 namespace {
 
-unsigned char foldUpper(unsigned char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
-}
-
 std::mutex g_hookMutex;
 std::function<int(const std::string&)> g_listingHook;
 
@@ -32,30 +27,6 @@ struct DirCloser {
 };
 
 } // namespace
-
-bool listingOrderLess(const std::string& a, const std::string& b)
-{
-    const size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        const unsigned char fa = foldUpper(static_cast<unsigned char>(a[i]));
-        const unsigned char fb = foldUpper(static_cast<unsigned char>(b[i]));
-        if (fa != fb)
-            return fa < fb;
-    }
-    if (a.size() != b.size())
-        return a.size() < b.size();
-    return a < b; // same letters in another case: the raw bytes decide
-}
-
-bool equalsNoCase(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (foldUpper(static_cast<unsigned char>(a[i])) != foldUpper(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 void SetListingHook(std::function<int(const std::string& dir)> hook)
 {

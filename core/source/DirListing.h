@@ -4,6 +4,8 @@
 // to upper case (ties by the unfolded bytes). Archives keep this order, so the
 // same tree always gives the same archive.
 
+#include "source/PathText.h" // listingOrderLess, the order given
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -35,9 +37,3 @@ std::optional<std::vector<ListingEntry>> listDirectory(const std::string& dir, i
 // test see the walk and make a folder unlistable even when run as root,
 // whom permissions do not stop.
 void SetListingHook(std::function<int(const std::string& dir)> hook);
-
-// The listing order: true when `a` comes before `b`.
-bool listingOrderLess(const std::string& a, const std::string& b);
-
-// ASCII-only case-insensitive comparison of whole strings.
-bool equalsNoCase(const std::string& a, const std::string& b);

@@ -2,6 +2,7 @@
 
 #include "source/DirListing.h"
 #include "source/PathNoCase.h"
+#include "source/PathText.h"
 
 #include <cerrno>
 #include <cstring>
@@ -21,17 +22,6 @@ std::string foldUpper(std::string text)
     return text;
 }
 
-bool beginsNoCase(const std::string& text, const std::string& start)
-{
-    return text.size() >= start.size() && equalsNoCase(text.substr(0, start.size()), start);
-}
-
-bool isFolder(const std::string& path)
-{
-    struct stat st {};
-    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 // The archive's path without ".kob", less every leading component up to the
 // last "." or "..", split into components.
 std::vector<std::string> nameComponents(std::string path)
@@ -39,17 +29,11 @@ std::vector<std::string> nameComponents(std::string path)
     if (path.size() > 4 && equalsNoCase(path.substr(path.size() - 4), ".kob"))
         path.resize(path.size() - 4);
     std::vector<std::string> parts;
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t end = path.find_first_of("/\\", start);
-        if (end == std::string::npos)
-            end = path.size();
-        const std::string part = path.substr(start, end - start);
+    for (const std::string& part : splitPath(path)) {
         if (part == "." || part == "..")
             parts.clear();
         else if (!part.empty())
             parts.push_back(part);
-        start = end + 1;
     }
     return parts;
 }
@@ -105,7 +89,7 @@ std::string PackFolderOf(const std::string& archivePath, const std::vector<std::
             candidate += "/" + parts[i];
         bool fits = !entryNames.empty() || isFolder(resolveNoCase(root + "/" + candidate));
         for (const std::string& name : entryNames)
-            fits = fits && beginsNoCase(name, candidate + "/");
+            fits = fits && startsWithNoCase(name, candidate + "/");
         if (fits)
             return candidate;
     }

@@ -38,13 +38,13 @@ std::pair<bool, Strings> contents(const std::string& archive)
 // regard to case with their first entries chosen, Compress clear, "Ready".
 TEST(MainWindow, StartStateOnDifferentModTrees)
 {
-    struct Row { const char* name; Strings made; int game; std::string levels, folders; };
+    struct Row { const char* name; Strings made; Game game; std::string levels, folders; };
     const Row rows[] = {
         {"OnlyPackableFolders", {"Objects", "Menu", "Movies", "Music", "Logs", "lightmaps", "_backup", ".svn",
                                  "kelVane/levels/Bay", "kelVane/levels/alpine", "kelVane/levels/.svn"},
-         2, "alpine,Bay>alpine", "kelVane/game,lightmaps,Menu,Objects>kelVane/game"},
-        {"BothGamesGiveTheSecond", {"Ostrel/levels/Os", "KelVane/levels/Kel"}, 2, "Kel>Kel", "kelVane/game>kelVane/game"},
-        {"NoGame", {"Objects"}, 0, ">", "Objects>Objects"},
+         Game::KelVane, "alpine,Bay>alpine", "kelVane/game,lightmaps,Menu,Objects>kelVane/game"},
+        {"BothGamesGiveTheSecond", {"Ostrel/levels/Os", "KelVane/levels/Kel"}, Game::KelVane, "Kel>Kel", "kelVane/game>kelVane/game"},
+        {"NoGame", {"Objects"}, Game::None, ">", "Objects>Objects"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -103,7 +103,7 @@ TEST(MainWindow, PackLevelUnderTheFirstGameMakesItsFoldersAndWritesTheLevel)
     mod.file("ostrel/levels/Alpine/info.con", "run");
     mod.file("ostrel/levels/Alpine/sub/map.raw", textBytes(70000));
     const auto window = openWindow();
-    ASSERT_EQ(window->m_game, 1);
+    ASSERT_EQ(window->m_game, Game::Ostrel);
     Watchdog dog;
     BatchWatch watch;
     QString statusWhilePacking;

@@ -56,7 +56,7 @@ protected:
 TEST_F(QuickLaunchDialog, ResetShowsTheFirstUseChoicesAndCancelDoesNothing)
 {
     writeFile(settings(), settingsText("mymap", "ostrel", 0));
-    EXPECT_TRUE(run([&] { ResetQuickLaunch(nullptr, kGameOstrel, {"zeta", "Alpha", "beta", "alpha"}, launcher); },
+    EXPECT_TRUE(run([&] { ResetQuickLaunch(nullptr, Game::Ostrel, {"zeta", "Alpha", "beta", "alpha"}, launcher); },
                     [&](CQuickLaunchDlg* dialog) {
         EXPECT_EQ(std::pair(fs::exists(settings()), dialog->windowTitle()), std::pair(false, QString("Quick Launch Settings")))
             << "the settings are deleted before the dialog shows";
@@ -75,7 +75,7 @@ TEST_F(QuickLaunchDialog, ResetShowsTheFirstUseChoicesAndCancelDoesNothing)
     EXPECT_EQ(std::tuple(fs::exists(settings()), launcher.programs, boxes), std::tuple(false, Strings{}, Strings{}));
 
     fs::create_directories(settings() / "inside");
-    EXPECT_TRUE(run([&] { ResetQuickLaunch(nullptr, kGameOstrel, {}, launcher); }));
+    EXPECT_TRUE(run([&] { ResetQuickLaunch(nullptr, Game::Ostrel, {}, launcher); }));
     // The folder left in its place is then named as settings ignored.
     EXPECT_EQ(boxes, (Strings{"ERROR!|Unable to delete _quickLaunch.cfg: Directory not empty",
                               "ERROR!|Ignored the settings in _quickLaunch.cfg: not a regular file"}));
@@ -98,7 +98,7 @@ TEST_F(QuickLaunchDialog, SettingsFileDecidesWhetherTheDialogShows)
         SCOPED_TRACE(row.name);
         row.before.empty() ? (void)fs::remove(settings()) : writeFile(settings(), row.before);
         launcher.programs.clear();
-        const bool shown = run([&] { QuickLaunch(nullptr, kGameOstrel, {"Alpine"}, launcher); }, [&](CQuickLaunchDlg* dialog) {
+        const bool shown = run([&] { QuickLaunch(nullptr, Game::Ostrel, {"Alpine"}, launcher); }, [&](CQuickLaunchDlg* dialog) {
             FindControl<QComboBox>(dialog, 1023)->setEditText("typed map");
             QTest::mouseClick(useDebug(dialog), Qt::LeftButton);
             press(dialog, 1);
@@ -127,7 +127,7 @@ TEST_F(QuickLaunchDialog, UnwritableMapListShowsError)
     writeFile(settings(), settingsText("mymap", "ostrel", 0));
     fs::remove_all(top() / "mods/ostrel/Settings");
     fs::remove(top() / "mods/MyMod/init.con");
-    EXPECT_FALSE(run([&] { QuickLaunch(nullptr, kGameOstrel, {}, launcher); }));
+    EXPECT_FALSE(run([&] { QuickLaunch(nullptr, Game::Ostrel, {}, launcher); }));
     EXPECT_EQ(boxes, (Strings{"ERROR!|Unable to read mod's name from ../init.con\n",
                               "ERROR!|Unable to write the map list " + canonicalTop()
                                   + "/mods/ostrel/Settings/maplist.con: No such file or directory"}));
@@ -162,7 +162,7 @@ TEST_F(QuickLaunchDialog, RealStartOrErrorNamingTheExecutable)
         if (boxes.clear(); row.made)
             recordingScript("ostrel.exe", row.runnable);
         qputenv("PATH", QByteArray::fromStdString((top() / row.path).string()));
-        EXPECT_FALSE(run([&] { QuickLaunch(nullptr, kGameOstrel, {}); }));
+        EXPECT_FALSE(run([&] { QuickLaunch(nullptr, Game::Ostrel, {}); }));
         EXPECT_EQ(boxes, row.box.empty() ? Strings{} : Strings{row.box});
         EXPECT_TRUE(QTest::qWaitFor([&] { return readFile(started).ends_with(row.record); }, 10000));
         EXPECT_EQ(readFile(started), row.record);

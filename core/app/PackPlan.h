@@ -1,0 +1,43 @@
+#pragma once
+// What a press of a pack button, or a kobpack pack command, packs: the
+// archives in order, the folder each is packed from, and the folders to make
+// in the Archives folder (the current directory) first, so that an archive
+// below a game's folder can be written.
+
+#include "game/Game.h"
+
+#include <string>
+#include <vector>
+
+// What the user chose. Folders are pack names as they are (a list entry, a
+// typed text, a name on the command line, empty included); levels are level
+// names, packed below the game's level prefix. Folders come first.
+struct PackChoice {
+    std::vector<std::string> folders;
+    std::vector<std::string> levels;
+};
+
+struct PlannedArchive {
+    std::string name;    // the pack name handed to the batch
+    std::string source;  // "../NAME", the folder packed
+    std::string archive; // "NAME.kob", the archive written
+};
+
+struct PackPlan {
+    std::vector<PlannedArchive> archives;
+    std::vector<std::string> folders; // to make first, each after its parent
+
+    std::vector<std::string> names() const;
+};
+
+// With a game found, any pack makes the game's folder first, and any level,
+// or a folder named below the game's level prefix ("\" or "/", any case),
+// its levels folder as well; without one no folder is made, and a level's
+// name is its bare text. Nothing is checked: what cannot be packed fails in
+// the batch.
+PackPlan PlanPack(Game game, const PackChoice& choice);
+
+// Every folder and every level that discovery finds, each list sorted as the
+// drop-downs show it; for the command line, which has no lists of its own.
+PackChoice AllFolders(Game game);
+PackChoice AllLevels(Game game);

@@ -1,0 +1,80 @@
+#include "source/PathText.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+unsigned char fold(char c, bool toUpper)
+{
+    const auto u = static_cast<unsigned char>(c);
+    if (toUpper && u >= 'a' && u <= 'z')
+        return static_cast<unsigned char>(u - 'a' + 'A');
+    if (!toUpper && u >= 'A' && u <= 'Z')
+        return static_cast<unsigned char>(u - 'A' + 'a');
+    return u;
+}
+
+// Below, at or above 0 as `a` comes before, equals or follows `b` with their
+// ASCII letters folded; a string that begins the other comes first.
+int compareFolded(const std::string& a, const std::string& b, bool toUpper)
+{
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i)
+        if (fold(a[i], toUpper) != fold(b[i], toUpper))
+            return fold(a[i], toUpper) - fold(b[i], toUpper);
+    return (a.size() > b.size()) - (a.size() < b.size());
+}
+
+} // namespace
+
+bool isFolder(const std::string& path)
+{
+    std::error_code error;
+    return std::filesystem::is_directory(path, error);
+}
+
+bool equalsNoCase(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() && compareFolded(a, b, true) == 0;
+}
+
+bool startsWithNoCase(const std::string& text, const std::string& start)
+{
+    return text.size() >= start.size() && equalsNoCase(text.substr(0, start.size()), start);
+}
+
+std::string forwardSlashes(std::string path)
+{
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+
+std::vector<std::string> splitPath(const std::string& path)
+{
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (;;) {
+        const size_t end = path.find_first_of("/\\", start);
+        parts.push_back(path.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos)
+            return parts;
+        start = end + 1;
+    }
+}
+
+bool listingOrderLess(const std::string& a, const std::string& b)
+{
+    const int order = compareFolded(a, b, true);
+    return order != 0 ? order < 0 : a < b;
+}
+
+bool nameOrderLess(const std::string& a, const std::string& b)
+{
+    return compareFolded(a, b, false) < 0;
+}
+
+void SortNoCase(std::vector<std::string>& names)
+{
+    std::stable_sort(names.begin(), names.end(), nameOrderLess);
+}
