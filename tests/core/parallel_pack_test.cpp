@@ -46,7 +46,8 @@ std::unique_ptr<ReadAhead> readAhead(const TempDir& dir, NamePool& names, Compre
         writeFile(path, textBytes(i == bigOne ? big : size, i));
         EXPECT_TRUE(names.add(path.c_str()));
     }
-    return std::make_unique<ReadAhead>(pool, names, count, static_cast<uint32_t>(dir.path().string().size() + 1));
+    return std::make_unique<ReadAhead>(pool, names, count, static_cast<uint32_t>(dir.path().string().size() + 1),
+                                       kob::CancelToken(g_cancelPack));
 }
 
 } // namespace
@@ -173,7 +174,7 @@ TEST(ReadAheadBound, FilesAheadStayWithinTheBoundAndALargerFileIsHeldAlone)
     const auto ahead = readAhead(dir, names, pool, count, 100000, big, 3000000);
     for (uint32_t i = 0; i < count; ++i) {
         SCOPED_TRACE(i);
-        const AheadFile& file = ahead->take(i);
+        const ProducedFile& file = ahead->take(i);
         EXPECT_EQ(file.size, i == big ? 3000000u : 100000u);
         if (i == big) {
             EXPECT_EQ(ahead->heldFiles(), 1u) << "nothing is read ahead beside a file larger than the bound";
