@@ -142,12 +142,6 @@ bool ArchiveReader::readEntry(size_t i, std::vector<uint8_t>& out, std::string& 
         return true;
     }
 
-    std::vector<BlockDescriptor> blocks;
-    std::string problem;
-    if (!decodeBlockTable(area.data(), area.size(), blocks, problem)) {
-        error = label + ": " + problem;
-        return false;
-    }
     if (entry.size == 0) {
         if (!isEmptyEntryBlock(area)) {
             error = label + ": an empty entry is not the 20-byte empty-entry block";
@@ -155,12 +149,13 @@ bool ArchiveReader::readEntry(size_t i, std::vector<uint8_t>& out, std::string& 
         }
         return true;
     }
-    const size_t tableEnd = blockTableLength(blocks.size());
-    problem = blockLayoutProblem(blocks, entry.size, area.size() - tableEnd);
-    if (!problem.empty()) {
+    std::vector<BlockDescriptor> blocks;
+    std::string problem;
+    if (!decodeBlockTable(area.data(), area.size(), area.size(), entry.size, blocks, problem)) {
         error = label + problem;
         return false;
     }
+    const size_t tableEnd = blockTableLength(blocks.size());
     // Grown block by block: a lying size must not reserve gigabytes up front.
     uint8_t block[kBlockLength];
     for (uint32_t b = 0; b < blocks.size(); ++b) {

@@ -8,9 +8,10 @@
 
 using namespace kob;
 
-ArchiveWriter::ArchiveWriter(std::string entryPrefix, uint32_t compression)
+ArchiveWriter::ArchiveWriter(std::string entryPrefix, uint32_t compression, std::FILE* output)
     : m_entryPrefix(std::move(entryPrefix))
     , m_compression(compression)
+    , m_output(output)
 {
 }
 
@@ -18,12 +19,6 @@ ArchiveWriter::~ArchiveWriter()
 {
     if (m_output)
         std::fclose(m_output);
-}
-
-void ArchiveWriter::SetOutput(std::FILE* file)
-{
-    m_output = file;
-    m_outputPosition = 0;
 }
 
 void ArchiveWriter::Fail(const std::string& reason)
@@ -83,9 +78,8 @@ bool ArchiveWriter::AddEntry(const std::string& name, uint64_t size, std::vector
         uint64_t stored = 0;
         std::vector<uint8_t> table;
         if (m_compression == 1) {
-            stored = placeBlocks(blocks);
             table = encodeBlockTable(blocks);
-            stored += table.size();
+            stored = table.size() + blocks.back().blockOffset + blocks.back().compressedSize;
         } else {
             for (const ByteRange& piece : pieces)
                 stored += piece.length;
@@ -121,29 +115,16 @@ void ArchiveWriter::Finish()
 {
     if (m_outputPosition > kMaxArchiveSize)
         return;
-    m_indexOffset = static_cast<uint32_t>(m_outputPosition);
+    const uint32_t indexOffset = static_cast<uint32_t>(m_outputPosition);
     WriteIndex();
     WriteWord(0);
-    PatchHeader();
-}
-
-bool ArchiveWriter::PatchHeader()
-{
     if (failed() || !m_output)
-        return false;
-    if (m_outputPosition > kMaxArchiveSize) {
-        Fail("the archive would grow past 4 GiB - 1 bytes");
-        return false;
-    }
-    const uint64_t end = m_outputPosition;
-    if (std::fseek(m_output, 0, SEEK_SET) != 0) {
-        Fail(std::strerror(errno));
-        return false;
-    }
+        return;
+    if (std::fseek(m_output, 0, SEEK_SET) != 0)
+        return Fail(std::strerror(errno));
     m_outputPosition = 0;
-    const bool ok = WriteWord(m_indexOffset) && WriteWord(m_compression);
-    m_outputPosition = end;
-    return ok;
+    WriteWord(indexOffset);
+    WriteWord(m_compression);
 }
 
 bool ArchiveWriter::CloseOutput()

@@ -6,7 +6,6 @@
 
 #include "format/ArchiveFormat.h"
 
-#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -28,14 +27,12 @@ struct ArchiveEntry {
 class ArchiveWriter {
 public:
     // `entryPrefix` goes in front of every name in the index; `compression`
-    // is 0 (plain) or 1 (LZO1X-999 blocks).
-    ArchiveWriter(std::string entryPrefix, uint32_t compression);
+    // is 0 (plain) or 1 (LZO1X-999 blocks); `output` (owned) is at its start.
+    ArchiveWriter(std::string entryPrefix, uint32_t compression, std::FILE* output);
     ~ArchiveWriter(); // closes the output file if one is set
     ArchiveWriter(const ArchiveWriter&) = delete;
     ArchiveWriter& operator=(const ArchiveWriter&) = delete;
 
-    // Adopts `file` as the output file, positioned at its start.
-    void SetOutput(std::FILE* file);
     // The two header words (patched by Finish) and the fixed header block.
     bool WriteHeader();
     // Appends the entry `name` of `size` bytes and its record. A plain archive
@@ -47,8 +44,8 @@ public:
                   const std::vector<ByteRange>& pieces);
     // Writes the entry count and every record at the current output position.
     void WriteIndex();
-    // The index, the end word and the final header words; nothing when the
-    // entries already passed 4 GiB.
+    // The index, the end word and the final header words (the output is then
+    // no longer at its end); nothing when the entries already passed 4 GiB.
     void Finish();
     // Flushes, syncs and closes the output file; false (with writeError())
     // when the data did not reach the disk.
@@ -67,12 +64,10 @@ public:
 private:
     void Fail(const std::string& reason);
     bool FitsBelowLimit(uint64_t length);
-    bool PatchHeader();
 
     std::string m_entryPrefix;
     uint32_t m_compression;
     std::vector<ArchiveEntry> m_entries;
-    uint32_t m_indexOffset = 0;
     std::FILE* m_output = nullptr; // owned
     uint64_t m_outputPosition = 0;
     std::string m_writeError;

@@ -32,74 +32,58 @@ size_t compressedAreaBound(uint64_t size)
     return static_cast<size_t>(fullBlocks * lzoWorstCase(kBlockLength) + (rest ? lzoWorstCase(rest) : 0));
 }
 
-uint64_t placeBlocks(std::vector<BlockDescriptor>& blocks)
-{
-    uint64_t offset = 0;
-    for (BlockDescriptor& block : blocks) {
-        block.blockOffset = static_cast<uint32_t>(offset);
-        offset += block.compressedSize;
-    }
-    return offset;
-}
-
-std::vector<uint8_t> encodeBlockTable(const std::vector<BlockDescriptor>& blocks)
+std::vector<uint8_t> encodeBlockTable(std::vector<BlockDescriptor>& blocks)
 {
     std::vector<uint8_t> table(blockTableLength(blocks.size()));
     putWord(table.data(), static_cast<uint32_t>(blocks.size()));
-    uint8_t* out = table.data() + 4;
-    for (const BlockDescriptor& block : blocks) {
-        putWord(out, block.compressedSize);
-        putWord(out + 4, block.uncompressedSize);
-        putWord(out + 8, block.blockOffset);
-        out += kDescriptorSize;
+    uint32_t offset = 0;
+    for (size_t b = 0; b < blocks.size(); ++b) {
+        blocks[b].blockOffset = offset;
+        offset += blocks[b].compressedSize;
+        uint8_t* out = table.data() + blockTableLength(b);
+        putWord(out, blocks[b].compressedSize);
+        putWord(out + 4, blocks[b].uncompressedSize);
+        putWord(out + 8, blocks[b].blockOffset);
     }
     return table;
 }
 
-bool decodeBlockTable(const uint8_t* area, size_t length, std::vector<BlockDescriptor>& blocks, std::string& error)
+bool decodeBlockTable(const uint8_t* area, size_t available, uint64_t areaLength, uint64_t size,
+                      std::vector<BlockDescriptor>& blocks, std::string& error)
 {
     blocks.clear();
-    if (length < 4) {
-        error = "compressed data area too short for its block count";
+    const uint32_t count = available < 4 ? 0 : getWord(area);
+    if (count == 0 || count > (available - 4) / kDescriptorSize) {
+        error = ": block count " + std::to_string(count) + " does not fit its data area";
         return false;
     }
-    const uint32_t count = getWord(area);
-    if (count == 0 || count > (length - 4) / kDescriptorSize) {
-        error = "block count " + std::to_string(count) + " does not fit its data area";
-        return false;
-    }
-    blocks.resize(count);
+    const uint64_t dataLength = areaLength - blockTableLength(count);
+    uint64_t offset = 0, total = 0;
     for (uint32_t b = 0; b < count; ++b) {
         const uint8_t* d = area + blockTableLength(b);
-        blocks[b] = {getWord(d), getWord(d + 4), getWord(d + 8)};
-    }
-    return true;
-}
-
-std::string blockLayoutProblem(const std::vector<BlockDescriptor>& blocks, uint64_t size, uint64_t dataLength)
-{
-    uint64_t offset = 0;
-    uint64_t total = 0;
-    for (size_t b = 0; b < blocks.size(); ++b) {
-        const BlockDescriptor& block = blocks[b];
+        const BlockDescriptor block{getWord(d), getWord(d + 4), getWord(d + 8)};
         const std::string where = ", block " + std::to_string(b) + ": ";
-        const bool last = b + 1 == blocks.size();
         if (block.blockOffset != offset)
-            return where + "offset " + std::to_string(block.blockOffset) + ", expected " + std::to_string(offset);
-        if (block.compressedSize > dataLength - offset)
-            return where + "compressed size " + std::to_string(block.compressedSize) + " runs past the data area";
-        if (block.uncompressedSize == 0 || block.uncompressedSize > kBlockLength
-            || (!last && block.uncompressedSize != kBlockLength))
-            return where + "uncompressed size " + std::to_string(block.uncompressedSize)
-                 + " is not a valid block length";
-        offset += block.compressedSize;
-        total += block.uncompressedSize;
+            error = where + "offset " + std::to_string(block.blockOffset) + ", expected " + std::to_string(offset);
+        else if (block.compressedSize > dataLength - offset)
+            error = where + "compressed size " + std::to_string(block.compressedSize) + " runs past the data area";
+        else if (block.uncompressedSize == 0 || block.uncompressedSize > kBlockLength
+                 || (b + 1 < count && block.uncompressedSize != kBlockLength))
+            error = where + "uncompressed size " + std::to_string(block.uncompressedSize)
+                  + " is not a valid block length";
+        else {
+            offset += block.compressedSize;
+            total += block.uncompressedSize;
+            blocks.push_back(block);
+            continue;
+        }
+        return false;
     }
     if (total != size)
-        return ": blocks hold " + std::to_string(total) + " bytes, its size is " + std::to_string(size);
-    if (offset != dataLength)
-        return ": its blocks end " + std::to_string(dataLength - offset) + " bytes before its stored size";
-    return "";
+        error = ": blocks hold " + std::to_string(total) + " bytes, its size is " + std::to_string(size);
+    else if (offset != dataLength)
+        error = ": its blocks end " + std::to_string(dataLength - offset) + " bytes before its stored size";
+    return total == size && offset == dataLength;
 }
 
 bool compressBlock(const uint8_t* in, uint32_t length, uint8_t* out, uint32_t& compressedSize, void* workMemory)

@@ -7,8 +7,6 @@
 
 #include "format/ArchiveFormat.h"
 
-#include <cstddef>
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -28,22 +26,17 @@ constexpr size_t blockTableLength(size_t count)
     return 4 + size_t(kDescriptorSize) * count;
 }
 
-// Sets each block's offset so the blocks follow one another from 0; returns
-// the blocks' compressed bytes in all.
-uint64_t placeBlocks(std::vector<BlockDescriptor>& blocks);
+// Sets each block's offset so the blocks follow one another from 0, and
+// returns the block count and descriptors as stored.
+std::vector<uint8_t> encodeBlockTable(std::vector<BlockDescriptor>& blocks);
 
-// The block count and descriptors of `blocks`, as stored.
-std::vector<uint8_t> encodeBlockTable(const std::vector<BlockDescriptor>& blocks);
-
-// Reads the block table at the start of a data area `length` bytes long.
-// False, with `error`, when the count does not fit the area.
-bool decodeBlockTable(const uint8_t* area, size_t length, std::vector<BlockDescriptor>& blocks, std::string& error);
-
-// "" when `blocks` lay out a file of `size` bytes as the writer does (offsets
-// back to back from 0, every block 32 KiB but the last, ending exactly at
-// `dataLength`, the bytes after the table); else what is wrong, as
-// ", block N: ..." or ": ...", to follow the entry's name.
-std::string blockLayoutProblem(const std::vector<BlockDescriptor>& blocks, uint64_t size, uint64_t dataLength);
+// Reads the block table at the start of the data area of an entry of `size`
+// bytes, `areaLength` bytes long, of which `available` are at `area`. False,
+// with `error` (", block N: ..." or ": ...", to follow the entry's name),
+// unless the table lays the file out as the writer does: offsets back to
+// back from 0, every block 32 KiB but the last, ending with the area.
+bool decodeBlockTable(const uint8_t* area, size_t available, uint64_t areaLength, uint64_t size,
+                      std::vector<BlockDescriptor>& blocks, std::string& error);
 
 // Compresses `length` bytes at `in` (LZO1X-999) into `out`, which has room
 // for lzoWorstCase(length) bytes. `workMemory` holds kLzoWorkMemorySize bytes.

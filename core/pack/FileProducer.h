@@ -5,12 +5,9 @@
 // writer's thread as each file is asked for; ReadAhead ahead of it on a pool.
 // The writer is the same for both, so the archive is too.
 
-#include "format/ArchiveFormat.h"
 #include "format/ArchiveWriter.h"
 #include "pack/SourceFile.h"
 
-#include <cstdint>
-#include <optional>
 #include <vector>
 
 // One file as the writer gets it.

@@ -10,23 +10,17 @@ using namespace kob;
 namespace {
 
 // Keeps each job's result parts for the callers that ask for them.
-class CollectingObserver : public SinkObserver {
-public:
-    CollectingObserver(std::vector<PackOutcome>* outcomes, std::vector<ReuseCounts>* reused)
-        : m_outcomes(outcomes), m_reused(reused)
-    {
-    }
+struct CollectingObserver : SinkObserver {
+    CollectingObserver(std::vector<PackOutcome>* o, std::vector<ReuseCounts>* r) : outcomes(o), reused(r) {}
     void archiveDone(const std::string&, const PackResult& result) override
     {
-        if (m_outcomes)
-            m_outcomes->push_back(result.outcome);
-        if (m_reused)
-            m_reused->push_back(result.reused);
+        if (outcomes)
+            outcomes->push_back(result.outcome);
+        if (reused)
+            reused->push_back(result.reused);
     }
-
-private:
-    std::vector<PackOutcome>* m_outcomes;
-    std::vector<ReuseCounts>* m_reused;
+    std::vector<PackOutcome>* outcomes;
+    std::vector<ReuseCounts>* reused;
 };
 
 } // namespace

@@ -16,19 +16,15 @@ namespace kob {
 
 // Returns 1 when every name was handed to a pack job, -1 when a job was
 // cancelled and the names after it were not packed. The observer hears of
-// each archive ("NAME.kob") as it starts and with its result. With
-// options.threads above 1 (0: HardwareThreadCount()), one pool of that many
-// threads reads and compresses ahead for the whole batch; the archives and
-// everything reported are the same for every count, and no thread outlives
-// the call.
+// each "NAME.kob" as it starts and ends. With options.threads above 1 (0:
+// HardwareThreadCount()) one pool serves the whole batch and ends with it.
 int packBatch(const std::vector<std::string>& names, const PackOptions& options, PackControls& controls,
               PackObserver& observer, CancelToken cancel);
 
 } // namespace kob
 
-// packBatch reporting through the installed MessageSink and standard output
-// and watching g_cancelPack. `outcomes` and `reused`, when given, receive one
-// result part per name handed to a job, in order.
+// packBatch reporting as PackArchive does; `outcomes` and `reused`, when
+// given, receive one result part per name handed to a job, in order.
 int PackBatch(const std::vector<std::string>& names, int compress, PackControls& controls,
               std::vector<PackOutcome>* outcomes = nullptr, unsigned threads = 1, bool reusePrevious = true,
               std::vector<ReuseCounts>* reused = nullptr);

@@ -153,8 +153,7 @@ PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, P
         return {kPackEndedEarly, PackOutcome::Failed, {}};
     }
     std::setvbuf(file, nullptr, _IOFBF, 1 << 20);
-    ArchiveWriter writer(entryPrefix, compress);
-    writer.SetOutput(file);
+    ArchiveWriter writer(entryPrefix, compress, file);
     writer.WriteHeader();
 
     uint32_t skipped = scan.leftOut;

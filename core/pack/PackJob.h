@@ -8,8 +8,6 @@
 #include "pack/PackControls.h"
 #include "pack/PackObserver.h"
 
-#include <atomic>
-#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -33,15 +31,12 @@ struct ArchiveJob {
     std::string archivePath; // the archive written
 };
 
-// Packs `job`. Problems, notes and trace lines go to `observer`; the job
-// looks at `cancel` before its file loop, before each file and in the scan.
-// With a `pool` of one thread or more, the files of a compressed archive are
-// read and compressed ahead on its threads while this thread writes; the
-// archive and everything reported are the same as without one. The pool is
-// free again when the call returns.
-// With options.reusePrevious, a compressed pack takes each entry of the
-// archive it replaces whose bytes are those of the file over as it is
-// stored; over an archive this tool wrote, the result is a fresh pack's.
+// Packs `job`, looking at `cancel` in the scan, before the file loop and
+// before each file. With a `pool` of one thread or more, a compressed
+// archive's files are read and compressed ahead on it (the pool is free again
+// on return); the archive and the reports are the same either way. With
+// options.reusePrevious, a compressed pack takes over each entry of the
+// archive it replaces that holds the file's bytes, stored as they are.
 PackResult packArchive(const ArchiveJob& job, const PackOptions& options, PackControls& controls,
                        PackObserver& observer, CancelToken cancel, CompressionPool* pool = nullptr);
 
@@ -54,11 +49,10 @@ uint32_t GetFreeDiskSpaceMB(const std::string& directory);
 // the real one.
 void SetFreeSpaceQuery(std::function<uint32_t(const std::string&)> query);
 
-// packArchive of `sourcePath` into `archivePath` with entry prefix
-// `folderName`, reporting through the installed MessageSink and standard
-// output and watching g_cancelPack. Both strings are changed in place: "\"
-// becomes "/" and folderName gains its final "/". Returns the result's code;
-// `outcome` and `reused`, when given, receive the rest of it.
+// packArchive reporting through the installed MessageSink and standard
+// output, watching g_cancelPack. Both strings are changed in place ("\"
+// becomes "/", folderName gains its final "/"). Returns the result's code;
+// `outcome` and `reused`, when given, receive the rest.
 int PackArchive(std::string& sourcePath, std::string& folderName, const std::string& archivePath,
                 uint32_t compress, PackControls& controls, PackOutcome* outcome = nullptr,
                 CompressionPool* pool = nullptr, bool reusePrevious = true, ReuseCounts* reused = nullptr);

@@ -40,7 +40,7 @@ class PackObserver {
 public:
     virtual ~PackObserver() = default;
     // A batch is about to pack `archive` (the name as the batch made it).
-    virtual void archiveStarted(const std::string& archive) { (void)archive; }
+    virtual void archiveStarted(const std::string& /*archive*/) {}
     // A failure, or something left out of the archive.
     virtual void problem(const std::string& text) = 0;
     // The phase the job is in.
@@ -48,10 +48,7 @@ public:
     // One line of the job's trace; this version writes it to standard output.
     virtual void trace(const std::string& line);
     // The batch is done with `archive`.
-    virtual void archiveDone(const std::string& archive, const PackResult& result)
-    {
-        (void)archive, (void)result;
-    }
+    virtual void archiveDone(const std::string& /*archive*/, const PackResult& /*result*/) {}
 };
 
 // Hands problems and notes to the installed MessageSink.

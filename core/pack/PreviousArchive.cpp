@@ -77,8 +77,7 @@ bool PreviousArchive::match(const char* relativeName, const uint8_t* data, uint6
     std::vector<BlockDescriptor> found;
     std::string problem;
     if (entry.storedSize < table.size() || !readAt(entry.dataOffset, table.data(), table.size())
-        || !decodeBlockTable(table.data(), table.size(), found, problem) || found.size() != blockCount
-        || !blockLayoutProblem(found, size, entry.storedSize - table.size()).empty())
+        || !decodeBlockTable(table.data(), table.size(), entry.storedSize, size, found, problem))
         return false;
     for (const BlockDescriptor& block : found)
         if (block.compressedSize > lzoWorstCase(block.uncompressedSize))

@@ -3,8 +3,6 @@
 #include "format/BlockArea.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
 #include <new>
 
 using namespace kob;

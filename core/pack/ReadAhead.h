@@ -12,7 +12,6 @@
 // Cancel: once the job's token is cancelled, the threads work only on the
 // file the writer waits for; everything else is dropped by stop().
 
-#include "format/ArchiveFormat.h"
 #include "pack/CancelToken.h"
 #include "pack/CompressionPool.h"
 #include "pack/FileProducer.h"
@@ -24,7 +23,6 @@
 #include <deque>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <utility>
 #include <vector>
 

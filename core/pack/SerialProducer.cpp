@@ -13,7 +13,6 @@ SerialProducer::SerialProducer(const NamePool& names, uint32_t sourceRootLength,
     , m_sourceRootLength(sourceRootLength)
     , m_compression(compression)
     , m_previous(previous)
-    , m_input(new uint8_t[kInitialInputCapacity])
     , m_workMemory(compression == 1 ? new uint8_t[kLzoWorkMemorySize]() : nullptr)
 {
 }
@@ -26,22 +25,10 @@ ProducedFile& SerialProducer::take(uint32_t index)
     if ((m_file.problem = source.open(path, m_sourceRootLength)))
         return m_file;
     const uint64_t size = m_file.size = source.size();
-    if (size >= m_inputCapacity) {
-        const size_t capacity = static_cast<size_t>(size) + 512;
-        m_input.reset();
-        m_input.reset(new (std::nothrow) uint8_t[capacity]);
-        m_inputCapacity = capacity;
-        if (!m_input) {
-            // Keep a usable buffer for the files that follow.
-            m_input.reset(new uint8_t[kInitialInputCapacity]);
-            m_inputCapacity = kInitialInputCapacity;
-            m_file.problem = InputProblem::TooLargeForMemory;
-            return m_file;
-        }
-    }
     // Without room for the compressed blocks the file would be stored as an
     // empty entry; better to leave it out and say so.
-    if (m_compression == 1 && !reserveCompressedArea(compressedAreaBound(size))) {
+    if (!reserve(m_input, m_inputCapacity, static_cast<size_t>(size))
+        || (m_compression == 1 && !reserve(m_compressedArea, m_compressedCapacity, compressedAreaBound(size)))) {
         m_file.problem = InputProblem::TooLargeForMemory;
         return m_file;
     }
@@ -61,17 +48,14 @@ ProducedFile& SerialProducer::take(uint32_t index)
     return m_file;
 }
 
-bool SerialProducer::reserveCompressedArea(size_t needed)
+bool SerialProducer::reserve(std::unique_ptr<uint8_t[]>& buffer, size_t& capacity, size_t needed)
 {
-    if (needed <= m_compressedCapacity)
+    if (needed <= capacity)
         return true;
-    m_compressedArea.reset();
-    m_compressedCapacity = 0;
-    m_compressedArea.reset(new (std::nothrow) uint8_t[needed]);
-    if (!m_compressedArea)
-        return false;
-    m_compressedCapacity = needed;
-    return true;
+    buffer.reset(); // the old buffer first: the new one may only fit without it
+    buffer.reset(new (std::nothrow) uint8_t[needed]);
+    capacity = buffer ? needed : 0;
+    return buffer != nullptr;
 }
 
 void SerialProducer::compress(uint64_t size)

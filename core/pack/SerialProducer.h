@@ -12,8 +12,6 @@ class PreviousArchive;
 
 class SerialProducer : public FileProducer {
 public:
-    static constexpr size_t kInitialInputCapacity = 4000000;
-
     // `names` and `previous` (compressed only; may be null) are borrowed.
     SerialProducer(const NamePool& names, uint32_t sourceRootLength, uint32_t compression,
                    const PreviousArchive* previous);
@@ -22,9 +20,9 @@ public:
     void release(uint32_t) override {}
 
 private:
-    // Grows the compressed output area to at least `needed` bytes, discarding
-    // its contents; false when the memory cannot be had.
-    bool reserveCompressedArea(size_t needed);
+    // Grows `buffer` to at least `needed` bytes, discarding its contents;
+    // false when the memory cannot be had.
+    static bool reserve(std::unique_ptr<uint8_t[]>& buffer, size_t& capacity, size_t needed);
     // Compresses the input's `size` bytes block by block into the file's
     // blocks; no blocks when one was rejected.
     void compress(uint64_t size);
@@ -34,7 +32,7 @@ private:
     const uint32_t m_compression;
     const PreviousArchive* const m_previous;
     std::unique_ptr<uint8_t[]> m_input;
-    size_t m_inputCapacity = kInitialInputCapacity;
+    size_t m_inputCapacity = 0;
     std::unique_ptr<uint8_t[]> m_compressedArea;
     size_t m_compressedCapacity = 0;
     std::unique_ptr<uint8_t[]> m_workMemory;

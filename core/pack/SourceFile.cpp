@@ -18,23 +18,16 @@ constexpr size_t kReadPiece = size_t(4) << 20;
 
 std::string inputProblemLine(InputProblem problem, const char* path)
 {
-    switch (problem) {
-    case InputProblem::NameTooLong:
-        return std::string("ERROR! inputFile name too long: ") + path;
-    case InputProblem::CannotOpen:
-        return std::string("ERROR! inputFile: ") + path;
-    case InputProblem::NotRegular:
-        return std::string("ERROR! inputFile not a regular file: ") + path;
-    case InputProblem::ReadFailed:
-        return std::string("ERROR! inputFile read failed: ") + path;
-    case InputProblem::SizeChanged:
-        return std::string("ERROR! inputFile read failed (its size changed while it was read): ") + path;
-    case InputProblem::TooLarge:
-        return std::string("ERROR! inputFile too large (4 GiB or more): ") + path;
-    case InputProblem::TooLargeForMemory:
-        return std::string("ERROR! inputFile too large for memory: ") + path;
-    }
-    return std::string("ERROR! inputFile: ") + path;
+    static const char* const kLines[] = {
+        "ERROR! inputFile name too long: ",
+        "ERROR! inputFile: ",
+        "ERROR! inputFile not a regular file: ",
+        "ERROR! inputFile read failed: ",
+        "ERROR! inputFile read failed (its size changed while it was read): ",
+        "ERROR! inputFile too large (4 GiB or more): ",
+        "ERROR! inputFile too large for memory: ",
+    };
+    return kLines[static_cast<size_t>(problem)] + std::string(path);
 }
 
 size_t ReadSourceBytes(void* buffer, size_t length, std::FILE* file)

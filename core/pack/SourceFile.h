@@ -10,7 +10,7 @@
 #include <string>
 
 // Why a listed file was left out of the archive; each has its own
-// standard-output line (inputProblemLine).
+// standard-output line (inputProblemLine), in this order.
 enum class InputProblem {
     NameTooLong,     // the relative name does not fit a record
     CannotOpen,

@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -30,7 +29,8 @@ std::string directoryPrefix(const std::string& path)
 
 void leaveOut(SourceScan& scan, const std::string& line)
 {
-    ReportLeftOut(scan.observer, line);
+    scan.observer.trace(line);
+    scan.observer.problem(line);
     ++scan.leftOut;
 }
 
@@ -105,12 +105,6 @@ bool walk(SourceScan& scan, const std::string& prefix, std::vector<Identity>& wa
 }
 
 } // namespace
-
-void ReportLeftOut(kob::PackObserver& observer, const std::string& line)
-{
-    observer.trace(line);
-    observer.problem(line);
-}
 
 bool scanSourceTree(const char* path, SourceScan& scan)
 {

@@ -16,7 +16,6 @@
 #include "pack/PackObserver.h"
 #include "source/NamePool.h"
 
-#include <cstdint>
 #include <optional>
 #include <utility>
 
@@ -30,10 +29,6 @@ struct SourceScan {
     uint64_t totalBytes = 0; // 64-bit: a 32-bit sum wraps past 4 GiB
     uint32_t leftOut = 0;
 };
-
-// Reports `line`, which names something left out and why, as a trace line
-// and a problem.
-void ReportLeftOut(kob::PackObserver& observer, const std::string& line);
 
 // A source folder that does not exist adds nothing, silently. The cancel is
 // looked at before each subfolder: returns false when it cut the walk short.

@@ -131,19 +131,17 @@ TEST(ArchiveWriter, FailedWriteIsNotedAndStopsFurtherWrites)
 {
     const std::string data = textBytes(10000);
     std::vector<kob::BlockDescriptor> noBlocks;
-    ArchiveWriter writer("objects/", 0);
     std::FILE* full = std::fopen("/dev/full", "wb");
     ASSERT_NE(full, nullptr);
     std::setvbuf(full, nullptr, _IONBF, 0); // every write reaches the device at once
-    writer.SetOutput(full);
+    ArchiveWriter writer("objects/", 0, full);
     EXPECT_FALSE(writer.AddEntry("a", data.size(), noBlocks, {{reinterpret_cast<const uint8_t*>(data.data()), data.size()}}));
     EXPECT_TRUE(writer.failed());
     EXPECT_NE(writer.writeError().find("No space left"), std::string::npos) << writer.writeError();
     EXPECT_TRUE(writer.entries().empty()) << "an entry whose data did not reach the file is not recorded";
     EXPECT_FALSE(writer.WriteWord(0));
 
-    ArchiveWriter buffered("objects/", 0); // the failure shows only when the buffer is flushed
-    buffered.SetOutput(std::fopen("/dev/full", "wb"));
+    ArchiveWriter buffered("objects/", 0, std::fopen("/dev/full", "wb")); // fails only when flushed
     EXPECT_TRUE(buffered.WriteWord(7));
     EXPECT_FALSE(buffered.CloseOutput());
     EXPECT_TRUE(buffered.failed());
