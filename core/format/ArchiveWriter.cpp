@@ -79,7 +79,9 @@ bool ArchiveWriter::AddEntry(const std::string& name, uint64_t size, std::vector
         std::vector<uint8_t> table;
         if (m_compression == 1) {
             table = encodeBlockTable(blocks);
-            stored = table.size() + blocks.back().blockOffset + blocks.back().compressedSize;
+            stored = table.size(); // summed in 64 bits: the blocks of a file near 4 GiB may pass it
+            for (const BlockDescriptor& block : blocks)
+                stored += block.compressedSize;
         } else {
             for (const ByteRange& piece : pieces)
                 stored += piece.length;
