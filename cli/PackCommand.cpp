@@ -7,7 +7,6 @@
 #include "app/PackPlan.h"
 #include "game/ArchivesFolder.h"
 #include "game/Discovery.h"
-#include "pack/MessageSink.h"
 #include "pack/PackBatch.h"
 #include "pack/PackJob.h"
 #include "source/PathNoCase.h"
@@ -42,118 +41,50 @@ std::string nameProblem(const std::string& name)
     return "";
 }
 
-// The archive a batch caption names: the caption ends in "): ARCHIVE".
-std::string archiveOfCaption(const std::string& caption)
-{
-    const size_t mark = caption.find("): ");
-    return mark == std::string::npos ? caption : caption.substr(mark + 3);
-}
-
-// Follows the batch from archive to archive, so that messages can name the
-// archive they are about, hands the display on to the terminal when there is
-// one, and with -v sums up each archive written.
-class BatchControls : public PackControls {
+// Prints each problem of the batch, and with -v each note and a summary line
+// per archive written, as "kobpack: ARCHIVE: TEXT"; keeps each archive's
+// outcome for the lines after the batch.
+class StderrObserver : public kob::PackObserver {
 public:
-    // `outcomes` and `reused` are the batch's own lists, which gain each
-    // archive's outcome and reuse counts before the next caption comes.
-    BatchControls(TerminalProgress* terminal, bool verbose, const std::vector<PackOutcome>& outcomes,
-                  const std::vector<ReuseCounts>& reused)
-        : m_terminal(terminal), m_verbose(verbose), m_outcomes(outcomes), m_reused(reused)
-    {
-    }
+    StderrObserver(TerminalProgress* terminal, bool verbose) : m_terminal(terminal), m_verbose(verbose) {}
 
-    void setCaption(const std::string& text) override
+    void archiveStarted(const std::string& archive) override
     {
-        summarise();
-        m_archives.push_back(archiveOfCaption(text));
+        m_archive = archive;
         m_started = std::chrono::steady_clock::now();
-        if (m_terminal)
-            m_terminal->setCaption(text);
     }
-    void setUpperLine(const std::string& text) override
+    void problem(const std::string& text) override
     {
-        if (m_terminal)
-            m_terminal->setUpperLine(text);
+        clear();
+        PrintError(m_archive.empty() ? text : m_archive + ": " + text);
     }
-    void setLowerLine(const std::string& text) override
+    void note(const std::string& text) override
     {
-        if (m_terminal)
-            m_terminal->setLowerLine(text);
+        if (m_verbose)
+            problem(text);
     }
-    void setRange(uint32_t lower, uint32_t upper) override
+    void archiveDone(const std::string& archive, const kob::PackResult& result) override
     {
-        if (m_terminal)
-            m_terminal->setRange(lower, upper);
+        done.emplace_back(archive, result.outcome);
+        if (!m_verbose || (result.outcome != PackOutcome::Written && result.outcome != PackOutcome::WrittenWithSkips))
+            return;
+        const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - m_started;
+        clear();
+        PrintError(archive + ": " + PackSummary(resolveNoCase(archive), result.reused, seconds.count()));
     }
-    void setPosition(uint32_t position) override
-    {
-        if (m_terminal)
-            m_terminal->setPosition(position);
-    }
-
     void clear()
     {
         if (m_terminal)
             m_terminal->clear();
     }
-    // With -v, prints the summary line of the last archive once, when it
-    // was written; called at each caption and after the batch.
-    void summarise()
-    {
-        const size_t last = m_archives.size();
-        if (!m_verbose || last == 0 || m_summarised == last || m_outcomes.size() < last || m_reused.size() < last)
-            return;
-        m_summarised = last;
-        const PackOutcome outcome = m_outcomes[last - 1];
-        if (outcome != PackOutcome::Written && outcome != PackOutcome::WrittenWithSkips)
-            return;
-        const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - m_started;
-        clear();
-        const std::string& archive = m_archives.back();
-        PrintError(archive + ": " + PackSummary(resolveNoCase(archive), m_reused[last - 1], seconds.count()));
-    }
-    // The archives of the batch so far, in order; the last is the current.
-    const std::vector<std::string>& archives() const { return m_archives; }
+
+    std::vector<std::pair<std::string, PackOutcome>> done; // each archive the batch finished, in order
 
 private:
     TerminalProgress* m_terminal;
     bool m_verbose;
-    const std::vector<PackOutcome>& m_outcomes;
-    const std::vector<ReuseCounts>& m_reused;
-    std::vector<std::string> m_archives;
-    size_t m_summarised = 0; // archives summed up so far
+    std::string m_archive;
     std::chrono::steady_clock::time_point m_started;
-};
-
-// Prints each problem of the pack job, and with -v each note, as
-// "kobpack: ARCHIVE: TEXT".
-class StderrSink : public MessageSink {
-public:
-    StderrSink(BatchControls& controls, bool verbose) : m_controls(controls), m_verbose(verbose) {}
-    void Report(const std::string& text) override
-    {
-        m_controls.clear();
-        const auto& archives = m_controls.archives();
-        PrintError(archives.empty() ? text : archives.back() + ": " + text);
-    }
-    void Note(const std::string& text) override
-    {
-        if (m_verbose)
-            Report(text);
-    }
-
-private:
-    BatchControls& m_controls;
-    bool m_verbose;
-};
-
-// Installs a sink for one command and removes it again.
-class SinkInstallation {
-public:
-    explicit SinkInstallation(MessageSink& sink) { InstallMessageSink(&sink); }
-    ~SinkInstallation() { InstallMessageSink(nullptr); }
-    SinkInstallation(const SinkInstallation&) = delete;
-    SinkInstallation& operator=(const SinkInstallation&) = delete;
 };
 
 } // namespace
@@ -202,23 +133,20 @@ int RunPack(const PackOptions& options)
     std::unique_ptr<TerminalProgress> terminal;
     if (!options.quiet && isatty(STDERR_FILENO))
         terminal = std::make_unique<TerminalProgress>();
-    std::vector<PackOutcome> outcomes;
-    std::vector<ReuseCounts> reused;
-    BatchControls controls(terminal.get(), options.verbose, outcomes, reused);
-    StderrSink sink(controls, options.verbose);
-    SinkInstallation installed(sink);
+    NullPackControls noDisplay;
+    StderrObserver observer(terminal.get(), options.verbose);
     // A reader that goes away (kobpack pack | head) must not kill the
     // process in the middle of an archive; the trace is then lost, the
     // archives are not.
     std::signal(SIGPIPE, SIG_IGN);
 
-    PackBatch(names, options.compress ? 1 : 0, controls, &outcomes, options.threads, !options.fresh, &reused);
-    controls.summarise();
-    controls.clear();
+    const kob::PackOptions packOptions{options.compress ? 1u : 0u, options.threads, !options.fresh};
+    kob::packBatch(names, packOptions, terminal ? static_cast<PackControls&>(*terminal) : noDisplay, observer,
+                   kob::CancelToken(g_cancelPack));
+    observer.clear();
 
-    for (size_t i = 0; i < outcomes.size() && i < controls.archives().size(); ++i) {
-        const std::string& archive = controls.archives()[i];
-        switch (outcomes[i]) {
+    for (const auto& [archive, outcome] : observer.done) {
+        switch (outcome) {
         case PackOutcome::Written:
         case PackOutcome::NothingToPack: // already reported; an empty folder is no failure
             break;
@@ -237,7 +165,7 @@ int RunPack(const PackOptions& options)
     }
     if (Interrupted()) {
         std::string rest;
-        for (size_t i = outcomes.size(); i < names.size(); ++i)
+        for (size_t i = observer.done.size(); i < names.size(); ++i)
             rest += (rest.empty() ? "" : ", ") + names[i];
         PrintError(rest.empty() ? "interrupted" : "interrupted; not packed: " + rest);
         return kExitInterrupted;

@@ -1,11 +1,11 @@
 #include "format/ArchiveReader.h"
 
 #include "format/ArchiveFormat.h"
+#include "format/BlockArea.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <lzo/lzo1x.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -168,15 +168,6 @@ bool ArchiveReader::readEntry(size_t i, std::vector<uint8_t>& out, std::string& 
         return true;
     }
 
-    if (area.size() < 4) {
-        error = label + ": compressed data area too short for its block count";
-        return false;
-    }
-    const uint32_t blockCount = getWord(area.data());
-    if (blockCount == 0 || blockCount > (area.size() - 4) / kDescriptorSize) {
-        error = label + ": block count " + std::to_string(blockCount) + " does not fit its data area";
-        return false;
-    }
     if (entry.size == 0) {
         if (!isEmptyEntryBlock(area)) {
             error = label + ": an empty entry is not the 20-byte empty-entry block";
@@ -184,51 +175,22 @@ bool ArchiveReader::readEntry(size_t i, std::vector<uint8_t>& out, std::string& 
         }
         return true;
     }
-    const size_t tableEnd = 4 + size_t(kDescriptorSize) * blockCount;
-    uint64_t expectedOffset = 0;
-    uint64_t total = 0;
+    std::vector<BlockDescriptor> blocks;
+    std::string problem;
+    if (!decodeBlockTable(area.data(), area.size(), area.size(), entry.size, blocks, problem)) {
+        error = label + problem;
+        return false;
+    }
+    const size_t tableEnd = blockTableLength(blocks.size());
+    // Grown block by block: a lying size must not reserve gigabytes up front.
     uint8_t block[kBlockLength];
-    for (uint32_t b = 0; b < blockCount; ++b) {
-        const uint8_t* d = area.data() + 4 + kDescriptorSize * b;
-        const BlockDescriptor desc{getWord(d), getWord(d + 4), getWord(d + 8)};
-        const std::string where = label + ", block " + std::to_string(b) + ": ";
-        const bool last = b + 1 == blockCount;
-        if (desc.blockOffset != expectedOffset) {
-            error = where + "offset " + std::to_string(desc.blockOffset) + ", expected " + std::to_string(expectedOffset);
+    for (uint32_t b = 0; b < blocks.size(); ++b) {
+        if (!decompressBlock(area.data() + tableEnd + blocks[b].blockOffset, blocks[b], block, problem)) {
+            error = label + ", block " + std::to_string(b) + ": " + problem;
+            out.clear();
             return false;
         }
-        if (desc.compressedSize > area.size() - tableEnd - expectedOffset) {
-            error = where + "compressed size " + std::to_string(desc.compressedSize) + " runs past the data area";
-            return false;
-        }
-        if (desc.uncompressedSize == 0 || desc.uncompressedSize > kBlockLength || (!last && desc.uncompressedSize != kBlockLength)) {
-            error = where + "uncompressed size " + std::to_string(desc.uncompressedSize) + " is not a valid block length";
-            return false;
-        }
-        lzo_uint produced = desc.uncompressedSize;
-        const int rc = lzo1x_decompress_safe(area.data() + tableEnd + desc.blockOffset, desc.compressedSize, block,
-                                             &produced, nullptr);
-        if (rc != LZO_E_OK || produced != desc.uncompressedSize) {
-            error = where + "does not decompress (LZO error " + std::to_string(rc) + ", "
-                  + std::to_string(produced) + " of " + std::to_string(desc.uncompressedSize) + " bytes)";
-            return false;
-        }
-        total += produced;
-        if (total > entry.size) {
-            error = label + ": blocks hold more than its size " + std::to_string(entry.size);
-            return false;
-        }
-        out.insert(out.end(), block, block + produced);
-        expectedOffset += desc.compressedSize;
-    }
-    if (total != entry.size) {
-        error = label + ": blocks hold " + std::to_string(total) + " bytes, its size is " + std::to_string(entry.size);
-        return false;
-    }
-    if (tableEnd + expectedOffset != area.size()) {
-        error = label + ": stored size " + std::to_string(entry.storedSize) + ", but its blocks end at "
-              + std::to_string(tableEnd + expectedOffset);
-        return false;
+        out.insert(out.end(), block, block + blocks[b].uncompressedSize);
     }
     return true;
 }

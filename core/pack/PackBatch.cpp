@@ -5,17 +5,35 @@
 
 #include <memory>
 
+using namespace kob;
+
+namespace {
+
+// Keeps each job's result parts for the callers that ask for them.
+struct CollectingObserver : SinkObserver {
+    CollectingObserver(std::vector<PackOutcome>* o, std::vector<ReuseCounts>* r) : outcomes(o), reused(r) {}
+    void archiveDone(const std::string&, const PackResult& result) override
+    {
+        if (outcomes)
+            outcomes->push_back(result.outcome);
+        if (reused)
+            reused->push_back(result.reused);
+    }
+    std::vector<PackOutcome>* outcomes;
+    std::vector<ReuseCounts>* reused;
+};
+
+} // namespace
+
 std::string BatchCaption(size_t position, size_t count, const std::string& archivePath)
 {
     return "Creating (" + std::to_string(position) + " of " + std::to_string(count) + "): " + archivePath;
 }
 
-int PackBatch(const std::vector<std::string>& names, int compress, PackControls& controls,
-              std::vector<PackOutcome>* outcomes, unsigned threads, bool reusePrevious,
-              std::vector<ReuseCounts>* reused)
+int kob::packBatch(const std::vector<std::string>& names, const PackOptions& options, PackControls& controls,
+                   PackObserver& observer, CancelToken cancel)
 {
-    if (threads == 0)
-        threads = HardwareThreadCount();
+    const unsigned threads = options.threads == 0 ? HardwareThreadCount() : options.threads;
     // One pool for the whole batch; its threads end with this call.
     std::unique_ptr<CompressionPool> pool;
     if (threads > 1)
@@ -25,24 +43,26 @@ int PackBatch(const std::vector<std::string>& names, int compress, PackControls&
         // Folder names are matched without regard to case, as the mod's
         // folders were made on a file system that ignores it; the entry
         // prefix keeps the name's own spelling.
-        std::string sourcePath = resolveNoCase("../" + name);
-        std::string folderName = name;
         const std::string archivePath = name + ".kob";
-        const std::string resolvedArchive = resolveNoCase(archivePath);
-        int useCompression = compress;
-        if (useCompression && (equalsNoCase(name, "sound") || equalsNoCase(name, "music")))
-            useCompression = 0;
+        PackOptions jobOptions = options;
+        if (jobOptions.compress && (equalsNoCase(name, "sound") || equalsNoCase(name, "music")))
+            jobOptions.compress = 0;
         controls.setCaption(BatchCaption(i + 1, names.size(), archivePath));
-        PackOutcome outcome = PackOutcome::Failed;
-        ReuseCounts counts;
-        const int r = PackArchive(sourcePath, folderName, resolvedArchive, static_cast<uint32_t>(useCompression),
-                                  controls, &outcome, pool.get(), reusePrevious, &counts);
-        if (outcomes)
-            outcomes->push_back(outcome);
-        if (reused)
-            reused->push_back(counts);
-        if (r == kPackCancelled)
+        observer.archiveStarted(archivePath);
+        const PackResult result = packArchive({resolveNoCase("../" + name), name, resolveNoCase(archivePath)},
+                                              jobOptions, controls, observer, cancel, pool.get());
+        observer.archiveDone(archivePath, result);
+        if (result.code == kPackCancelled)
             return -1;
     }
     return 1;
+}
+
+int PackBatch(const std::vector<std::string>& names, int compress, PackControls& controls,
+              std::vector<PackOutcome>* outcomes, unsigned threads, bool reusePrevious,
+              std::vector<ReuseCounts>* reused)
+{
+    CollectingObserver observer(outcomes, reused);
+    return packBatch(names, {static_cast<uint32_t>(compress), threads, reusePrevious}, controls, observer,
+                     CancelToken(g_cancelPack));
 }

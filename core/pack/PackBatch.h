@@ -12,15 +12,19 @@
 
 constexpr size_t kMaxBatchName = 256; // a longer name is used by its first 256 characters
 
+namespace kob {
+
 // Returns 1 when every name was handed to a pack job, -1 when a job was
-// cancelled and the names after it were not packed. When `outcomes` is given
-// it receives one outcome per name that was handed to a job, in order.
-// `threads`: 1 packs on the calling thread alone; more makes one pool of that
-// many threads for the whole batch to read and compress ahead (0: one per
-// hardware thread, HardwareThreadCount()). The archives and everything shown
-// are the same for every count; no thread outlives the call.
-// `reusePrevious` false compresses every file afresh; `reused`, when given,
-// receives what each job took over from its previous archive (PackArchive).
+// cancelled and the names after it were not packed. The observer hears of
+// each "NAME.kob" as it starts and ends. With options.threads above 1 (0:
+// HardwareThreadCount()) one pool serves the whole batch and ends with it.
+int packBatch(const std::vector<std::string>& names, const PackOptions& options, PackControls& controls,
+              PackObserver& observer, CancelToken cancel);
+
+} // namespace kob
+
+// packBatch reporting as PackArchive does; `outcomes` and `reused`, when
+// given, receive one result part per name handed to a job, in order.
 int PackBatch(const std::vector<std::string>& names, int compress, PackControls& controls,
               std::vector<PackOutcome>* outcomes = nullptr, unsigned threads = 1, bool reusePrevious = true,
               std::vector<ReuseCounts>* reused = nullptr);

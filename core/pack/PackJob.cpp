@@ -1,16 +1,16 @@
 #include "pack/PackJob.h"
 
-#include "pack/ArchivePacker.h"
-#include "pack/MessageSink.h"
+#include "format/ArchiveWriter.h"
 #include "pack/PendingArchive.h"
 #include "pack/PreviousArchive.h"
 #include "pack/ReadAhead.h"
+#include "pack/SerialProducer.h"
 #include "pack/SourceScanner.h"
-#include "pack/Trace.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <limits>
+#include <memory>
 #include <mutex>
 #include <sys/stat.h>
 
@@ -45,60 +45,41 @@ void toForwardSlashes(std::string& text)
             c = '/';
 }
 
+std::string entryPrefixOf(std::string folderName)
+{
+    if (!endsInSeparator(folderName))
+        folderName += '/';
+    toForwardSlashes(folderName);
+    return folderName;
+}
+
 // Drops the new archive; the previous one stays. A failure to remove the
 // temporary file is reported.
-void dropArchive(PendingArchive& pending)
+void dropArchive(PendingArchive& pending, PackObserver& observer)
 {
     const std::string problem = pending.discard();
     if (!problem.empty())
-        ReportMessage("Error! Could not delete temporary file: " + problem);
+        observer.problem("Error! Could not delete temporary file: " + problem);
 }
 
-// The writer's loop: each file is shown and the bar set just before it is
-// stored, in list order; a cancel or a failed write ends it.
-template <class StoreFile>
-void storeEach(ArchivePacker& packer, uint32_t fileCount, PackControls& controls, StoreFile storeFile)
+void reportSkip(PackObserver& observer, InputProblem problem, const char* path)
 {
-    for (uint32_t i = 0; i < fileCount && !packer.failed(); ++i) {
-        if (g_cancelPack.load())
-            break;
-        const char* name = packer.m_namePool->nameAt(i);
-        controls.setUpperLine(name);
-        controls.setPosition(i);
-        storeFile(i, name);
-    }
+    const std::string line = inputProblemLine(problem, path);
+    observer.trace(line);
+    // The trace line of a file that cannot be opened gives no reason.
+    observer.problem(problem == InputProblem::CannotOpen ? std::string("ERROR! inputFile cannot be opened: ") + path
+                                                         : line);
 }
 
-// Reads, compresses and writes one file after the other.
-void storeFiles(ArchivePacker& packer, uint32_t fileCount, PackControls& controls)
+// The directory whose free space is asked about, and its spelling in the trace.
+std::pair<std::string, std::string> freeSpaceDirectory(const std::string& archivePath)
 {
-    storeEach(packer, fileCount, controls, [&](uint32_t, const char* name) { packer.AddInputFile(name); });
-}
-
-// The same for a compressed archive, with the reading and compressing done
-// ahead on the pool; a file's skip line is printed when its turn comes.
-void storeFilesAhead(ArchivePacker& packer, uint32_t fileCount, PackControls& controls, CompressionPool& pool)
-{
-    ReadAhead ahead(pool, *packer.m_namePool, fileCount, packer.m_sourceRootLength, packer.m_previous);
-    storeEach(packer, fileCount, controls, [&](uint32_t i, const char* name) {
-        AheadFile& file = ahead.take(i);
-        if (file.problem) {
-            packer.SkipInput(*file.problem, name);
-        } else {
-            packer.StoreBlocks(name, file.size, file.blocks, file.pieces);
-            if (file.reused)
-                packer.NoteReused(file.size);
-        }
-        ahead.release(i);
-    });
-    // Work done ahead of a cancel or a failed write is dropped here.
-    ahead.stop();
-}
-
-void setOutcome(PackOutcome* outcome, PackOutcome value)
-{
-    if (outcome)
-        *outcome = value;
+    std::string dir = archivePath.substr(0, 512);
+    const size_t separator = dir.find_last_of("/\\");
+    dir.resize(separator == std::string::npos ? 0 : separator);
+    if (dir.size() < 2)
+        return {".", ".\\"}; // the trace keeps the old spelling; the query asks about the current directory
+    return {dir, dir};
 }
 
 } // namespace
@@ -119,148 +100,137 @@ void SetFreeSpaceQuery(std::function<uint32_t(const std::string&)> query)
     g_freeSpaceQuery = std::move(query);
 }
 
-int PackArchive(std::string& sourcePath, std::string& folderName, const std::string& archivePath,
-                uint32_t compress, PackControls& controls, PackOutcome* outcome, CompressionPool* pool,
-                bool reusePrevious, ReuseCounts* reused)
+PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, PackControls& controls,
+                            PackObserver& observer, CancelToken cancel, CompressionPool* pool)
 {
-    if (reused)
-        *reused = {};
-    std::printf(" UseCompression: %d\n", static_cast<int>(compress));
+    const uint32_t compress = options.compress;
+    observer.trace(" UseCompression: " + std::to_string(compress));
     controls.setLowerLine(compress == 1 ? "Packing Archive (Compressed)" : "Packing Archive (Uncompressed)");
 
-    SetCurrentPacker(std::make_unique<ArchivePacker>());
-    ArchivePacker& packer = *CurrentPacker();
-
-    packer.m_sourceRootLength = static_cast<uint32_t>(sourcePath.size() + (endsInSeparator(sourcePath) ? 0 : 1));
+    const uint32_t rootLength = static_cast<uint32_t>(job.sourcePath.size() + (endsInSeparator(job.sourcePath) ? 0 : 1));
+    std::string sourcePath = job.sourcePath;
     toForwardSlashes(sourcePath);
+    const std::string entryPrefix = entryPrefixOf(job.folderName);
 
-    if (!endsInSeparator(folderName))
-        folderName += '/';
-    toForwardSlashes(folderName);
-    packer.m_entryPrefix = folderName.c_str();
-    packer.m_entryPrefixLength = static_cast<uint32_t>(folderName.size());
-
-    packer.m_namePool = std::make_unique<NamePool>();
+    NamePool names;
+    SourceScan scan{names, observer, cancel, std::nullopt};
     // An existing archive inside the folder being packed would be read while
-    // it is rewritten; the scanner leaves it out.
+    // it is rewritten; the scan leaves it out.
     struct stat archiveStat {};
-    if (stat(archivePath.c_str(), &archiveStat) == 0) {
-        packer.m_hasExclude = true;
-        packer.m_excludeDevice = static_cast<uint64_t>(archiveStat.st_dev);
-        packer.m_excludeInode = static_cast<uint64_t>(archiveStat.st_ino);
-    }
-    const bool scanComplete = scanSourceTree(sourcePath.c_str());
+    if (stat(job.archivePath.c_str(), &archiveStat) == 0)
+        scan.exclude.emplace(static_cast<uint64_t>(archiveStat.st_dev), static_cast<uint64_t>(archiveStat.st_ino));
+    const bool scanComplete = scanSourceTree(sourcePath.c_str(), scan);
 
-    const uint32_t fileCount = packer.m_namePool->count();
-    std::printf("TotalFiles: %u\n", fileCount);
-    std::printf("  Uncompressed .kob size (mb): %llu\n",
-                static_cast<unsigned long long>(packer.m_totalSourceBytes >> 20));
+    const uint32_t fileCount = names.count();
+    observer.trace("TotalFiles: " + std::to_string(fileCount));
+    observer.trace("  Uncompressed .kob size (mb): " + std::to_string(scan.totalBytes >> 20));
+    const auto [queryDir, traceDir] = freeSpaceDirectory(job.archivePath);
+    observer.trace("tmpDestDirLoc: " + traceDir);
 
-    std::string freeSpaceDir = archivePath.substr(0, 512);
-    const size_t separator = freeSpaceDir.find_last_of("/\\");
-    const size_t p = separator == std::string::npos ? 0 : separator;
-    freeSpaceDir.resize(p);
-    std::string queryDir = freeSpaceDir;
-    if (p < 2) {
-        freeSpaceDir = ".\\";
-        queryDir = "."; // the trace keeps the old spelling; the query asks about the current directory
-    }
-    TraceLine("tmpDestDirLoc: " + freeSpaceDir);
-
-    if (!scanComplete) {
-        // A cancel during a long scan: nothing was opened, nothing is touched.
-        setOutcome(outcome, PackOutcome::Cancelled);
-        return kPackCancelled;
-    }
+    if (!scanComplete) // a cancel during a long scan: nothing was opened, nothing is touched
+        return {kPackCancelled, PackOutcome::Cancelled, {}};
     if (fileCount == 0) {
-        ReportMessage("No files to pack..");
+        observer.problem("No files to pack..");
         // Files that could not be listed are not "nothing to pack".
-        setOutcome(outcome, packer.m_skippedFiles ? PackOutcome::Failed : PackOutcome::NothingToPack);
-        return kPackEndedEarly;
+        return {kPackEndedEarly, scan.leftOut ? PackOutcome::Failed : PackOutcome::NothingToPack, {}};
     }
-
     // Whole mebibytes, truncated before doubling, counted in 64 bits.
-    const uint64_t requiredMB = (packer.m_totalSourceBytes >> 20) * 2;
-    if (requiredMB > GetFreeDiskSpaceMB(queryDir)) {
-        ReportMessage("Not enough free disk space!");
-        std::printf("  Free Disk Space (mb): %u\n", GetFreeDiskSpaceMB(queryDir));
-        setOutcome(outcome, PackOutcome::Failed);
-        return kPackEndedEarly;
+    if ((scan.totalBytes >> 20) * 2 > GetFreeDiskSpaceMB(queryDir)) {
+        observer.problem("Not enough free disk space!");
+        observer.trace("  Free Disk Space (mb): " + std::to_string(GetFreeDiskSpaceMB(queryDir)));
+        return {kPackEndedEarly, PackOutcome::Failed, {}};
     }
 
     // Read while the new archive is written beside it; it is replaced only
     // once the new one is whole.
-    PreviousArchive previous(folderName);
-    if (compress == 1 && reusePrevious && previous.open(archivePath))
-        packer.m_previous = &previous;
-    PendingArchive pending(archivePath);
+    PreviousArchive previousArchive(entryPrefix);
+    const PreviousArchive* previous =
+        compress == 1 && options.reusePrevious && previousArchive.open(job.archivePath) ? &previousArchive : nullptr;
+    PendingArchive pending(job.archivePath);
     std::FILE* file = pending.create();
     if (!file) {
-        packer.m_previous = nullptr; // the packer outlives this call
-        ReportMessage("Error! Could not create .kob file: " + archivePath);
-        setOutcome(outcome, PackOutcome::Failed);
-        return kPackEndedEarly;
+        observer.problem("Error! Could not create .kob file: " + job.archivePath);
+        return {kPackEndedEarly, PackOutcome::Failed, {}};
     }
     std::setvbuf(file, nullptr, _IOFBF, 1 << 20);
-    packer.SetOutput(file);
-    packer.m_compression = compress;
+    ArchiveWriter writer(entryPrefix, compress, file);
+    writer.WriteHeader();
 
-    packer.WriteWord(0);
-    packer.WriteWord(1);
-    packer.WriteBytes(kHeaderBlock, sizeof kHeaderBlock);
-
-    if (!g_cancelPack.load()) {
+    uint32_t skipped = scan.leftOut;
+    ReuseCounts reused;
+    if (!cancel.cancelled()) {
         controls.setRange(0, fileCount);
         // A plain archive is a copy: reading ahead on other threads would
-        // only add memory traffic, so it is written on this thread alone.
+        // only add memory traffic, so it is read on this thread alone.
+        std::unique_ptr<FileProducer> producer;
         if (pool && pool->threadCount() > 0 && compress == 1)
-            storeFilesAhead(packer, fileCount, controls, *pool);
+            producer = std::make_unique<ReadAhead>(*pool, names, fileCount, rootLength, cancel, previous);
         else
-            storeFiles(packer, fileCount, controls);
+            producer = std::make_unique<SerialProducer>(names, rootLength, compress, previous);
+        // Each file is shown and the bar set just before it is stored, in
+        // list order; a cancel or a failed write ends the loop.
+        for (uint32_t i = 0; i < fileCount && !writer.failed() && !cancel.cancelled(); ++i) {
+            const char* name = names.nameAt(i);
+            controls.setUpperLine(name);
+            controls.setPosition(i);
+            ProducedFile& produced = producer->take(i);
+            if (produced.problem) {
+                reportSkip(observer, *produced.problem, name);
+                ++skipped;
+            } else if (writer.AddEntry(name + rootLength, produced.size, produced.blocks, produced.pieces)
+                       && produced.reused) {
+                ++reused.entries;
+                reused.bytes += produced.size;
+            }
+            producer->release(i);
+        }
+        // Work done ahead of a cancel or a failed write is dropped here.
+        producer->stop();
     }
 
     controls.setUpperLine("Writing index");
-    if (packer.outputPosition() <= kMaxArchiveSize) {
-        packer.m_indexOffset = static_cast<uint32_t>(packer.outputPosition());
-        packer.WriteIndex();
-        packer.WriteWord(0);
-        packer.PatchHeader();
-    }
+    observer.note("Writing Index...");
+    writer.Finish();
     controls.setUpperLine("Cleaning Up");
+    const int entries = static_cast<int>(writer.entries().size());
+    writer.CloseOutput();
 
-    const int result = static_cast<int>(packer.m_entryCount);
-    const uint32_t skipped = packer.m_skippedFiles;
-    const ReuseCounts reuse{packer.m_reusedEntries, packer.m_reusedBytes};
-    packer.CloseOutput();
-    const std::string writeError = packer.writeError();
-    DestroyCurrentPacker();
-
-    if (g_cancelPack.load()) {
-        dropArchive(pending);
-        setOutcome(outcome, PackOutcome::Cancelled);
-        return kPackCancelled;
+    if (cancel.cancelled()) {
+        dropArchive(pending, observer);
+        return {kPackCancelled, PackOutcome::Cancelled, {}};
     }
-    std::string failure = writeError;
-    if (failure.empty() && result != 0 && !pending.commit())
+    std::string failure = writer.writeError();
+    if (failure.empty() && entries != 0 && !pending.commit())
         failure = pending.error();
     if (!failure.empty()) {
         // A truncated archive must never look written.
-        dropArchive(pending);
-        const std::string text = "Error! Could not write .kob file: " + archivePath + ": " + failure;
-        ReportMessage(text);
-        TraceLine(text);
-        setOutcome(outcome, PackOutcome::Failed);
-        return kPackWriteFailed;
+        dropArchive(pending, observer);
+        const std::string text = "Error! Could not write .kob file: " + job.archivePath + ": " + failure;
+        observer.problem(text);
+        observer.trace(text);
+        return {kPackWriteFailed, PackOutcome::Failed, {}};
     }
-    if (result == 0) {
+    if (entries == 0) {
         // Nothing could be stored: keep the previous archive rather than
         // replace it with an empty one.
-        dropArchive(pending);
-        setOutcome(outcome, PackOutcome::Failed);
-        return 0;
+        dropArchive(pending, observer);
+        return {0, PackOutcome::Failed, {}};
     }
-    setOutcome(outcome, skipped ? PackOutcome::WrittenWithSkips : PackOutcome::Written);
+    return {entries, skipped ? PackOutcome::WrittenWithSkips : PackOutcome::Written, reused};
+}
+
+int PackArchive(std::string& sourcePath, std::string& folderName, const std::string& archivePath,
+                uint32_t compress, PackControls& controls, PackOutcome* outcome, CompressionPool* pool,
+                bool reusePrevious, ReuseCounts* reused)
+{
+    SinkObserver observer;
+    const PackResult result = packArchive({sourcePath, folderName, archivePath}, {compress, 1, reusePrevious},
+                                          controls, observer, CancelToken(g_cancelPack), pool);
+    toForwardSlashes(sourcePath);
+    folderName = entryPrefixOf(folderName);
+    if (outcome)
+        *outcome = result.outcome;
     if (reused)
-        *reused = reuse;
-    return result;
+        *reused = result.reused;
+    return result.code;
 }

@@ -1,10 +1,9 @@
 #include "pack/PreviousArchive.h"
 
-#include "format/LzoBlock.h"
+#include "format/BlockArea.h"
 
 #include <cerrno>
 #include <cstring>
-#include <lzo/lzo1x.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -73,35 +72,24 @@ bool PreviousArchive::match(const char* relativeName, const uint8_t* data, uint6
 
     // The descriptors must be exactly those that compressing the file would
     // give: one block per 32 KiB, offsets back to back, the stored size their sum.
-    const uint64_t blockCount = (size + kBlockLength - 1) / kBlockLength;
-    const uint64_t tableLength = 4 + kDescriptorSize * blockCount;
-    std::vector<uint8_t> table(static_cast<size_t>(tableLength));
-    if (!readAt(entry.dataOffset, table.data(), table.size()) || getWord(table.data()) != blockCount)
+    const uint32_t blockCount = blockCountOf(size);
+    std::vector<uint8_t> table(blockTableLength(blockCount));
+    std::vector<BlockDescriptor> found;
+    std::string problem;
+    if (entry.storedSize < table.size() || !readAt(entry.dataOffset, table.data(), table.size())
+        || !decodeBlockTable(table.data(), table.size(), entry.storedSize, size, found, problem))
         return false;
-    std::vector<BlockDescriptor> found(static_cast<size_t>(blockCount));
-    uint64_t offset = 0;
-    for (size_t b = 0; b < found.size(); ++b) {
-        const uint8_t* d = table.data() + 4 + kDescriptorSize * b;
-        found[b] = {getWord(d), getWord(d + 4), getWord(d + 8)};
-        const uint64_t start = uint64_t(b) * kBlockLength;
-        const uint64_t length = size - start > kBlockLength ? kBlockLength : size - start;
-        // Bounded per block, so the bytes fit the caller's area.
-        if (found[b].uncompressedSize != length || found[b].blockOffset != offset
-            || found[b].compressedSize > lzoWorstCase(length))
-            return false;
-        offset += found[b].compressedSize;
-    }
-    if (tableLength + offset != entry.storedSize)
-        return false;
-    if (!readAt(entry.dataOffset + tableLength, compressed, static_cast<size_t>(offset)))
+    for (const BlockDescriptor& block : found)
+        if (block.compressedSize > lzoWorstCase(block.uncompressedSize))
+            return false; // the bytes would not fit the caller's area
+    const uint64_t offset = entry.storedSize - table.size();
+    if (!readAt(entry.dataOffset + table.size(), compressed, static_cast<size_t>(offset)))
         return false;
 
     uint8_t block[kBlockLength];
     for (size_t b = 0; b < found.size(); ++b) {
         const BlockDescriptor& d = found[b];
-        lzo_uint produced = d.uncompressedSize;
-        if (lzo1x_decompress_safe(compressed + d.blockOffset, d.compressedSize, block, &produced, nullptr) != LZO_E_OK
-            || produced != d.uncompressedSize
+        if (!decompressBlock(compressed + d.blockOffset, d, block, problem)
             || std::memcmp(block, data + uint64_t(b) * kBlockLength, d.uncompressedSize) != 0)
             return false;
     }

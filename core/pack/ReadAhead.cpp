@@ -1,11 +1,8 @@
 #include "pack/ReadAhead.h"
 
-#include "format/LzoBlock.h"
-#include "pack/PackJob.h"
+#include "format/BlockArea.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
 #include <new>
 
 using namespace kob;
@@ -16,8 +13,6 @@ namespace {
 constexpr size_t kSlotCost = 1024;
 // Files held at once; more would not keep the threads any busier.
 constexpr size_t kMaxFilesAhead = 1024;
-// Large files are read in pieces, so a stop is not held up by a long read.
-constexpr size_t kReadPiece = size_t(4) << 20;
 constexpr size_t kBlockSlot = lzoWorstCase(kBlockLength);
 
 enum class Stage {
@@ -36,7 +31,7 @@ struct ReadAhead::Slot {
     const char* path = nullptr;
     Stage stage = Stage::Sizing;
     std::optional<InputProblem> problem;
-    std::FILE* file = nullptr; // open from sizing until read
+    SourceFile source; // open from sizing until read
     uint64_t size = 0;
     size_t cost = 0;
     bool reserved = false;
@@ -47,30 +42,15 @@ struct ReadAhead::Slot {
     bool rejected = false;
     bool reused = false;        // `output` holds the previous archive's blocks, back to back
     size_t reusedLength = 0;
-
-    ~Slot()
-    {
-        if (file)
-            std::fclose(file);
-    }
 };
 
-namespace {
-
-uint32_t blockLengthAt(uint64_t size, uint32_t block)
-{
-    const uint64_t start = uint64_t(block) * kBlockLength;
-    return size - start > kBlockLength ? kBlockLength : static_cast<uint32_t>(size - start);
-}
-
-} // namespace
-
 ReadAhead::ReadAhead(CompressionPool& pool, const NamePool& names, uint32_t count, uint32_t sourceRootLength,
-                     const PreviousArchive* previous)
+                     CancelToken cancel, const PreviousArchive* previous)
     : m_pool(pool)
     , m_names(names)
     , m_count(count)
     , m_sourceRootLength(sourceRootLength)
+    , m_cancel(cancel)
     , m_previous(previous)
     , m_bound(std::max<size_t>(pool.readAheadBytes(), 1))
 {
@@ -113,7 +93,7 @@ uint32_t ReadAhead::heldFiles() const
 
 bool ReadAhead::eligible(uint32_t index) const
 {
-    return index == m_wanted || !g_cancelPack.load();
+    return index == m_wanted || !m_cancel.cancelled();
 }
 
 bool ReadAhead::fits(size_t cost) const
@@ -126,17 +106,17 @@ ReadAhead::Slot& ReadAhead::slotAt(uint32_t index) const
     return *m_slots[index - m_firstIndex];
 }
 
-AheadFile& ReadAhead::take(uint32_t index)
+ProducedFile& ReadAhead::take(uint32_t index)
 {
     Lock lock(m_mutex);
     m_wanted = index;
     // After a cancel the threads wait for exactly this file to be named.
-    if (g_cancelPack.load())
+    if (m_cancel.cancelled())
         m_workReady.notify_all();
     m_fileReady.wait(lock, [&] { return index < m_nextClaim && slotAt(index).stage == Stage::Ready; });
     Slot& slot = slotAt(index);
 
-    m_taken = AheadFile{};
+    m_taken = ProducedFile{};
     m_taken.problem = slot.problem;
     m_taken.size = slot.size;
     if (slot.problem || slot.rejected)
@@ -170,7 +150,7 @@ void ReadAhead::release(uint32_t index)
         admit();
     }
     m_workReady.notify_all();
-    m_taken = AheadFile{};
+    m_taken = ProducedFile{};
     // `done` frees its buffers here, outside the lock.
 }
 
@@ -237,28 +217,19 @@ bool ReadAhead::readOneFile(Lock& lock, uint8_t* workMemory)
     lock.unlock();
 
     const uint64_t size = slot.size;
-    const uint32_t blockCount = static_cast<uint32_t>((size + kBlockLength - 1) / kBlockLength);
+    const uint32_t blockCount = blockCountOf(size);
     if (size != 0) {
         slot.input.reset(new (std::nothrow) uint8_t[size]);
         slot.output.reset(new (std::nothrow) uint8_t[compressedAreaBound(size)]);
         if (!slot.input || !slot.output)
             slot.problem = InputProblem::TooLargeForMemory;
     }
-    uint64_t done = 0;
-    bool shortRead = false;
-    while (!slot.problem && !shortRead && done < size) {
-        if (m_stopping)
-            break; // dropped with the slot
-        const size_t piece = static_cast<size_t>(std::min<uint64_t>(size - done, kReadPiece));
-        const size_t got = ReadSourceBytes(slot.input.get() + done, piece, slot.file);
-        done += got;
-        shortRead = got != piece;
+    if (!slot.problem) {
+        const auto problem = slot.source.readAll(slot.input.get(), &m_stopping);
+        if (!m_stopping)
+            slot.problem = problem;
     }
-    // A short read would store stale bytes, a long file a cut one.
-    if (!slot.problem && !m_stopping)
-        slot.problem = readProblem(slot.file, size, done);
-    std::fclose(slot.file);
-    slot.file = nullptr;
+    slot.source.close();
 
     // Compared here, on this thread: decompressing is fast next to
     // compressing, and a mismatch leaves the file read for compressing.
@@ -313,8 +284,9 @@ bool ReadAhead::sizeNextFile(Lock& lock)
     m_slots.push_back(std::move(owned));
     lock.unlock();
 
-    // The same checks, in the same order, as the single-thread AddInputFile.
-    slot.problem = openSourceFile(slot.path, m_sourceRootLength, slot.file, slot.size);
+    // The same checks, in the same order, as the SerialProducer.
+    slot.problem = slot.source.open(slot.path, m_sourceRootLength);
+    slot.size = slot.source.size();
     slot.cost = kSlotCost + static_cast<size_t>(slot.size) + compressedAreaBound(slot.size);
 
     lock.lock();

@@ -2,19 +2,19 @@
 // Reads and compresses the files of one compressed pack job ahead of its
 // writer, on the threads of a CompressionPool: across files, and across the
 // 32 KiB blocks of a large file. A file that the previous archive holds
-// unchanged is compared there instead and its stored blocks taken over. The writer takes the files back strictly in list order and
-// writes them itself, so the archive is the same whatever the thread count.
+// unchanged is compared there instead and its stored blocks taken over. The
+// writer takes the files back strictly in list order.
 //
 // Memory: the files read ahead (source bytes plus the compressed worst case)
-// stay within the pool's readAheadBytes(). A file larger
-// than that is read only when nothing else is held, and then alone.
+// stay within the pool's readAheadBytes(). A file larger than that is read
+// only when nothing else is held, and then alone.
 //
-// Cancel: once g_cancelPack is set, the threads work only on the file the
-// writer waits for; everything else is dropped by stop().
+// Cancel: once the job's token is cancelled, the threads work only on the
+// file the writer waits for; everything else is dropped by stop().
 
-#include "format/ArchiveFormat.h"
-#include "pack/ArchivePacker.h"
+#include "pack/CancelToken.h"
 #include "pack/CompressionPool.h"
+#include "pack/FileProducer.h"
 #include "pack/PreviousArchive.h"
 #include "source/NamePool.h"
 
@@ -23,41 +23,26 @@
 #include <deque>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <utility>
 #include <vector>
 
-// One file as the writer gets it back.
-struct AheadFile {
-    std::optional<InputProblem> problem; // set: leave the file out with its line
-    uint64_t size = 0;
-    // One descriptor per block (offsets not yet filled) and the blocks' bytes
-    // in order; no blocks means the empty-entry block.
-    std::vector<kob::BlockDescriptor> blocks;
-    std::vector<ByteRange> pieces;
-    bool reused = false; // the blocks are the previous archive's
-};
-
-class ReadAhead {
+class ReadAhead : public FileProducer {
 public:
     // Starts working through the first `count` names of `names` on `pool`'s
-    // threads. `sourceRootLength` is the packer's, for the name-length check.
+    // threads. `sourceRootLength` is the job's, for the name-length check.
     // `previous`, when given, must outlive stop(). The pool must not be lent
     // to anything else until stop().
     ReadAhead(CompressionPool& pool, const NamePool& names, uint32_t count, uint32_t sourceRootLength,
-              const PreviousArchive* previous = nullptr);
-    ~ReadAhead(); // stop()
+              kob::CancelToken cancel, const PreviousArchive* previous = nullptr);
+    ~ReadAhead() override; // stop()
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
 
     // Waits until file `index` has been read and compressed and returns it.
-    // Indices must come 0, 1, 2, ... each once, with release() in between.
-    AheadFile& take(uint32_t index);
-    // Frees what file `index` held, once its entry has been written.
-    void release(uint32_t index);
-    // Drops the work ahead and returns once no pool thread works for this
-    // job any more. Safe to call twice.
-    void stop();
+    ProducedFile& take(uint32_t index) override;
+    void release(uint32_t index) override;
+    // Safe to call twice.
+    void stop() override;
 
     // The bytes granted to files read ahead and not yet released, and how
     // many files hold them; for tests and diagnostics.
@@ -82,6 +67,7 @@ private:
     const NamePool& m_names;
     const uint32_t m_count;
     const uint32_t m_sourceRootLength;
+    const kob::CancelToken m_cancel;
     const PreviousArchive* const m_previous;
     const size_t m_bound;
 
@@ -99,5 +85,5 @@ private:
     uint32_t m_wanted = 0;
     std::atomic<bool> m_stopping{false};
     bool m_stopped = false;
-    AheadFile m_taken;
+    ProducedFile m_taken;
 };

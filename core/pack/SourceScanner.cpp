@@ -1,15 +1,10 @@
 #include "pack/SourceScanner.h"
 
-#include "pack/ArchivePacker.h"
-#include "pack/PackJob.h"
-#include "pack/Trace.h"
 #include "source/DirListing.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -32,33 +27,40 @@ std::string directoryPrefix(const std::string& path)
     return prefix;
 }
 
-void addFiles(ArchivePacker& packer, const std::string& prefix, const std::vector<ListingEntry>& entries)
+void leaveOut(SourceScan& scan, const std::string& line)
+{
+    scan.observer.trace(line);
+    scan.observer.problem(line);
+    ++scan.leftOut;
+}
+
+void addFiles(SourceScan& scan, const std::string& prefix, const std::vector<ListingEntry>& entries)
 {
     for (const ListingEntry& entry : entries) {
         if (entry.isDirectory())
             continue;
-        if (packer.m_hasExclude && entry.device == packer.m_excludeDevice && entry.inode == packer.m_excludeInode)
+        if (scan.exclude == Identity{entry.device, entry.inode})
             continue; // the archive being written never packs itself
         const std::string full = prefix + entry.name;
         if (entry.name.size() > kMaxListedName || full.size() > kMaxFilePath) {
-            packer.LeaveOut("ERROR! path too long: " + full);
+            leaveOut(scan, "ERROR! path too long: " + full);
             continue;
         }
-        if (!packer.m_namePool->add(full.c_str())) {
-            packer.LeaveOut("ERROR! too many files: " + full);
+        if (!scan.names.add(full.c_str())) {
+            leaveOut(scan, "ERROR! too many files: " + full);
             continue;
         }
-        packer.m_totalSourceBytes += entry.size;
+        scan.totalBytes += entry.size;
     }
 }
 
 // Walks the folder `prefix` (ending in "/"); `isSource` for the folder the
 // scan was asked for. Returns false when a cancel cut the walk short.
-bool walk(ArchivePacker& packer, const std::string& prefix, std::vector<Identity>& walkPath, bool isSource)
+bool walk(SourceScan& scan, const std::string& prefix, std::vector<Identity>& walkPath, bool isSource)
 {
     const std::string folder = prefix.substr(0, prefix.size() - 1); // without the final "/"
     if (prefix.size() > kMaxDirectoryPath + 1) {
-        packer.LeaveOut("ERROR! path too long: " + folder);
+        leaveOut(scan, "ERROR! path too long: " + folder);
         return true;
     }
     int error = 0;
@@ -67,10 +69,10 @@ bool walk(ArchivePacker& packer, const std::string& prefix, std::vector<Identity
         // A source folder that does not exist is no fault of the walk: the
         // job finds nothing to pack. Anything else leaves files out.
         if (!(isSource && error == ENOENT))
-            packer.LeaveOut("ERROR! folder cannot be listed: " + folder + ": " + std::strerror(error));
+            leaveOut(scan, "ERROR! folder cannot be listed: " + folder + ": " + std::strerror(error));
         return true;
     }
-    addFiles(packer, prefix, *entries);
+    addFiles(scan, prefix, *entries);
     for (const ListingEntry& entry : *entries) {
         if (!entry.isDirectory())
             continue;
@@ -78,7 +80,7 @@ bool walk(ArchivePacker& packer, const std::string& prefix, std::vector<Identity
             continue;
         // Checked before each subfolder, so that a long walk can be
         // cancelled; the folder asked for is always listed.
-        if (g_cancelPack.load())
+        if (scan.cancel.cancelled())
             return false;
         const std::string sub = prefix + entry.name;
         const Identity id{entry.device, entry.inode};
@@ -86,15 +88,15 @@ bool walk(ArchivePacker& packer, const std::string& prefix, std::vector<Identity
         for (const Identity& seen : walkPath)
             onPath = onPath || seen == id;
         if (onPath) {
-            TraceLine("ERROR! folder loop skipped: " + sub); // its files are packed once, from the ancestor
+            scan.observer.trace("ERROR! folder loop skipped: " + sub); // its files are packed once, from the ancestor
             continue;
         }
         if (entry.name.size() > kMaxListedName) {
-            packer.LeaveOut("ERROR! path too long: " + sub);
+            leaveOut(scan, "ERROR! path too long: " + sub);
             continue;
         }
         walkPath.push_back(id);
-        const bool complete = walk(packer, sub + '/', walkPath, false);
+        const bool complete = walk(scan, sub + '/', walkPath, false);
         walkPath.pop_back();
         if (!complete)
             return false;
@@ -104,26 +106,12 @@ bool walk(ArchivePacker& packer, const std::string& prefix, std::vector<Identity
 
 } // namespace
 
-bool scanSourceTree(const char* path)
+bool scanSourceTree(const char* path, SourceScan& scan)
 {
-    ArchivePacker* packer = CurrentPacker();
-    if (!packer)
-        return true;
     const std::string prefix = directoryPrefix(path);
     std::vector<Identity> walkPath;
     struct stat st {};
     if (stat(prefix.empty() ? "." : prefix.c_str(), &st) == 0)
         walkPath.emplace_back(static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino));
-    return walk(*packer, prefix, walkPath, true);
-}
-
-void scanDirectoryFiles(const char* pattern)
-{
-    ArchivePacker* packer = CurrentPacker();
-    if (!packer)
-        return;
-    std::string prefix = pattern;
-    prefix.erase(std::min(prefix.find('*'), prefix.size()));
-    if (const auto entries = listDirectory(prefix.empty() ? "." : prefix))
-        addFiles(*packer, prefix, *entries);
+    return walk(scan, prefix, walkPath, true);
 }

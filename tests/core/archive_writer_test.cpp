@@ -2,7 +2,7 @@
 
 #include "format/ArchiveFormat.h"
 #include "format/ArchiveReader.h"
-#include "pack/ArchivePacker.h"
+#include "format/ArchiveWriter.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -127,23 +127,21 @@ TEST(CompressedEntries, ManyIncompressibleBlocksNeverOverrunTheOutputArea)
     decodeArea(packed.bytes.substr(entries[1].dataOffset, entries[1].storedSize), text);
 }
 
-TEST(ArchivePacker, FailedWriteIsNotedAndStopsFurtherWrites)
+TEST(ArchiveWriter, FailedWriteIsNotedAndStopsFurtherWrites)
 {
-    TempDir dir;
-    writeFile(dir.path() / "a", textBytes(10000));
-    ArchivePacker packer;
+    const std::string data = textBytes(10000);
+    std::vector<kob::BlockDescriptor> noBlocks;
     std::FILE* full = std::fopen("/dev/full", "wb");
     ASSERT_NE(full, nullptr);
     std::setvbuf(full, nullptr, _IONBF, 0); // every write reaches the device at once
-    packer.SetOutput(full);
-    packer.AddInputFile((dir.path() / "a").c_str());
-    EXPECT_TRUE(packer.failed());
-    EXPECT_NE(packer.writeError().find("No space left"), std::string::npos) << packer.writeError();
-    EXPECT_EQ(packer.m_entryCount, 0u) << "an entry whose data did not reach the file is not recorded";
-    EXPECT_FALSE(packer.WriteWord(0));
+    ArchiveWriter writer("objects/", 0, full);
+    EXPECT_FALSE(writer.AddEntry("a", data.size(), noBlocks, {{reinterpret_cast<const uint8_t*>(data.data()), data.size()}}));
+    EXPECT_TRUE(writer.failed());
+    EXPECT_NE(writer.writeError().find("No space left"), std::string::npos) << writer.writeError();
+    EXPECT_TRUE(writer.entries().empty()) << "an entry whose data did not reach the file is not recorded";
+    EXPECT_FALSE(writer.WriteWord(0));
 
-    ArchivePacker buffered; // the failure shows only when the buffer is flushed
-    buffered.SetOutput(std::fopen("/dev/full", "wb"));
+    ArchiveWriter buffered("objects/", 0, std::fopen("/dev/full", "wb")); // fails only when flushed
     EXPECT_TRUE(buffered.WriteWord(7));
     EXPECT_FALSE(buffered.CloseOutput());
     EXPECT_TRUE(buffered.failed());

@@ -1,7 +1,6 @@
 // The directory listing layer, the case-insensitive path helper and the
 // source tree scanner, on real temporary folders.
 
-#include "pack/ArchivePacker.h"
 #include "pack/SourceScanner.h"
 #include "source/DirListing.h"
 #include "source/PathNoCase.h"
@@ -22,16 +21,16 @@ struct Scan {
 
 Scan scan(const std::string& path)
 {
-    SetCurrentPacker(std::make_unique<ArchivePacker>());
+    NamePool pool;
+    kob::SinkObserver observer;
+    SourceScan source{pool, observer, {}, std::nullopt};
     testing::internal::CaptureStdout();
-    scanSourceTree(path.c_str());
+    scanSourceTree(path.c_str(), source);
     Scan result;
     result.out = lines(testing::internal::GetCapturedStdout());
-    const NamePool& pool = *CurrentPacker()->m_namePool;
     for (uint32_t i = 0; i < pool.count(); ++i)
         result.names.push_back(pool.nameAt(i));
-    result.total = CurrentPacker()->m_totalSourceBytes;
-    DestroyCurrentPacker();
+    result.total = source.totalBytes;
     return result;
 }
 

@@ -2,7 +2,7 @@
 
 #include "format/ArchiveFormat.h"
 #include "format/ArchiveReader.h"
-#include "pack/ArchivePacker.h"
+#include "pack/SourceFile.h"
 #include "pack/PackJob.h"
 
 #include <gtest/gtest.h>

@@ -1,0 +1,40 @@
+#pragma once
+// Reads, and for a compressed archive compresses, each file on the writer's
+// own thread when the writer asks for it. Its buffers grow to the largest
+// file and serve every file after it.
+
+#include "pack/FileProducer.h"
+#include "source/NamePool.h"
+
+#include <memory>
+
+class PreviousArchive;
+
+class SerialProducer : public FileProducer {
+public:
+    // `names` and `previous` (compressed only; may be null) are borrowed.
+    SerialProducer(const NamePool& names, uint32_t sourceRootLength, uint32_t compression,
+                   const PreviousArchive* previous);
+
+    ProducedFile& take(uint32_t index) override;
+    void release(uint32_t) override {}
+
+private:
+    // Grows `buffer` to at least `needed` bytes, discarding its contents;
+    // false when the memory cannot be had.
+    static bool reserve(std::unique_ptr<uint8_t[]>& buffer, size_t& capacity, size_t needed);
+    // Compresses the input's `size` bytes block by block into the file's
+    // blocks; no blocks when one was rejected.
+    void compress(uint64_t size);
+
+    const NamePool& m_names;
+    const uint32_t m_sourceRootLength;
+    const uint32_t m_compression;
+    const PreviousArchive* const m_previous;
+    std::unique_ptr<uint8_t[]> m_input;
+    size_t m_inputCapacity = 0;
+    std::unique_ptr<uint8_t[]> m_compressedArea;
+    size_t m_compressedCapacity = 0;
+    std::unique_ptr<uint8_t[]> m_workMemory;
+    ProducedFile m_file;
+};

@@ -1,0 +1,59 @@
+#pragma once
+// One source file as packing reads it: opened only when it is a regular file,
+// never so that the open could wait (a pipe without a writer), and read whole,
+// with the problems that leave it out of the archive.
+
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+// Why a listed file was left out of the archive; each has its own
+// standard-output line (inputProblemLine), in this order.
+enum class InputProblem {
+    NameTooLong,     // the relative name does not fit a record
+    CannotOpen,
+    NotRegular,      // a named pipe, socket or device, directly or through a link
+    ReadFailed,      // size unknown, or an I/O error while reading
+    SizeChanged,     // the file grew or shrank while it was read
+    TooLarge,        // 4 GiB or more
+    TooLargeForMemory,
+};
+
+// The "ERROR! inputFile..." line for `problem` with the file's full path.
+std::string inputProblemLine(InputProblem problem, const char* path);
+
+class SourceFile {
+public:
+    SourceFile() = default;
+    ~SourceFile() { close(); }
+    SourceFile(const SourceFile&) = delete;
+    SourceFile& operator=(const SourceFile&) = delete;
+
+    // Opens the file at `path` and takes its size, with every check in the
+    // same order for every packing path; `sourceRootLength` bytes of the path
+    // are not part of the stored name. Returns the problem, or nothing with
+    // the file open and size() set.
+    std::optional<InputProblem> open(const char* path, uint32_t sourceRootLength);
+    uint64_t size() const { return m_size; }
+    // Reads the file's size() bytes into `buffer` and closes it. Nothing when
+    // exactly that many were there and no more, else why the bytes must not
+    // be stored. Large files are read in pieces, and once `stop` is set the
+    // rest is not read (the result is then ReadFailed, to be dropped).
+    std::optional<InputProblem> readAll(uint8_t* buffer, const std::atomic<bool>* stop = nullptr);
+    void close();
+
+private:
+    std::FILE* m_file = nullptr;
+    uint64_t m_size = 0;
+};
+
+// Reads up to `length` bytes of an open source file into `buffer` and returns
+// how many arrived; std::fread unless a test replaced it. Every packing path
+// reads source bytes through it, on any thread.
+size_t ReadSourceBytes(void* buffer, size_t length, std::FILE* file);
+// Replaces the read behind ReadSourceBytes (nullptr restores std::fread), e.g.
+// to make a file come up short as one that shrank while it was read.
+using SourceRead = size_t (*)(void* buffer, size_t length, std::FILE* file);
+void SetSourceRead(SourceRead read);
