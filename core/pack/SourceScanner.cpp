@@ -1,10 +1,10 @@
 #include "pack/SourceScanner.h"
 
+#include "platform/Platform.h"
 #include "source/DirListing.h"
 
 #include <cerrno>
-#include <cstring>
-#include <sys/stat.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -42,6 +42,10 @@ void addFiles(SourceScan& scan, const std::string& prefix, const std::vector<Lis
         if (scan.exclude == Identity{entry.device, entry.inode})
             continue; // the archive being written never packs itself
         const std::string full = prefix + entry.name;
+        if (entry.unstorable) {
+            leaveOut(scan, "ERROR! inputFile name cannot be stored: " + full);
+            continue;
+        }
         if (entry.name.size() > kMaxListedName || full.size() > kMaxFilePath) {
             leaveOut(scan, "ERROR! path too long: " + full);
             continue;
@@ -69,7 +73,7 @@ bool walk(SourceScan& scan, const std::string& prefix, std::vector<Identity>& wa
         // A source folder that does not exist is no fault of the walk: the
         // job finds nothing to pack. Anything else leaves files out.
         if (!(isSource && error == ENOENT))
-            leaveOut(scan, "ERROR! folder cannot be listed: " + folder + ": " + std::strerror(error));
+            leaveOut(scan, "ERROR! folder cannot be listed: " + folder + ": " + platform::errorText(error));
         return true;
     }
     addFiles(scan, prefix, *entries);
@@ -95,6 +99,10 @@ bool walk(SourceScan& scan, const std::string& prefix, std::vector<Identity>& wa
             leaveOut(scan, "ERROR! path too long: " + sub);
             continue;
         }
+        if (entry.unstorable) {
+            leaveOut(scan, "ERROR! inputFile name cannot be stored: " + sub);
+            continue;
+        }
         walkPath.push_back(id);
         const bool complete = walk(scan, sub + '/', walkPath, false);
         walkPath.pop_back();
@@ -110,8 +118,7 @@ bool scanSourceTree(const char* path, SourceScan& scan)
 {
     const std::string prefix = directoryPrefix(path);
     std::vector<Identity> walkPath;
-    struct stat st {};
-    if (stat(prefix.empty() ? "." : prefix.c_str(), &st) == 0)
-        walkPath.emplace_back(static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino));
+    if (const platform::FileInfo info = platform::statPath(prefix.empty() ? "." : prefix); info.exists())
+        walkPath.emplace_back(info.volume, info.index);
     return walk(scan, prefix, walkPath, true);
 }
