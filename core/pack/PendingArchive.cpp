@@ -2,23 +2,12 @@
 
 #include "source/DirListing.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <random>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
 constexpr const char* kTemporaryMark = ".tmp-";
 constexpr int kRandomLength = 6;
-
-std::string errnoText(int error)
-{
-    return std::strerror(error ? error : EIO);
-}
 
 std::string fileNameOf(const std::string& path)
 {
@@ -35,36 +24,6 @@ std::string randomSuffix()
     for (int i = 0; i < kRandomLength; ++i)
         suffix += kLetters[pick(generator)];
     return suffix;
-}
-
-bool sameFile(int fd, const std::string& path)
-{
-    struct stat byPath {}, byFd {};
-    return ::stat(path.c_str(), &byPath) == 0 && ::fstat(fd, &byFd) == 0 && byPath.st_dev == byFd.st_dev
-           && byPath.st_ino == byFd.st_ino;
-}
-
-// Removes `path` if it is a temporary file whose creator is gone: nobody
-// holds its lock. A running pack holds it, so its file is left alone.
-void removeIfStale(const std::string& path)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0
-        && sameFile(fd, path))
-        ::unlink(path.c_str());
-    ::close(fd);
-}
-
-void syncFolder(const std::string& folder)
-{
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd); // the rename is done either way; this only hurries it to the disk
-    ::close(fd);
 }
 
 } // namespace
@@ -94,35 +53,28 @@ std::FILE* PendingArchive::create()
     if (const auto entries = listDirectory(folder)) {
         for (const ListingEntry& entry : *entries)
             if (entry.name.size() == prefix.size() + kRandomLength && entry.name.compare(0, prefix.size(), prefix) == 0)
-                removeIfStale(folder + "/" + entry.name);
+                platform::removeIfUnheld(folder + "/" + entry.name);
     }
-
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string path = m_archivePath + kTemporaryMark + randomSuffix();
-        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd < 0) {
-            if (errno == EEXIST)
-                continue;
-            m_error = errnoText(errno);
-            return nullptr;
-        }
-        // Between the create and the lock another pack's clean-up may have
-        // taken the file for stale and removed it: then try a new name.
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !sameFile(fd, path)) {
-            ::close(fd);
+        platform::OpenProblem problem;
+        platform::File held = platform::File::createHeld(path, problem, m_error);
+        if (problem == platform::OpenProblem::Exists)
             continue;
-        }
-        const int writeFd = ::dup(fd);
-        std::FILE* stream = writeFd < 0 ? nullptr : ::fdopen(writeFd, "wb");
+        if (!held.isOpen())
+            return nullptr;
+        // The stream writes through a duplicate; the original keeps the file
+        // held after the stream is closed, until commit() or discard().
+        platform::File writer = held.duplicate();
+        std::FILE* stream = writer.toStream("wb");
         if (!stream) {
-            m_error = errnoText(errno);
-            if (writeFd >= 0)
-                ::close(writeFd);
-            ::unlink(path.c_str());
-            ::close(fd);
+            m_error = writer.error().empty() ? held.error() : writer.error();
+            held.close();
+            std::string ignored;
+            platform::removeFile(path, ignored);
             return nullptr;
         }
-        m_lockFd = fd;
+        m_held = std::move(held);
         m_temporaryPath = path;
         return stream;
     }
@@ -134,28 +86,33 @@ bool PendingArchive::commit()
 {
     if (m_temporaryPath.empty())
         return false;
-    if (::rename(m_temporaryPath.c_str(), m_archivePath.c_str()) != 0) {
-        m_error = errnoText(errno);
+    switch (platform::renameOver(m_temporaryPath, m_archivePath, m_error, &m_held)) {
+    case platform::RenameResult::Done:
+        m_temporaryPath.clear();
+        m_held.close();
+        return true;
+    case platform::RenameResult::TargetBusy:
+        m_archiveBusy = true;
+        m_error = "cannot be replaced while another program has it open (is the game running?)";
         return false;
+    case platform::RenameResult::Failed:
+        break;
     }
-    m_temporaryPath.clear();
-    syncFolder(ArchiveFolderOf(m_archivePath));
-    ::close(m_lockFd);
-    m_lockFd = -1;
-    return true;
+    return false;
 }
 
 std::string PendingArchive::discard()
 {
     std::string problem;
     if (!m_temporaryPath.empty()) {
-        if (::unlink(m_temporaryPath.c_str()) != 0 && errno != ENOENT)
-            problem = m_temporaryPath + ": " + errnoText(errno);
+        std::string reason;
+        bool missing = false;
+        // Windows removes no file that is open.
+        m_held.close();
+        if (!platform::removeFile(m_temporaryPath, reason, &missing) && !missing)
+            problem = m_temporaryPath + ": " + reason;
         m_temporaryPath.clear();
     }
-    if (m_lockFd >= 0) {
-        ::close(m_lockFd);
-        m_lockFd = -1;
-    }
+    m_held.close();
     return problem;
 }

@@ -105,8 +105,11 @@ enum class RenameResult { Done, TargetBusy, Failed };
 // Renames `from` over `to` and makes both lasting on disk (the folder is
 // synced, or the move written through). TargetBusy: another program holds
 // `to` open, which Windows does not let be replaced; `to` is then unchanged.
-// Any file of `from` or `to` this process holds must be closed first.
-RenameResult renameOver(const std::string& from, const std::string& to, std::string& error);
+// `held`, the File of createHeld() on `from`, is kept for as long as the
+// system allows (on Windows it is closed first). Every other file of `from`
+// or `to` this process has open must be closed before.
+RenameResult renameOver(const std::string& from, const std::string& to, std::string& error,
+                        File* held = nullptr);
 
 // Flushes `stream` and forces its bytes to the disk. False with `error`.
 bool flushAndSync(std::FILE* stream, std::string& error);

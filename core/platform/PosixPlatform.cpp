@@ -243,7 +243,7 @@ bool removeFile(const std::string& path, std::string& error, bool* missing)
     return false;
 }
 
-RenameResult renameOver(const std::string& from, const std::string& to, std::string& error)
+RenameResult renameOver(const std::string& from, const std::string& to, std::string& error, File*)
 {
     if (::rename(from.c_str(), to.c_str()) != 0) {
         error = errorText(errno);

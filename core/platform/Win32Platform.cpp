@@ -339,8 +339,11 @@ bool removeFile(const std::string& path, std::string& error, bool* missing)
     return false;
 }
 
-RenameResult renameOver(const std::string& from, const std::string& to, std::string& error)
+RenameResult renameOver(const std::string& from, const std::string& to, std::string& error, File* held)
 {
+    // A held file does not share deletion, which a move needs.
+    if (held)
+        held->close();
     const std::wstring target = apiPath(to);
     if (MoveFileExW(apiPath(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return RenameResult::Done;
