@@ -141,6 +141,9 @@ bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries, st
 // Bytes free for this user on the volume of `folder`, or nullopt.
 std::optional<uint64_t> freeSpace(const std::string& folder);
 
+// Makes the folder `path` (its parent must exist); false when it could not.
+bool makeFolder(const std::string& path);
+
 // Makes `folder` the current one; false with `error`.
 bool changeFolder(const std::string& folder, std::string& error);
 

@@ -342,6 +342,11 @@ std::optional<uint64_t> freeSpace(const std::string& folder)
     return uint64_t(vfs.f_bavail) * uint64_t(vfs.f_frsize);
 }
 
+bool makeFolder(const std::string& path)
+{
+    return ::mkdir(path.c_str(), 0777) == 0;
+}
+
 bool changeFolder(const std::string& folder, std::string& error)
 {
     if (::chdir(folder.c_str()) == 0)

@@ -461,6 +461,11 @@ std::optional<uint64_t> freeSpace(const std::string& folder)
     return static_cast<uint64_t>(available.QuadPart);
 }
 
+bool makeFolder(const std::string& path)
+{
+    return CreateDirectoryW(apiPath(path).c_str(), nullptr) != 0;
+}
+
 bool changeFolder(const std::string& folder, std::string& error)
 {
     if (SetCurrentDirectoryW(toWide(folder).c_str()))
