@@ -15,10 +15,17 @@ export WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 
+# The persistent server's process id is kept beside the prefix.
+server_running() {
+  local pid
+  pid=$(cat "$WINEPREFIX.server" 2>/dev/null) && kill -0 "$pid" 2>/dev/null
+}
+
 start_server() {
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     flock -w 300 9 || { echo "wine-run: timed out waiting for $WINEPREFIX.lock" >&2; exit 1; }
+    server_running && exit 0
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
       rm -rf "$WINEPREFIX"
       timeout -k 5 300 "$wine" wineboot --init </dev/null >/dev/null 2>&1 ||
@@ -28,7 +35,8 @@ start_server() {
     # stays, and quits by itself 15 minutes after its last program should
     # nobody stop it.
     timeout -k 5 60 "$wineserver" -k </dev/null >/dev/null 2>&1 || true
-    setsid "$wineserver" -p900 </dev/null >/dev/null 2>&1 9>&- || true
+    setsid "$wineserver" -f -p900 </dev/null >/dev/null 2>&1 9>&- &
+    echo $! >"$WINEPREFIX.server"
     # Wine's own services start with the first program and stay with the
     # server: start them here, so they hold none of a test's pipes.
     timeout -k 5 120 "$wine" cmd.exe /c exit </dev/null >/dev/null 2>&1 9>&- || true
@@ -37,9 +45,12 @@ start_server() {
 
 case ${1:-} in
   --start) start_server ;;
-  --stop) timeout -k 5 60 "$wineserver" -k </dev/null >/dev/null 2>&1 || true ;;
+  --stop)
+    timeout -k 5 60 "$wineserver" -k </dev/null >/dev/null 2>&1 || true
+    rm -f "$WINEPREFIX.server"
+    ;;
   *)
-    [ -f "$WINEPREFIX/system.reg" ] || start_server
+    server_running || start_server
     exec timeout -k 5 "${KOBPACK_WINE_TIMEOUT:-600}" "$wine" "$@"
     ;;
 esac

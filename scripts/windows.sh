@@ -59,7 +59,7 @@ build_lzo() {
              -o "Dir::State::Lists=$d/lists" -o "Dir::Cache=$d/cache" -o APT::Sandbox::User=root)
   quietly "$out/apt.log" timeout 600 apt-get "${apt[@]}" update
   rm -rf "$out"/lzo2-* "$out"/lzo2_*
-  (cd "$out" && quietly "$out/apt.log" timeout 600 apt-get "${apt[@]}" source lzo2)
+  (cd "$out" && quietly "$out/apt-source.log" timeout 600 apt-get "${apt[@]}" source lzo2)
   local src
   src=$(find "$out" -maxdepth 1 -type d -name 'lzo2-*' | head -n 1)
   [ -n "$src" ] || { echo "windows: apt-get source lzo2 made no lzo2 folder" >&2; exit 1; }
