@@ -9,6 +9,8 @@
 #   /usr/src/googletest; both into build-windows/deps. A native build of
 #   kobpack and kobpack-samplemod (build-windows/linux) serves the test that
 #   the Windows and Linux programs write the same archives.
+# KOBPACK_LINUX_BUILD names a configured Linux build folder to use instead
+# (scripts/test.sh passes build/); its two programs are brought up to date.
 # Extra arguments go to ctest (e.g. -R Archive).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,6 +19,7 @@ out=$root/build-windows
 deps=$out/deps
 triple=x86_64-w64-mingw32
 jobs=$(nproc)
+linux=$(realpath -m "${KOBPACK_LINUX_BUILD:-$out/linux}")
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
@@ -102,17 +105,18 @@ stage_cli11() {
 }
 
 build_linux() {
-  step "kobpack and kobpack-samplemod for Linux (build-windows/linux)"
-  quietly "$out/linux.log" cmake -S . -B "$out/linux" "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DKOBPACK_BUILD_GUI=OFF -DBUILD_TESTING=OFF
-  quietly "$out/linux.log" nice -n 10 cmake --build "$out/linux" -j"$jobs" --target kobpack kobpack-samplemod
+  step "kobpack and kobpack-samplemod for Linux ($linux)"
+  [ -f "$linux/CMakeCache.txt" ] ||
+    quietly "$out/linux.log" cmake -S . -B "$linux" "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DKOBPACK_BUILD_GUI=OFF -DBUILD_TESTING=OFF
+  quietly "$out/linux.log" nice -n 10 cmake --build "$linux" -j"$jobs" --target kobpack kobpack-samplemod
 }
 
 build_windows() {
   step "kobpack.exe and the tests for Windows"
   quietly "$out/configure.log" cmake -S . -B "$out" "${launcher[@]}" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DKOBPACK_WIN_DEPS="$deps" \
-    -DKOBPACK_BUILD_GUI=OFF -DKOBPACK_LINUX_BUILD="$out/linux"
+    -DKOBPACK_BUILD_GUI=OFF -DKOBPACK_LINUX_BUILD="$linux"
   quietly "$out/build.log" nice -n 10 cmake --build "$out" -j"$jobs"
 }
 
