@@ -13,9 +13,11 @@
 #include <random>
 #include <sstream>
 #include <stdexcept>
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace kobtest {
 
@@ -183,6 +185,7 @@ Strings entryNames(const fs::path& archive)
     return names;
 }
 
+#ifndef _WIN32
 bool limitFileSize(uint64_t limit)
 {
     const rlimit fileSize{limit, RLIM_INFINITY};
@@ -199,5 +202,6 @@ bool underFileSizeLimit(uint64_t limit, const std::function<bool()>& body)
     int status = 0;
     return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
+#endif
 
 } // namespace kobtest

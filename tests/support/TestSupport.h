@@ -151,10 +151,13 @@ struct SizeChangingReads {
 // The entry names of `archive`, in index order.
 Strings entryNames(const fs::path& archive);
 
+// Linux only: Windows has no per-process file size limit.
+#ifndef _WIN32
 // Makes this process's writes past `limit` bytes fail as on a full disk
 // (SIGXFSZ ignored; the limit can be lifted again). False when it cannot.
 bool limitFileSize(uint64_t limit);
 // True when `body` returns true in a child process under limitFileSize(limit).
 bool underFileSizeLimit(uint64_t limit, const std::function<bool()>& body);
+#endif
 
 } // namespace kobtest
