@@ -23,10 +23,14 @@ namespace kobtest {
 
 TempDir::TempDir()
 {
-    std::string pattern = (fs::temp_directory_path() / "kobpack-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("cannot make a temporary folder");
-    m_path = pattern;
+    // A new folder of a random name (mkdtemp is not on every system).
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        m_path = fs::temp_directory_path() / ("kobpack-test-" + std::to_string(random()));
+        if (fs::create_directory(m_path))
+            return;
+    }
+    throw std::runtime_error("cannot make a temporary folder");
 }
 
 ModTree::ModTree(const std::string& modPath)
