@@ -54,6 +54,9 @@ TEST(PackJob, AnExistingArchiveIsLeftAloneWithNothingToPackAndReplacedOtherwise)
     EXPECT_EQ(job.texts, Strings{"No files to pack.."});
     EXPECT_EQ(job.calls, Strings{"lower:Packing Archive (Uncompressed)"});
 
+#ifdef _WIN32
+    GTEST_SKIP() << "the rest needs a symbolic link, which MinGW cannot make";
+#endif
     // A link that leads nowhere cannot be opened, even by root. Nothing
     // stored: the previous archive stays rather than an empty one.
     fs::create_symlink("nowhere", mod.root() / "objects/b.txt");

@@ -36,6 +36,9 @@ Scan scan(const std::string& path)
 
 TEST(DirListing, FixedOrderWithLettersFoldedToUpperCase)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "needs a file system that tells names apart by case";
+#endif
     TempDir dir;
     for (const char* name : {"_x.txt", "c.txt", "B.txt", "a.txt", ".hidden", "b.txt"})
         writeFile(dir.path() / name, "");
@@ -52,6 +55,9 @@ TEST(DirListing, FixedOrderWithLettersFoldedToUpperCase)
 
 TEST(PathNoCase, ResolvesEachComponentIgnoringCase)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "needs a file system that tells names apart by case";
+#endif
     ModTree mod;
     mod.folder("KelVane/Game");
     mod.folder("objects");
@@ -90,6 +96,9 @@ TEST(SourceScanner, DotFoldersAndHiddenFiles)
 
 TEST(SourceScanner, LinkBackToAnAncestorIsNotWalkedAgain)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "needs symbolic links, which MinGW cannot make";
+#endif
     ModTree mod;
     mod.file("data/a.txt", "a");
     mod.file("data/sub/b.txt", "b");

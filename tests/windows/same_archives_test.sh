@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # kobpack.exe under Wine writes the same archives, byte for byte, as the
 # Linux kobpack: every folder and level of the sample mod, plain and
-# compressed, on 1 to 4 threads (more threads than this machine's cores too).
+# compressed, on one thread and on three (more than a two-core machine has).
 # usage: same_archives_test.sh LINUX_BUILD KOBPACK_EXE WINE_RUNNER...
 set -euo pipefail
 linux=$1 exe=$2
@@ -28,7 +28,7 @@ for compress in "" -c; do
   pack "linux$compress" "$linux/kobpack"
   count=$(find "$work/linux$compress" -name '*.kob' | wc -l)
   [ "$count" -gt 2 ] || { echo "the Linux kobpack wrote only $count archives"; exit 1; }
-  for threads in 1 2 3 4; do
+  for threads in 1 3; do
     label="windows$compress-j$threads"
     pack "$label" "$@" "$exe"
     if diff -r "$work/linux$compress" "$work/$label" >"$work/$label.diff"; then
