@@ -1,6 +1,7 @@
 #include "pack/SourceScanner.h"
 
 #include "source/DirListing.h"
+#include "source/PathText.h"
 
 #include <cerrno>
 #include <cstring>
@@ -14,18 +15,6 @@ constexpr size_t kMaxFilePath = 511;
 constexpr size_t kMaxListedName = 259;
 
 using Identity = std::pair<uint64_t, uint64_t>;
-
-// "dir" -> "dir/", with every "\" written as "/".
-std::string directoryPrefix(const std::string& path)
-{
-    std::string prefix = path;
-    for (char& c : prefix)
-        if (c == '\\')
-            c = '/';
-    if (!prefix.empty() && prefix.back() != '/')
-        prefix += '/';
-    return prefix;
-}
 
 void leaveOut(SourceScan& scan, const std::string& line)
 {
@@ -108,7 +97,7 @@ bool walk(SourceScan& scan, const std::string& prefix, std::vector<Identity>& wa
 
 bool scanSourceTree(const char* path, SourceScan& scan)
 {
-    const std::string prefix = directoryPrefix(path);
+    const std::string prefix = folderPrefix(path);
     std::vector<Identity> walkPath;
     struct stat st {};
     if (stat(prefix.empty() ? "." : prefix.c_str(), &st) == 0)
