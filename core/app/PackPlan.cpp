@@ -3,6 +3,8 @@
 #include "game/Discovery.h"
 #include "source/PathText.h"
 
+#include <optional>
+
 std::vector<std::string> PackPlan::names() const
 {
     std::vector<std::string> names;
@@ -11,18 +13,45 @@ std::vector<std::string> PackPlan::names() const
     return names;
 }
 
+namespace {
+
+// The name without trailing separators, or nullopt when nothing but blanks is left.
+std::optional<std::string> usableName(std::string name)
+{
+    while (!name.empty() && (name.back() == '/' || name.back() == '\\'))
+        name.pop_back();
+    if (name.find_first_not_of(" \t\r\n\v\f") == std::string::npos)
+        return std::nullopt;
+    return name;
+}
+
+} // namespace
+
 PackPlan PlanPack(Game game, const PackChoice& choice)
 {
     const GameInfo* info = FindGame(game);
     const std::string prefix = info ? std::string(info->levelPrefix) : "";
     PackPlan plan;
-    bool levelFolder = !choice.levels.empty();
-    for (const std::string& folder : choice.folders) {
+    bool levelFolder = false;
+    for (const std::string& chosen : choice.folders) {
+        const std::optional<std::string> name = usableName(chosen);
+        if (!name) {
+            plan.refused.emplace_back("an empty or blank folder name; not packed");
+            continue;
+        }
+        const std::string& folder = *name;
         plan.archives.push_back({folder, "../" + folder, folder + ".kob"});
         levelFolder = levelFolder || (info && startsWithNoCase(forwardSlashes(folder), prefix));
     }
-    for (const std::string& level : choice.levels)
-        plan.archives.push_back({prefix + level, "../" + prefix + level, prefix + level + ".kob"});
+    for (const std::string& chosen : choice.levels) {
+        const std::optional<std::string> level = usableName(chosen);
+        if (!level) {
+            plan.refused.emplace_back("an empty or blank level name; not packed");
+            continue;
+        }
+        plan.archives.push_back({prefix + *level, "../" + prefix + *level, prefix + *level + ".kob"});
+        levelFolder = true;
+    }
     if (info && !plan.archives.empty())
         plan.folders.emplace_back(info->directory);
     if (info && levelFolder)
