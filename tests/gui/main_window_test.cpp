@@ -158,6 +158,33 @@ TEST(MainWindow, AllFoldersPacksEveryEntryWithTheToggledCompressAndRestoresTheSe
     EXPECT_EQ(std::pair(levels(*window)->currentText(), folders(*window)->currentText()), std::pair(QString("Bay"), QString("objects")));
 }
 
+// Issue 20: each failure left the window at "Ready" as if all went well, and an
+// empty field packed the whole mod root or levels folder into a hidden ".kob".
+TEST(MainWindow, FailuresAndEmptyFieldsAreShownInABox)
+{
+    ModTree mod;
+    mod.files({"aaa/a.con", "bbb/b.con", "ccc/c.con", "kelVane/levels/L/l.con"});
+    fs::create_symlink(mod.root() / "nowhere", mod.root() / "bbb/dangling");
+    fs::create_directory("ccc.kob"); // the archive's name is taken
+    const auto window = openWindow();
+    Watchdog dog;
+    BoxRecorder recorder;
+    press(window.get(), 1010); // kelVane/game has nothing to pack: no failure
+    levels(*window)->lineEdit()->clear();
+    press(window.get(), 1005);
+    folders(*window)->lineEdit()->setText(" ");
+    press(window.get(), 1007);
+    EXPECT_EQ(recorder.boxes, (Strings{"Not everything was packed|"
+                                       "bbb.kob: ERROR! inputFile cannot be opened: ../bbb/dangling\n"
+                                       "bbb.kob: written without some files (named above and on standard output)\n"
+                                       "ccc.kob: Error! Could not write .kob file: ccc.kob: Is a directory\n"
+                                       "ccc.kob: not written",
+                                       "Not everything was packed|an empty or blank level name; not packed",
+                                       "Not everything was packed|an empty or blank folder name; not packed"}));
+    EXPECT_EQ(std::tuple(contents("aaa.kob").second, fs::exists("kelVane/levels/.kob"), fs::exists(".kob"), textOf(window.get(), 1008)),
+              std::tuple(Strings{"aaa/a.con"}, false, false, QString("Ready")));
+}
+
 // Esc closes the window; so does Enter, unless a plain push button has the
 // focus, which Enter then presses ("?" opens Help, "T" the settings).
 TEST(MainWindow, EscAndEnterCloseOrPressAsTheFocusDecides)
