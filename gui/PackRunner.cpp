@@ -2,6 +2,7 @@
 
 #include "app/BatchReport.h"
 #include "gui/PackProgressDlg.h"
+#include "gui/QtPackControls.h"
 
 #include <QLabel>
 #include <QMessageBox>
