@@ -52,7 +52,11 @@ std::string BatchReport::failureText() const
     for (const std::string& line : m_outside)
         text += line + "\n";
     for (const Archive& archive : m_archives) {
-        if (!archive.done || !IsFailure(archive.outcome))
+        // A written archive is listed only when something went wrong on the
+        // way, such as a previous archive that could not be read.
+        const bool wentWrong = IsFailure(archive.outcome)
+                            || (archive.outcome == PackOutcome::Written && !archive.problems.empty());
+        if (!archive.done || !wentWrong)
             continue;
         const size_t shown = std::min(archive.problems.size(), kMaxProblemsShown);
         for (size_t i = 0; i < shown; ++i)
@@ -60,7 +64,8 @@ std::string BatchReport::failureText() const
         // A folder of a thousand unreadable files must not make a box taller than the screen.
         if (archive.problems.size() > shown)
             text += archive.name + ": " + std::to_string(archive.problems.size() - shown) + " more problems\n";
-        text += archive.name + ": " + OutcomeText(archive.outcome) + "\n";
+        if (const std::string outcome = OutcomeText(archive.outcome); !outcome.empty())
+            text += archive.name + ": " + outcome + "\n";
     }
     if (!text.empty())
         text.pop_back();

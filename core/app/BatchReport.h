@@ -34,8 +34,10 @@ public:
     void note(const std::string&) override {}
     void archiveDone(const std::string& archive, const PackResult& result) override;
 
-    // Each failed archive's problems and its outcome line, as
-    // "ARCHIVE: TEXT", in batch order; "" when nothing failed.
+    // Each failed archive's problems and its outcome line, and the problems
+    // of an archive written whole in spite of them, as "ARCHIVE: TEXT", in
+    // batch order; "" when nothing went wrong. Cancelled archives and empty
+    // folders are not listed.
     std::string failureText() const;
 
 private:
