@@ -3,8 +3,6 @@
 #include "game/Discovery.h"
 #include "source/PathText.h"
 
-#include <optional>
-
 std::vector<std::string> PackPlan::names() const
 {
     std::vector<std::string> names;
@@ -15,14 +13,30 @@ std::vector<std::string> PackPlan::names() const
 
 namespace {
 
-// The name without trailing separators, or nullopt when nothing but blanks is left.
-std::optional<std::string> usableName(std::string name)
+bool isSeparator(char c)
 {
-    while (!name.empty() && (name.back() == '/' || name.back() == '\\'))
+    return c == '/' || c == '\\';
+}
+
+// Why `name` (a "folder" or "level" name, as `what` says) is not packed, or
+// "" when it is; it loses its trailing separators first. A name must lead to
+// a folder below the mod root, so that its archive lands below the Archives
+// folder and beside the same name's folder.
+std::string refusal(std::string& name, const char* what)
+{
+    while (!name.empty() && isSeparator(name.back()))
         name.pop_back();
     if (name.find_first_not_of(" \t\r\n\v\f") == std::string::npos)
-        return std::nullopt;
-    return name;
+        return std::string("an empty or blank ") + what + " name; not packed";
+    if (isSeparator(name.front()))
+        return name + ": refused: the name is absolute";
+    for (const std::string& part : splitPath(name)) {
+        if (part == "..")
+            return name + ": refused: the name holds a \"..\" component";
+        if (part == ".") // "." packed the whole mod root into "..kob"
+            return name + ": refused: the name holds a \".\" component";
+    }
+    return "";
 }
 
 } // namespace
@@ -33,23 +47,20 @@ PackPlan PlanPack(Game game, const PackChoice& choice)
     const std::string prefix = info ? std::string(info->levelPrefix) : "";
     PackPlan plan;
     bool levelFolder = false;
-    for (const std::string& chosen : choice.folders) {
-        const std::optional<std::string> name = usableName(chosen);
-        if (!name) {
-            plan.refused.emplace_back("an empty or blank folder name; not packed");
+    for (std::string folder : choice.folders) {
+        if (std::string why = refusal(folder, "folder"); !why.empty()) {
+            plan.refused.push_back(std::move(why));
             continue;
         }
-        const std::string& folder = *name;
         plan.archives.push_back({folder, "../" + folder, folder + ".kob"});
         levelFolder = levelFolder || (info && startsWithNoCase(forwardSlashes(folder), prefix));
     }
-    for (const std::string& chosen : choice.levels) {
-        const std::optional<std::string> level = usableName(chosen);
-        if (!level) {
-            plan.refused.emplace_back("an empty or blank level name; not packed");
+    for (std::string level : choice.levels) {
+        if (std::string why = refusal(level, "level"); !why.empty()) {
+            plan.refused.push_back(std::move(why));
             continue;
         }
-        plan.archives.push_back({prefix + *level, "../" + prefix + *level, prefix + *level + ".kob"});
+        plan.archives.push_back({prefix + level, "../" + prefix + level, prefix + level + ".kob"});
         levelFolder = true;
     }
     if (info && !plan.archives.empty())

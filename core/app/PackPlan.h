@@ -36,8 +36,10 @@ struct PackPlan {
 // its levels folder as well; without one no folder is made, and a level's
 // name is its bare text. Trailing "/" and "\\" are dropped: "objects/" is the
 // folder, never "objects/.kob". An empty or blank name is refused (it would
-// pack the whole mod root, or the levels folder, into a hidden ".kob"); other
-// names are not checked: what cannot be packed fails in the batch.
+// pack the whole mod root, or the levels folder, into a hidden ".kob"), and
+// so is an absolute one or one with a "." or ".." component (its archive
+// would land outside the Archives folder, or not beside its folder); what else cannot
+// be packed fails in the batch.
 PackPlan PlanPack(Game game, const PackChoice& choice);
 
 // Every folder and every level that discovery finds, each list sorted as the

@@ -25,7 +25,11 @@ TEST(PackPlan, ChoicesGiveArchivesSourcesAndFoldersToMake)
          {"ostrel/levels/X<../ostrel/levels/X>ostrel/levels/X.kob", "objects<../objects>objects.kob", "L<../L>L.kob"}, {},
          {"an empty or blank folder name; not packed", "an empty or blank level name; not packed",
           "an empty or blank level name; not packed"}},
-        {"refused_level_alone_makes_no_folder", Game::KelVane, {{}, {" "}}, {}, {}, {"an empty or blank level name; not packed"}},
+        // An absolute name or one with ".." wrote its archive outside the Archives folder.
+        {"nothing_accepted_makes_no_folder", Game::KelVane, {{"/tmp/x", "a\\..\\b", "./"}, {" ", "../x"}}, {}, {},
+         {"/tmp/x: refused: the name is absolute", "a\\..\\b: refused: the name holds a \"..\" component",
+          ".: refused: the name holds a \".\" component",
+          "an empty or blank level name; not packed", "../x: refused: the name holds a \"..\" component"}},
         {"nothing_chosen_makes_nothing", Game::KelVane, {}, {}, {}},
     };
     for (const auto& row : rows) {
