@@ -162,7 +162,7 @@ TEST(MainWindow, PackingShowsFailuresAndEmptyFieldsInABox)
     press(window.get(), 1010); // kelVane/game has nothing to pack: no failure
     levels(*window)->lineEdit()->clear();
     press(window.get(), 1005);
-    folders(*window)->lineEdit()->setText(" ");
+    folders(*window)->lineEdit()->clear();
     press(window.get(), 1007);
     EXPECT_EQ(recorder.boxes, (Strings{"Not everything was packed|"
                                        "bbb.kob: ERROR! inputFile cannot be opened: ../bbb/dangling\n"
