@@ -48,7 +48,7 @@ private:
         bool done = false;
     };
     std::vector<Archive> m_archives;
-    std::vector<std::string> m_outside; // problems before any archive started
+    std::vector<std::string> m_outside; // problems said outside any archive (the batch could not start)
 };
 
 } // namespace kob
