@@ -4,6 +4,7 @@
 #include "cli/PackSummary.h"
 #include "cli/TerminalProgress.h"
 
+#include "app/BatchReport.h"
 #include "app/PackPlan.h"
 #include "game/ArchivesFolder.h"
 #include "game/Discovery.h"
@@ -121,6 +122,10 @@ int RunPack(const PackOptions& options)
     if (options.allLevels)
         choice.levels = AllLevels(game).levels;
     const PackPlan plan = PlanPack(game, choice);
+    for (const std::string& refused : plan.refused) {
+        PrintError(refused);
+        failed = true;
+    }
     MakeDirectories(plan.folders);
     const std::vector<std::string> names = plan.names();
     if (names.empty()) {
@@ -145,22 +150,10 @@ int RunPack(const PackOptions& options)
     observer.clear();
 
     for (const auto& [archive, outcome] : observer.done) {
-        switch (outcome) {
-        case PackOutcome::Written:
-        case PackOutcome::NothingToPack: // already reported; an empty folder is no failure
-            break;
-        case PackOutcome::WrittenWithSkips:
-            PrintError(archive + ": written without some files (named above and on standard output)");
-            failed = true;
-            break;
-        case PackOutcome::Failed:
-            PrintError(archive + ": not written");
-            failed = true;
-            break;
-        case PackOutcome::Cancelled:
-            PrintError(archive + ": interrupted; not written");
-            break;
-        }
+        const std::string text = OutcomeText(outcome);
+        if (!text.empty())
+            PrintError(archive + ": " + text);
+        failed = failed || IsFailure(outcome);
     }
     if (Interrupted()) {
         std::string rest;

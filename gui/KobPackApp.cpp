@@ -10,7 +10,9 @@ bool CKobPackApp::InitInstance()
 {
     InstallDialogFont();
     auto window = std::make_unique<CKobPackDlg>();
-    auto sink = std::make_unique<MessageSink>(); // the window shows none of the job's texts
+    // A batch's problems come back in its report (gui/PackRunner.h); the sink only
+    // catches what is said outside a batch, which the window does not show.
+    auto sink = std::make_unique<MessageSink>();
     InstallMessageSink(sink.get());
     window->exec();
     InstallMessageSink(nullptr);

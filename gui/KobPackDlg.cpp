@@ -218,6 +218,10 @@ void CKobPackDlg::Pack(const PackChoice& choice)
     const PackPlan plan = PlanPack(m_game, choice);
     MakeDirectories(plan.folders);
     ::PackList(plan.names(), m_compress, *m_statusCtrl);
+    std::string refused;
+    for (const std::string& text : plan.refused)
+        refused += (refused.empty() ? "" : "\n") + text;
+    ShowPackProblems(this, refused);
 }
 
 void CKobPackDlg::Reselect(QComboBox* list, int index)

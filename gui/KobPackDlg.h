@@ -76,7 +76,8 @@ private:
     // The level list's entries, in list order (its typed text does not count).
     std::vector<std::string> levelEntries() const;
     // Makes the folders the choice needs and packs it behind the progress
-    // dialog; a choice of nothing only sets "Ready".
+    // dialog; a choice of nothing only sets "Ready". Names the plan refuses
+    // (an empty field) are said in a box.
     void Pack(const PackChoice& choice);
     // Selects `index` of `list` again after a batch (-1 clears the field).
     static void Reselect(QComboBox* list, int index);

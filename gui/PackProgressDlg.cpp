@@ -1,5 +1,6 @@
 #include "gui/PackProgressDlg.h"
 
+#include "app/BatchReport.h"
 #include "gui/DialogUnits.h"
 #include "gui/ElidedLabel.h"
 #include "pack/MessageSink.h"
@@ -131,7 +132,11 @@ void CPackProgressDlg::StartPackThread()
         m_worker = std::thread([this] { RunBatch(); });
     } catch (const std::system_error& error) {
         m_workerDone.store(true);
-        ReportMessage(std::string("Error! Could not start the packing thread: ") + error.what());
+        const std::string text = std::string("Error! Could not start the packing thread: ") + error.what();
+        if (m_report)
+            m_report->problem(text);
+        else
+            ReportMessage(text);
         PostClose();
     }
 }
@@ -139,7 +144,10 @@ void CPackProgressDlg::StartPackThread()
 void CPackProgressDlg::RunBatch()
 {
     // Every hardware thread compresses; the archives are the same as on one.
-    m_result = PackBatch(m_names, m_compress, m_controls, nullptr, 0);
+    kob::SinkObserver toSink;
+    kob::PackObserver& observer = m_report ? static_cast<kob::PackObserver&>(*m_report) : toSink;
+    m_result = kob::packBatch(m_names, {static_cast<uint32_t>(m_compress), 0, true}, m_controls, observer,
+                              kob::CancelToken(g_cancelPack));
     m_workerDone.store(true);
     PostClose(); // the worker's last act: it touches nothing of the dialog after this
 }

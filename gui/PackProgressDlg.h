@@ -13,6 +13,9 @@
 #include <thread>
 #include <vector>
 
+namespace kob {
+class BatchReport;
+}
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -32,6 +35,7 @@ public:
     std::atomic<int> m_result{0};
     std::vector<std::string> m_names; // names to pack, in order
     int m_compress = 0;               // compress switch of the whole batch
+    kob::BatchReport* m_report = nullptr; // hears the batch's problems and outcomes; none: the message sink does
     QPushButton* m_cancel;            // item 2
     QProgressBar* m_progress;         // item 1017
     QLabel* m_status2;                // item 1018, the packing mode

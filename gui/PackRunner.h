@@ -1,13 +1,15 @@
 #pragma once
 // How the main window packs: a batch of pack names runs behind the modal
 // progress dialog, while the window's status line reads "Please Wait...";
-// afterwards it reads "Ready".
+// afterwards it reads "Ready", and one box lists the archives that were not
+// written whole, if any were.
 
 #include <optional>
 #include <string>
 #include <vector>
 
 class QLabel;
+class QWidget;
 
 inline constexpr const char* kStatusReady = "Ready";
 inline constexpr const char* kStatusPleaseWait = "Please Wait...";
@@ -20,3 +22,7 @@ int PackList(const std::vector<std::string>& names, int compress, QLabel& status
 
 // PackList for the one name given; with no name only sets "Ready".
 int PackOne(const std::optional<std::string>& name, int compress, QLabel& statusLine);
+
+// Shows `text`, what went wrong in a batch or why nothing was packed, in a
+// warning box over `parent`; an empty text shows nothing.
+void ShowPackProblems(QWidget* parent, const std::string& text);

@@ -11,18 +11,58 @@ std::vector<std::string> PackPlan::names() const
     return names;
 }
 
+namespace {
+
+bool isSeparator(char c)
+{
+    return c == '/' || c == '\\';
+}
+
+// Why `name` (a "folder" or "level" name, as `what` says) is not packed, or
+// "" when it is; it loses its trailing separators first. A name must lead to
+// a folder below the mod root, so that its archive lands below the Archives
+// folder and beside the same name's folder.
+std::string refusal(std::string& name, const char* what)
+{
+    while (!name.empty() && isSeparator(name.back()))
+        name.pop_back();
+    if (name.find_first_not_of(" \t\r\n\v\f") == std::string::npos)
+        return std::string("an empty or blank ") + what + " name; not packed";
+    if (isSeparator(name.front()))
+        return name + ": refused: the name is absolute";
+    for (const std::string& part : splitPath(name)) {
+        if (part == "..")
+            return name + ": refused: the name holds a \"..\" component";
+        if (part == ".") // "." packed the whole mod root into "..kob"
+            return name + ": refused: the name holds a \".\" component";
+    }
+    return "";
+}
+
+} // namespace
+
 PackPlan PlanPack(Game game, const PackChoice& choice)
 {
     const GameInfo* info = FindGame(game);
     const std::string prefix = info ? std::string(info->levelPrefix) : "";
     PackPlan plan;
-    bool levelFolder = !choice.levels.empty();
-    for (const std::string& folder : choice.folders) {
+    bool levelFolder = false;
+    for (std::string folder : choice.folders) {
+        if (std::string why = refusal(folder, "folder"); !why.empty()) {
+            plan.refused.push_back(std::move(why));
+            continue;
+        }
         plan.archives.push_back({folder, "../" + folder, folder + ".kob"});
         levelFolder = levelFolder || (info && startsWithNoCase(forwardSlashes(folder), prefix));
     }
-    for (const std::string& level : choice.levels)
+    for (std::string level : choice.levels) {
+        if (std::string why = refusal(level, "level"); !why.empty()) {
+            plan.refused.push_back(std::move(why));
+            continue;
+        }
         plan.archives.push_back({prefix + level, "../" + prefix + level, prefix + level + ".kob"});
+        levelFolder = true;
+    }
     if (info && !plan.archives.empty())
         plan.folders.emplace_back(info->directory);
     if (info && levelFolder)

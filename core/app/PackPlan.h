@@ -26,6 +26,7 @@ struct PlannedArchive {
 struct PackPlan {
     std::vector<PlannedArchive> archives;
     std::vector<std::string> folders; // to make first, each after its parent
+    std::vector<std::string> refused; // why a chosen name is not packed, one text each
 
     std::vector<std::string> names() const;
 };
@@ -33,8 +34,12 @@ struct PackPlan {
 // With a game found, any pack makes the game's folder first, and any level,
 // or a folder named below the game's level prefix ("\" or "/", any case),
 // its levels folder as well; without one no folder is made, and a level's
-// name is its bare text. Nothing is checked: what cannot be packed fails in
-// the batch.
+// name is its bare text. Trailing "/" and "\\" are dropped: "objects/" is the
+// folder, never "objects/.kob". An empty or blank name is refused (it would
+// pack the whole mod root, or the levels folder, into a hidden ".kob"), and
+// so is an absolute one or one with a "." or ".." component (its archive
+// would land outside the Archives folder, or not beside its folder); what else cannot
+// be packed fails in the batch.
 PackPlan PlanPack(Game game, const PackChoice& choice);
 
 // Every folder and every level that discovery finds, each list sorted as the

@@ -1,7 +1,7 @@
 #include "pack/PackBatch.h"
 
-#include "source/DirListing.h"
 #include "source/PathNoCase.h"
+#include "source/PathText.h"
 
 #include <memory>
 

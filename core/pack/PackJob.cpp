@@ -7,6 +7,7 @@
 #include "pack/SerialProducer.h"
 #include "pack/SourceScanner.h"
 #include "platform/Platform.h"
+#include "source/PathText.h"
 
 #include <cstdio>
 #include <limits>
@@ -31,24 +32,10 @@ uint32_t realFreeSpaceMB(const std::string& directory)
     return static_cast<uint32_t>(std::min<uint64_t>(mebibytes, std::numeric_limits<uint32_t>::max()));
 }
 
-bool endsInSeparator(const std::string& text)
+// Every entry name starts with it, so it is never empty.
+std::string entryPrefixOf(const std::string& folderName)
 {
-    return !text.empty() && (text.back() == '/' || text.back() == '\\');
-}
-
-void toForwardSlashes(std::string& text)
-{
-    for (char& c : text)
-        if (c == '\\')
-            c = '/';
-}
-
-std::string entryPrefixOf(std::string folderName)
-{
-    if (!endsInSeparator(folderName))
-        folderName += '/';
-    toForwardSlashes(folderName);
-    return folderName;
+    return folderName.empty() ? "/" : folderPrefix(folderName);
 }
 
 // Drops the new archive; the previous one stays. A failure to remove the
@@ -105,9 +92,9 @@ PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, P
     observer.trace(" UseCompression: " + std::to_string(compress));
     controls.setLowerLine(compress == 1 ? "Packing Archive (Compressed)" : "Packing Archive (Uncompressed)");
 
-    const uint32_t rootLength = static_cast<uint32_t>(job.sourcePath.size() + (endsInSeparator(job.sourcePath) ? 0 : 1));
-    std::string sourcePath = job.sourcePath;
-    toForwardSlashes(sourcePath);
+    const std::string sourcePath = forwardSlashes(job.sourcePath);
+    // Names below the source start after its final separator.
+    const uint32_t rootLength = static_cast<uint32_t>(job.sourcePath.empty() ? 1 : folderPrefix(sourcePath).size());
     const std::string entryPrefix = entryPrefixOf(job.folderName);
 
     NamePool names;
@@ -226,7 +213,7 @@ int PackArchive(std::string& sourcePath, std::string& folderName, const std::str
     SinkObserver observer;
     const PackResult result = packArchive({sourcePath, folderName, archivePath}, {compress, 1, reusePrevious},
                                           controls, observer, CancelToken(g_cancelPack), pool);
-    toForwardSlashes(sourcePath);
+    sourcePath = forwardSlashes(sourcePath);
     folderName = entryPrefixOf(folderName);
     if (outcome)
         *outcome = result.outcome;

@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 #include "source/DirListing.h"
+#include "source/PathText.h"
 
 #include <cerrno>
 #include <utility>
@@ -14,18 +15,6 @@ constexpr size_t kMaxFilePath = 511;
 constexpr size_t kMaxListedName = 259;
 
 using Identity = std::pair<uint64_t, uint64_t>;
-
-// "dir" -> "dir/", with every "\" written as "/".
-std::string directoryPrefix(const std::string& path)
-{
-    std::string prefix = path;
-    for (char& c : prefix)
-        if (c == '\\')
-            c = '/';
-    if (!prefix.empty() && prefix.back() != '/')
-        prefix += '/';
-    return prefix;
-}
 
 void leaveOut(SourceScan& scan, const std::string& line)
 {
@@ -116,7 +105,7 @@ bool walk(SourceScan& scan, const std::string& prefix, std::vector<Identity>& wa
 
 bool scanSourceTree(const char* path, SourceScan& scan)
 {
-    const std::string prefix = directoryPrefix(path);
+    const std::string prefix = folderPrefix(path);
     std::vector<Identity> walkPath;
     if (const platform::FileInfo info = platform::statPath(prefix.empty() ? "." : prefix); info.exists())
         walkPath.emplace_back(info.volume, info.index);

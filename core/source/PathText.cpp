@@ -50,6 +50,14 @@ std::string forwardSlashes(std::string path)
     return path;
 }
 
+std::string folderPrefix(std::string path)
+{
+    path = forwardSlashes(std::move(path));
+    if (!path.empty() && path.back() != '/')
+        path += '/';
+    return path;
+}
+
 std::vector<std::string> splitPath(const std::string& path)
 {
     std::vector<std::string> parts;

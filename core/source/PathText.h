@@ -17,6 +17,9 @@ bool startsWithNoCase(const std::string& text, const std::string& start);
 
 // `path` with every "\" written as "/".
 std::string forwardSlashes(std::string path);
+// `path` as the start of the paths below it: "/" separators and one final
+// "/" ("dir" and "dir\\" give "dir/"); "" stays "", the current folder.
+std::string folderPrefix(std::string path);
 // The components of `path` between separators ("/" or "\"), in order, empty
 // ones included: "/a//b" gives "", "a", "", "b"; "" gives one empty one.
 std::vector<std::string> splitPath(const std::string& path);

@@ -10,6 +10,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -45,6 +46,22 @@ public:
         connect(this, &QTimer::timeout, [this, answer] {
             if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->isVisible())
                 stop(), answer(modal);
+        });
+        start(10);
+    }
+};
+
+// Records each message box that opens while it lives as "CAPTION|TEXT", and closes it.
+class BoxRecorder : public QTimer {
+public:
+    Strings boxes;
+    BoxRecorder()
+    {
+        connect(this, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); box && box->isVisible()) {
+                boxes.push_back((box->windowTitle() + "|" + box->text()).toStdString());
+                box->done(0);
+            }
         });
         start(10);
     }

@@ -97,24 +97,6 @@ TEST(MainWindow, ImagesAndFocusFrame)
     EXPECT_EQ(all->grab().toImage(), plain) << "the frame goes with the focus";
 }
 
-TEST(MainWindow, PackLevelUnderTheFirstGameMakesItsFoldersAndWritesTheLevel)
-{
-    ModTree mod;
-    mod.file("ostrel/levels/Alpine/info.con", "run");
-    mod.file("ostrel/levels/Alpine/sub/map.raw", textBytes(70000));
-    const auto window = openWindow();
-    ASSERT_EQ(window->m_game, Game::Ostrel);
-    Watchdog dog;
-    BatchWatch watch;
-    QString statusWhilePacking;
-    watch.onLine = [&](CPackProgressDlg&, const std::string&) { statusWhilePacking = textOf(window.get(), 1008); };
-    press(window.get(), 1015); // Compress
-    press(window.get(), 1005);
-    EXPECT_EQ(contents("ostrel/levels/Alpine.kob"),
-              std::pair(true, Strings{"ostrel/levels/Alpine/info.con", "ostrel/levels/Alpine/sub/map.raw"}));
-    EXPECT_EQ(std::pair(statusWhilePacking, textOf(window.get(), 1008)), std::pair(QString("Please Wait..."), QString("Ready")));
-}
-
 // The folder field is packed as it reads, listed or not; a game folder that
 // exists in another case is used as it is.
 TEST(MainWindow, PackFolderPacksTheFieldAndUsesAnExistingGameFolder)
@@ -156,6 +138,41 @@ TEST(MainWindow, AllFoldersPacksEveryEntryWithTheToggledCompressAndRestoresTheSe
     EXPECT_EQ(std::tuple(contents("kelVane/game.kob").first, contents("Menu.kob").first, contents("objects.kob").first,
                          contents("sound.kob").first), std::tuple(true, true, true, false));
     EXPECT_EQ(std::pair(levels(*window)->currentText(), folders(*window)->currentText()), std::pair(QString("Bay"), QString("objects")));
+}
+
+// Pack Level packs the field with Compress as toggled, under "Please Wait...".
+// Issue 20: each failure left the window at "Ready" as if all went well, and an
+// empty field packed the whole mod root or levels folder into a hidden ".kob".
+TEST(MainWindow, PackingShowsFailuresAndEmptyFieldsInABox)
+{
+    ModTree mod;
+    mod.files({"aaa/a.con", "bbb/b.con", "ccc/c.con", "kelVane/levels/L/sub/l.con"});
+    fs::create_symlink(mod.root() / "nowhere", mod.root() / "bbb/dangling");
+    fs::create_directory("ccc.kob"); // the archive's name is taken
+    const auto window = openWindow();
+    Watchdog dog;
+    BoxRecorder recorder;
+    BatchWatch watch;
+    QString statusWhilePacking;
+    watch.onLine = [&](CPackProgressDlg&, const std::string&) { statusWhilePacking = textOf(window.get(), 1008); };
+    press(window.get(), 1015); // Compress
+    press(window.get(), 1005);
+    EXPECT_EQ(std::tuple(contents("kelVane/levels/L.kob"), statusWhilePacking, recorder.boxes),
+              std::tuple(std::pair(true, Strings{"kelVane/levels/L/sub/l.con"}), QString("Please Wait..."), Strings{}));
+    press(window.get(), 1010); // kelVane/game has nothing to pack: no failure
+    levels(*window)->lineEdit()->clear();
+    press(window.get(), 1005);
+    folders(*window)->lineEdit()->clear();
+    press(window.get(), 1007);
+    EXPECT_EQ(recorder.boxes, (Strings{"Not everything was packed|"
+                                       "bbb.kob: ERROR! inputFile cannot be opened: ../bbb/dangling\n"
+                                       "bbb.kob: written without some files (named above and on standard output)\n"
+                                       "ccc.kob: Error! Could not write .kob file: ccc.kob: Is a directory\n"
+                                       "ccc.kob: not written",
+                                       "Not everything was packed|an empty or blank level name; not packed",
+                                       "Not everything was packed|an empty or blank folder name; not packed"}));
+    EXPECT_EQ(std::tuple(contents("aaa.kob").second, fs::exists("kelVane/levels/.kob"), fs::exists(".kob"), textOf(window.get(), 1008)),
+              std::tuple(Strings{"aaa/a.con"}, false, false, QString("Ready")));
 }
 
 // Esc closes the window; so does Enter, unless a plain push button has the

@@ -1,0 +1,31 @@
+// What a window's box says after a batch, from each archive's problems and outcome.
+
+#include "app/BatchReport.h"
+
+#include <gtest/gtest.h>
+
+TEST(BatchReport, ListsWhatWentWrongShortensLongListsAndLeavesOutCancelAndEmptyFolders)
+{
+    const auto pack = [](kob::BatchReport& report, const std::string& archive, PackOutcome outcome, int problems) {
+        report.archiveStarted(archive);
+        for (int i = 1; i <= problems; ++i)
+            report.problem("p" + std::to_string(i));
+        report.archiveDone(archive, {0, outcome, {}});
+    };
+    kob::BatchReport fine;
+    pack(fine, "empty.kob", PackOutcome::NothingToPack, 1);
+    pack(fine, "whole.kob", PackOutcome::Written, 0);
+    pack(fine, "cut.kob", PackOutcome::Cancelled, 0);
+    EXPECT_EQ(fine.failureText(), "");
+
+    kob::BatchReport wrong;
+    pack(wrong, "many.kob", PackOutcome::WrittenWithSkips, 14);
+    pack(wrong, "warned.kob", PackOutcome::Written, 1);
+    pack(wrong, "cut.kob", PackOutcome::Cancelled, 0);
+    std::string expected;
+    for (int i = 1; i <= 12; ++i)
+        expected += "many.kob: p" + std::to_string(i) + "\n";
+    EXPECT_EQ(wrong.failureText(), expected + "many.kob: 2 more problems\n"
+                                   "many.kob: written without some files (named above and on standard output)\n"
+                                   "warned.kob: p1");
+}
