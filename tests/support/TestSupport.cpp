@@ -13,7 +13,10 @@
 #include <random>
 #include <sstream>
 #include <stdexcept>
-#ifndef _WIN32
+#ifdef _WIN32
+#define NOMINMAX
+#include <windows.h>
+#else
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -32,6 +35,27 @@ TempDir::TempDir()
     }
     throw std::runtime_error("cannot make a temporary folder");
 }
+
+#ifdef _WIN32
+UnopenableFile::UnopenableFile(const fs::path& path)
+    : m_handle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr))
+{
+    if (m_handle == INVALID_HANDLE_VALUE)
+        throw std::runtime_error("cannot hold " + path.string());
+}
+
+UnopenableFile::~UnopenableFile()
+{
+    CloseHandle(m_handle);
+}
+#else
+UnopenableFile::UnopenableFile(const fs::path& path)
+{
+    fs::create_symlink("nowhere", path);
+}
+
+UnopenableFile::~UnopenableFile() = default;
+#endif
 
 ModTree::ModTree(const std::string& modPath)
     : m_modPath(modPath)

@@ -33,6 +33,20 @@ private:
     std::error_code m_error;
 };
 
+// A file at `path` that is listed but cannot be opened, even by root: a link
+// that leads nowhere, or on Windows (where MinGW makes no links) a file this
+// object holds open, sharing nothing, until it goes.
+class UnopenableFile {
+public:
+    explicit UnopenableFile(const fs::path& path);
+    ~UnopenableFile();
+    UnopenableFile(const UnopenableFile&) = delete;
+    UnopenableFile& operator=(const UnopenableFile&) = delete;
+
+private:
+    void* m_handle = nullptr;
+};
+
 // A mod at top()/`modPath` (top() stands for the game root) whose Archives
 // folder is the current directory for the object's lifetime.
 class ModTree {
