@@ -3,14 +3,17 @@
 // renamed over it only when whole and synced, so a failure, a cancel or a
 // killed process never costs the previous archive.
 //
-// The temporary file is "NAME.kob.tmp-XXXXXX" (the game loads only names
-// ending in ".kob"). Its creator holds an exclusive lock on it for as long as
-// it lives; one whose lock nobody holds was left by a killed process, and the
-// next pack of that name removes it. Two packs of one name at the same time
-// each write their own file; the last one renamed is the archive left.
+// The temporary file is "NAME.kob.tmp-kobpack-XXXXXX" (the game loads only
+// names ending in ".kob"). Its creator holds an exclusive lock on it for as
+// long as it lives; one whose lock nobody holds was left by a killed process,
+// and the next pack of that name removes it, but only when it is plainly ours:
+// that exact name, and empty or beginning with an archive header. Two packs
+// of one name at the same time each write their own file; the last one
+// renamed is the archive left.
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 class PendingArchive {
 public:
@@ -20,7 +23,11 @@ public:
     PendingArchive(const PendingArchive&) = delete;
     PendingArchive& operator=(const PendingArchive&) = delete;
 
-    // Removes stale temporary files of this archive, then creates a new one.
+    // Removes the temporary files that killed packs of this archive left.
+    // Returns a note for each file named like one that is left in place
+    // because it is not plainly ours.
+    std::vector<std::string> removeStale();
+    // Creates the temporary file.
     // Returns a stream to write the archive to (the caller flushes, syncs and
     // closes it), or nullptr with error() set.
     std::FILE* create();

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -35,6 +36,7 @@ std::vector<std::string> temporaryFiles()
     for (const auto& entry : fs::directory_iterator("."))
         if (entry.path().filename().string().rfind("objects.kob.tmp-", 0) == 0)
             names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
     return names;
 }
 
@@ -58,7 +60,7 @@ protected:
 
 } // namespace
 
-TEST_F(SafeReplace, AKilledPackLeavesThePreviousArchiveAndTheNextPackTidiesUp)
+TEST_F(SafeReplace, AKilledPackLeavesThePreviousArchiveAndTheNextPackTidiesUpOnlyItsOwn)
 {
     writeFile("objects.kob", "previous");
     const int status = packInChild([](const std::string& call) {
@@ -71,13 +73,24 @@ TEST_F(SafeReplace, AKilledPackLeavesThePreviousArchiveAndTheNextPackTidiesUp)
     ASSERT_EQ(stale.size(), 1u) << "the killed pack's temporary file";
 
     // A pack of the same name running in another process holds its file's
-    // lock: the next pack must leave that file alone.
-    writeFile("objects.kob.tmp-Runner", "");
-    const int running = open("objects.kob.tmp-Runner", O_RDONLY);
+    // lock: the next pack must leave that file alone, and the user's files
+    // named alike (by name or by what is in them) too.
+    writeFile("objects.kob.tmp-kobpack-Runner", "");
+    const int running = open("objects.kob.tmp-kobpack-Runner", O_RDONLY);
     ASSERT_EQ(flock(running, LOCK_EX), 0);
-    EXPECT_EQ(packInChild(), 0);
+    writeFile("objects.kob.tmp-backup", "mine");
+    writeFile("objects.kob.tmp-kobpack-Mine00", "mine");
+    // The disk is full while the dead file is there.
+    SetFreeSpaceQuery([&](const std::string&) { return fs::exists(stale[0]) ? 0u : 100u; });
+    const PackRun next = packObjects(1);
+    SetFreeSpaceQuery({});
     close(running);
-    EXPECT_EQ(temporaryFiles(), std::vector<std::string>{"objects.kob.tmp-Runner"});
+    EXPECT_EQ(next.result, 40);
+    EXPECT_EQ(temporaryFiles(), (std::vector<std::string>{"objects.kob.tmp-backup", "objects.kob.tmp-kobpack-Mine00",
+                                                          "objects.kob.tmp-kobpack-Runner"}));
+    EXPECT_EQ(starting(next.notes, "Left"),
+              (Strings{"Left in place, not a temporary file of this tool: ./objects.kob.tmp-backup",
+                       "Left in place, not a temporary file of this tool: ./objects.kob.tmp-kobpack-Mine00"}));
     expectWholeArchive();
 }
 
