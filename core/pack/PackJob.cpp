@@ -137,7 +137,7 @@ PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, P
     PendingArchive pending(job.archivePath);
     for (const std::string& note : pending.removeStale())
         observer.note(note);
-    const std::string queryDir = freeSpaceDirectory(job.archivePath).first;
+    const std::string queryDir = freeSpaceDirectory(pending.archivePath()).first; // beside a link's target
     // Whole mebibytes, truncated before doubling, counted in 64 bits.
     if ((scan.totalBytes >> 20) * 2 > GetFreeDiskSpaceMB(queryDir)) {
         observer.problem("Not enough free disk space!");
@@ -155,6 +155,8 @@ PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, P
         observer.problem("Error! Could not create .kob file: " + job.archivePath);
         return {kPackEndedEarly, PackOutcome::Failed, {}};
     }
+    if (!pending.hardLinkWarning().empty())
+        observer.problem(pending.hardLinkWarning());
     std::setvbuf(file, nullptr, _IOFBF, 1 << 20);
     ArchiveWriter writer(entryPrefix, compress, file);
     writer.WriteHeader();

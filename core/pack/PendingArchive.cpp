@@ -4,8 +4,10 @@
 #include "source/DirListing.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <random>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -86,6 +88,24 @@ Candidate removeIfStale(const std::string& path, bool ownName)
     return result;
 }
 
+// `path` with every symbolic link along its last component followed; the
+// target need not exist yet. Nothing when the links go round.
+std::optional<std::string> followLinks(std::string path)
+{
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return path;
+        char target[PATH_MAX];
+        const ssize_t length = ::readlink(path.c_str(), target, sizeof target);
+        if (length <= 0 || size_t(length) == sizeof target)
+            return path;
+        const std::string text(target, size_t(length));
+        path = text[0] == '/' ? text : ArchiveFolderOf(path) + "/" + text;
+    }
+    return std::nullopt;
+}
+
 void syncFolder(const std::string& folder)
 {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -106,8 +126,13 @@ std::string ArchiveFolderOf(const std::string& archivePath)
 }
 
 PendingArchive::PendingArchive(std::string archivePath)
-    : m_archivePath(std::move(archivePath))
 {
+    if (std::optional<std::string> target = followLinks(archivePath))
+        m_archivePath = std::move(*target);
+    else {
+        m_archivePath = std::move(archivePath);
+        m_linkError = ELOOP;
+    }
 }
 
 PendingArchive::~PendingArchive()
@@ -135,6 +160,12 @@ std::vector<std::string> PendingArchive::removeStale()
 
 std::FILE* PendingArchive::create()
 {
+    if (m_linkError) {
+        m_error = errnoText(m_linkError);
+        return nullptr;
+    }
+    struct stat previous {};
+    const bool hasPrevious = ::stat(m_archivePath.c_str(), &previous) == 0 && S_ISREG(previous.st_mode);
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string path = m_archivePath + kOwnMark + randomSuffix();
         const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
@@ -162,6 +193,14 @@ std::FILE* PendingArchive::create()
         }
         m_lockFd = fd;
         m_temporaryPath = path;
+        // A read-only archive stays read-only; other hard links to it are not
+        // this file any more once it is replaced.
+        if (hasPrevious) {
+            ::fchmod(fd, previous.st_mode & 07777);
+            if (previous.st_nlink > 1)
+                m_hardLinkWarning = "Other hard links to " + m_archivePath + " keep the previous archive ("
+                                    + std::to_string(previous.st_nlink - 1) + " more)";
+        }
         return stream;
     }
     m_error = "no free temporary name beside the archive";

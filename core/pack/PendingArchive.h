@@ -17,6 +17,8 @@
 
 class PendingArchive {
 public:
+    // A symbolic link `archivePath` is followed to its target, which is the
+    // file replaced; the link stays.
     explicit PendingArchive(std::string archivePath);
     // Removes the temporary file unless commit() succeeded.
     ~PendingArchive();
@@ -27,7 +29,7 @@ public:
     // Returns a note for each file named like one that is left in place
     // because it is not plainly ours.
     std::vector<std::string> removeStale();
-    // Creates the temporary file.
+    // Creates the temporary file, with the mode of the archive it replaces.
     // Returns a stream to write the archive to (the caller flushes, syncs and
     // closes it), or nullptr with error() set.
     std::FILE* create();
@@ -39,13 +41,20 @@ public:
     // file's path.
     std::string discard();
 
+    // The file that commit() replaces: the archive path, links followed.
+    const std::string& archivePath() const { return m_archivePath; }
     const std::string& temporaryPath() const { return m_temporaryPath; }
+    // Set by create() when the archive has other hard links: they keep the
+    // previous bytes.
+    const std::string& hardLinkWarning() const { return m_hardLinkWarning; }
     const std::string& error() const { return m_error; }
 
 private:
     std::string m_archivePath;
     std::string m_temporaryPath;
     std::string m_error;
+    std::string m_hardLinkWarning;
+    int m_linkError = 0; // why the links could not be followed
     int m_lockFd = -1; // keeps the lock, and so the file, ours until the end
 };
 

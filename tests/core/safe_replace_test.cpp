@@ -30,10 +30,10 @@ int packInChild(std::function<void(const std::string&)> onCall = {})
     return status;
 }
 
-std::vector<std::string> temporaryFiles()
+std::vector<std::string> temporaryFiles(const fs::path& folder = ".")
 {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator("."))
+    for (const auto& entry : fs::directory_iterator(folder))
         if (entry.path().filename().string().rfind("objects.kob.tmp-", 0) == 0)
             names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
@@ -109,4 +109,37 @@ TEST_F(SafeReplace, TwoPacksOfOneNameAtOnceLeaveAWholeArchive)
     }
     EXPECT_TRUE(temporaryFiles().empty());
     expectWholeArchive();
+}
+
+// Issue 21: a linked archive was replaced by a file (the link's target kept
+// the old bytes), a read-only one came back writable, hard links silently.
+TEST_F(SafeReplace, LinkedReadOnlyAndHardLinkedArchives)
+{
+    const auto linkKept = [](const PackRun&) {
+        EXPECT_EQ(fs::is_symlink("objects.kob") ? fs::read_symlink("objects.kob") : "", "game/objects.kob");
+        EXPECT_TRUE(temporaryFiles("game").empty());
+    };
+    struct Row { const char* name; std::function<void()> before; std::function<void(const PackRun&)> after; };
+    const std::vector<Row> rows = {
+        {"SymbolicLink", [] { writeFile("game/objects.kob", "previous"); fs::create_symlink("game/objects.kob", "objects.kob"); },
+         linkKept},
+        {"DanglingLink", [] { fs::create_directory("game"); fs::create_symlink("game/objects.kob", "objects.kob"); }, linkKept},
+        {"ReadOnly", [] { writeFile("objects.kob", "previous"); fs::permissions("objects.kob", fs::perms(0444)); },
+         [](const PackRun&) { EXPECT_EQ(fs::status("objects.kob").permissions(), fs::perms(0444)); }},
+        {"HardLink", [] { writeFile("objects.kob", "previous"); fs::create_hard_link("objects.kob", "copy.kob"); },
+         [](const PackRun& run) {
+             EXPECT_EQ(readFile("copy.kob"), "previous");
+             EXPECT_EQ(run.texts, Strings{"Other hard links to objects.kob keep the previous archive (1 more)"});
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        for (const char* leftover : {"objects.kob", "copy.kob", "game"})
+            fs::remove_all(leftover);
+        row.before();
+        const PackRun run = packObjects(1);
+        EXPECT_EQ(run.result, 40);
+        expectWholeArchive();
+        row.after(run);
+    }
 }
