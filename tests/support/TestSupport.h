@@ -142,11 +142,12 @@ PackRun packObjects(uint32_t compress = 0, CompressionPool* pool = nullptr,
 Strings starting(const Strings& all, const std::string& prefix);
 
 // For its lifetime a source file of kShrinks bytes reads a byte short (it
-// shrank after its size was taken), one of kGrows bytes a byte more (it grew).
-struct SizeChangingReads {
-    static constexpr size_t kShrinks = 12345, kGrows = 12346;
-    SizeChangingReads();
-    ~SizeChangingReads();
+// shrank after its size was taken), one of kGrows bytes a byte more (it grew),
+// one of kRewritten bytes is written anew with as many while it is read.
+struct ChangingReads {
+    static constexpr size_t kShrinks = 12345, kGrows = 12346, kRewritten = 12347;
+    ChangingReads();
+    ~ChangingReads();
 };
 // The entry names of `archive`, in index order.
 Strings entryNames(const fs::path& archive);
