@@ -170,13 +170,11 @@ static size_t changingRead(void* buffer, size_t length, std::FILE* file)
     const size_t got = std::fread(buffer, 1, length == ChangingReads::kShrinks ? length - 1 : length, file);
     if (length == ChangingReads::kGrows)
         std::ungetc('+', file); // the next read finds one byte more
-    if (length == ChangingReads::kRewritten) {
-        // Another program writes the file anew, as long as before, while it is read.
+    if (length == ChangingReads::kRewritten) { // another program writes it anew, as long, while it is read
         static std::atomic<int> rewrites{0};
         const int fd = open(("/proc/self/fd/" + std::to_string(fileno(file))).c_str(), O_WRONLY);
         const timespec times[2] = {{0, UTIME_OMIT}, {++rewrites, 0}};
-        EXPECT_TRUE(fd >= 0 && pwrite(fd, std::string(length, 'X').data(), length, 0) == ssize_t(length)
-                    && futimens(fd, times) == 0);
+        EXPECT_TRUE(pwrite(fd, std::string(length, 'X').data(), length, 0) == ssize_t(length) && !futimens(fd, times));
         close(fd);
     }
     return got;

@@ -141,9 +141,8 @@ PackRun packObjects(uint32_t compress = 0, CompressionPool* pool = nullptr,
 // The lines of `all` that begin with `prefix`.
 Strings starting(const Strings& all, const std::string& prefix);
 
-// For its lifetime a source file of kShrinks bytes reads a byte short (it
-// shrank after its size was taken), one of kGrows bytes a byte more (it grew),
-// one of kRewritten bytes is written anew with as many while it is read.
+// For its lifetime a source file of kShrinks bytes reads a byte short, one of
+// kGrows a byte more, one of kRewritten is written anew, as long, mid-read.
 struct ChangingReads {
     static constexpr size_t kShrinks = 12345, kGrows = 12346, kRewritten = 12347;
     ChangingReads();
