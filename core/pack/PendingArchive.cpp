@@ -196,7 +196,7 @@ std::FILE* PendingArchive::create()
         // A read-only archive stays read-only; other hard links to it are not
         // this file any more once it is replaced.
         if (hasPrevious) {
-            ::fchmod(fd, previous.st_mode & 07777);
+            ::fchmod(fd, previous.st_mode & 0777); // permissions only: no set-id bits on a data file
             if (previous.st_nlink > 1)
                 m_hardLinkWarning = "Other hard links to " + m_archivePath + " keep the previous archive ("
                                     + std::to_string(previous.st_nlink - 1) + " more)";
