@@ -1,10 +1,13 @@
 #include "pack/PendingArchive.h"
 
+#include "format/ArchiveFormat.h"
 #include "source/DirListing.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <random>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -12,8 +15,10 @@
 
 namespace {
 
-constexpr const char* kTemporaryMark = ".tmp-";
+constexpr const char* kTemporaryMark = ".tmp-"; // what a name must begin with to be looked at
+constexpr const char* kOwnMark = ".tmp-kobpack-";
 constexpr int kRandomLength = 6;
+constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
 
 std::string errnoText(int error)
 {
@@ -28,7 +33,6 @@ std::string fileNameOf(const std::string& path)
 
 std::string randomSuffix()
 {
-    static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     thread_local std::mt19937 generator{std::random_device{}()};
     std::uniform_int_distribution<int> pick(0, int(sizeof kLetters) - 2);
     std::string suffix;
@@ -44,18 +48,62 @@ bool sameFile(int fd, const std::string& path)
            && byPath.st_ino == byFd.st_ino;
 }
 
-// Removes `path` if it is a temporary file whose creator is gone: nobody
-// holds its lock. A running pack holds it, so its file is left alone.
-void removeIfStale(const std::string& path)
+bool isOwnName(const std::string& name, const std::string& prefix)
+{
+    return name.size() == prefix.size() + kRandomLength && name.compare(0, prefix.size(), prefix) == 0
+           && name.find_first_not_of(kLetters, prefix.size()) == std::string::npos;
+}
+
+// An archive being written begins with its header once anything reached the
+// disk; only the first word is filled in at the end.
+bool startsLikeArchive(int fd, off_t size)
+{
+    if (size == 0)
+        return true;
+    uint8_t expected[kob::kHeaderSize - 4], found[sizeof expected];
+    kob::putWord(expected, 1);
+    std::memcpy(expected + 4, kob::kHeaderBlock, kob::kHeaderBlockSize);
+    return size >= off_t(kob::kHeaderSize) && ::pread(fd, found, sizeof found, 4) == ssize_t(sizeof found)
+           && std::memcmp(found, expected, sizeof found) == 0;
+}
+
+enum class Candidate { Removed, InUse, NotOurs };
+
+// Removes `path` if it is a temporary file of ours whose creator is gone:
+// nobody holds its lock. A running pack holds it, so its file is left alone.
+Candidate removeIfStale(const std::string& path, bool ownName)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
-        return;
+        return errno == ENOENT ? Candidate::Removed : Candidate::NotOurs; // gone: another pack tidied up
+    Candidate result = Candidate::NotOurs;
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0
-        && sameFile(fd, path))
-        ::unlink(path.c_str());
+    if (ownName && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && startsLikeArchive(fd, info.st_size)) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+            result = Candidate::InUse;
+        else if (sameFile(fd, path) && ::unlink(path.c_str()) == 0)
+            result = Candidate::Removed;
+    }
     ::close(fd);
+    return result;
+}
+
+// `path` with every symbolic link along its last component followed; the
+// target need not exist yet. Nothing when the links go round.
+std::optional<std::string> followLinks(std::string path)
+{
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return path;
+        char target[PATH_MAX];
+        const ssize_t length = ::readlink(path.c_str(), target, sizeof target);
+        if (length <= 0 || size_t(length) == sizeof target)
+            return path;
+        const std::string text(target, size_t(length));
+        path = text[0] == '/' ? text : ArchiveFolderOf(path) + "/" + text;
+    }
+    return std::nullopt;
 }
 
 void syncFolder(const std::string& folder)
@@ -78,8 +126,13 @@ std::string ArchiveFolderOf(const std::string& archivePath)
 }
 
 PendingArchive::PendingArchive(std::string archivePath)
-    : m_archivePath(std::move(archivePath))
 {
+    if (std::optional<std::string> target = followLinks(archivePath))
+        m_archivePath = std::move(*target);
+    else {
+        m_archivePath = std::move(archivePath);
+        m_linkError = ELOOP;
+    }
 }
 
 PendingArchive::~PendingArchive()
@@ -87,18 +140,34 @@ PendingArchive::~PendingArchive()
     discard();
 }
 
+std::vector<std::string> PendingArchive::removeStale()
+{
+    std::vector<std::string> notes;
+    const std::string folder = ArchiveFolderOf(m_archivePath);
+    const std::string name = fileNameOf(m_archivePath);
+    const auto entries = listDirectory(folder);
+    if (!entries)
+        return notes;
+    for (const ListingEntry& entry : *entries) {
+        if (entry.name.compare(0, name.size() + std::strlen(kTemporaryMark), name + kTemporaryMark) != 0)
+            continue;
+        const std::string path = folder + "/" + entry.name;
+        if (removeIfStale(path, isOwnName(entry.name, name + kOwnMark)) == Candidate::NotOurs)
+            notes.push_back("Left in place, not a temporary file of this tool: " + path);
+    }
+    return notes;
+}
+
 std::FILE* PendingArchive::create()
 {
-    const std::string folder = ArchiveFolderOf(m_archivePath);
-    const std::string prefix = fileNameOf(m_archivePath) + kTemporaryMark;
-    if (const auto entries = listDirectory(folder)) {
-        for (const ListingEntry& entry : *entries)
-            if (entry.name.size() == prefix.size() + kRandomLength && entry.name.compare(0, prefix.size(), prefix) == 0)
-                removeIfStale(folder + "/" + entry.name);
+    if (m_linkError) {
+        m_error = errnoText(m_linkError);
+        return nullptr;
     }
-
+    struct stat previous {};
+    const bool hasPrevious = ::stat(m_archivePath.c_str(), &previous) == 0 && S_ISREG(previous.st_mode);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string path = m_archivePath + kTemporaryMark + randomSuffix();
+        const std::string path = m_archivePath + kOwnMark + randomSuffix();
         const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0) {
             if (errno == EEXIST)
@@ -124,6 +193,14 @@ std::FILE* PendingArchive::create()
         }
         m_lockFd = fd;
         m_temporaryPath = path;
+        // A read-only archive stays read-only; other hard links to it are not
+        // this file any more once it is replaced.
+        if (hasPrevious) {
+            ::fchmod(fd, previous.st_mode & 0777); // permissions only: no set-id bits on a data file
+            if (previous.st_nlink > 1)
+                m_hardLinkWarning = "Other hard links to " + m_archivePath + " keep the previous archive ("
+                                    + std::to_string(previous.st_nlink - 1) + " more)";
+        }
         return stream;
     }
     m_error = "no free temporary name beside the archive";

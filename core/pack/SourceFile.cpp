@@ -23,7 +23,7 @@ std::string inputProblemLine(InputProblem problem, const char* path)
         "ERROR! inputFile: ",
         "ERROR! inputFile not a regular file: ",
         "ERROR! inputFile read failed: ",
-        "ERROR! inputFile read failed (its size changed while it was read): ",
+        "ERROR! inputFile read failed (it changed while it was read): ",
         "ERROR! inputFile too large (4 GiB or more): ",
         "ERROR! inputFile too large for memory: ",
     };
@@ -74,6 +74,8 @@ std::optional<InputProblem> SourceFile::open(const char* path, uint32_t sourceRo
         return problem;
     }
     m_size = static_cast<uint64_t>(st.st_size);
+    m_modified = st.st_mtim;
+    m_statusChanged = st.st_ctim;
     return std::nullopt;
 }
 
@@ -95,13 +97,23 @@ std::optional<InputProblem> SourceFile::readAll(uint8_t* buffer, const std::atom
     // more means the file grew after its size was taken.
     std::optional<InputProblem> problem;
     if (done < m_size)
-        problem = std::ferror(m_file) ? InputProblem::ReadFailed : InputProblem::SizeChanged;
+        problem = std::ferror(m_file) ? InputProblem::ReadFailed : InputProblem::Changed;
     else if (std::fgetc(m_file) != EOF)
-        problem = InputProblem::SizeChanged;
+        problem = InputProblem::Changed;
     else if (std::ferror(m_file))
         problem = InputProblem::ReadFailed;
+    else if (!unchangedSinceOpen())
+        problem = InputProblem::Changed; // rewritten in place: part old, part new bytes
     close();
     return problem;
+}
+
+bool SourceFile::unchangedSinceOpen() const
+{
+    struct stat st {};
+    const auto same = [](const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; };
+    return fstat(fileno(m_file), &st) == 0 && uint64_t(st.st_size) == m_size && same(st.st_mtim, m_modified)
+           && same(st.st_ctim, m_statusChanged);
 }
 
 void SourceFile::close()

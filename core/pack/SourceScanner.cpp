@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <set>
 #include <sys/stat.h>
 #include <vector>
 
@@ -43,9 +44,16 @@ void addFiles(SourceScan& scan, const std::string& prefix, const std::vector<Lis
     }
 }
 
+// The folders of one walk: those from the source down to the current one, and
+// every one entered so far.
+struct Folders {
+    std::vector<Identity> path;
+    std::set<Identity> entered;
+};
+
 // Walks the folder `prefix` (ending in "/"); `isSource` for the folder the
 // scan was asked for. Returns false when a cancel cut the walk short.
-bool walk(SourceScan& scan, const std::string& prefix, std::vector<Identity>& walkPath, bool isSource)
+bool walk(SourceScan& scan, const std::string& prefix, Folders& folders, bool isSource)
 {
     const std::string folder = prefix.substr(0, prefix.size() - 1); // without the final "/"
     if (prefix.size() > kMaxDirectoryPath + 1) {
@@ -74,7 +82,7 @@ bool walk(SourceScan& scan, const std::string& prefix, std::vector<Identity>& wa
         const std::string sub = prefix + entry.name;
         const Identity id{entry.device, entry.inode};
         bool onPath = false;
-        for (const Identity& seen : walkPath)
+        for (const Identity& seen : folders.path)
             onPath = onPath || seen == id;
         if (onPath) {
             scan.observer.trace("ERROR! folder loop skipped: " + sub); // its files are packed once, from the ancestor
@@ -84,9 +92,15 @@ bool walk(SourceScan& scan, const std::string& prefix, std::vector<Identity>& wa
             leaveOut(scan, "ERROR! path too long: " + sub);
             continue;
         }
-        walkPath.push_back(id);
-        const bool complete = walk(scan, sub + '/', walkPath, false);
-        walkPath.pop_back();
+        // Links that meet again would store a folder once per way in, and
+        // the ways multiply with each level.
+        if (!folders.entered.insert(id).second) {
+            leaveOut(scan, "ERROR! folder already packed through another path: " + sub);
+            continue;
+        }
+        folders.path.push_back(id);
+        const bool complete = walk(scan, sub + '/', folders, false);
+        folders.path.pop_back();
         if (!complete)
             return false;
     }
@@ -98,9 +112,11 @@ bool walk(SourceScan& scan, const std::string& prefix, std::vector<Identity>& wa
 bool scanSourceTree(const char* path, SourceScan& scan)
 {
     const std::string prefix = folderPrefix(path);
-    std::vector<Identity> walkPath;
+    Folders folders;
     struct stat st {};
-    if (stat(prefix.empty() ? "." : prefix.c_str(), &st) == 0)
-        walkPath.emplace_back(static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino));
-    return walk(scan, prefix, walkPath, true);
+    if (stat(prefix.empty() ? "." : prefix.c_str(), &st) == 0) {
+        folders.path.emplace_back(static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino));
+        folders.entered.insert(folders.path.back());
+    }
+    return walk(scan, prefix, folders, true);
 }

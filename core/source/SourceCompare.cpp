@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
+#include <set>
 #include <unordered_set>
 #include <utility>
 
@@ -42,6 +43,7 @@ struct Walk {
     std::unordered_set<std::string> entries; // the entry names, ASCII letters in upper case
     Identity exclude{0, 0};
     std::vector<Identity> path;
+    std::set<Identity> entered; // packing enters each folder once, whatever links lead to it
     std::vector<std::string> missing;
     std::vector<std::string>* problems = nullptr;
 
@@ -68,7 +70,7 @@ struct Walk {
             bool onPath = false;
             for (const Identity& seen : path)
                 onPath = onPath || seen == id;
-            if (onPath)
+            if (onPath || !entered.insert(id).second)
                 continue;
             path.push_back(id);
             folder(dir + "/" + entry.name, entryPrefix + entry.name + "/");
@@ -108,8 +110,10 @@ std::vector<std::string> FilesWithoutEntry(const std::string& root, const std::s
     if (stat(exclude.c_str(), &st) == 0)
         walk.exclude = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
     const std::string top = resolveNoCase(root + "/" + packFolder);
-    if (stat(top.c_str(), &st) == 0)
+    if (stat(top.c_str(), &st) == 0) {
         walk.path.emplace_back(static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino));
+        walk.entered.insert(walk.path.back());
+    }
     walk.folder(top, packFolder + "/");
     return walk.missing;
 }

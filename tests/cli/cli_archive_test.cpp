@@ -146,6 +146,7 @@ TEST_F(PackedOnce, Verify)
         {"BothModes", [](const fs::path& r) {
              fs::rename(r / "objects/Sub", r / "objects/SUB");
              fs::create_directory_symlink("../..", r / "objects/SUB/deeper/up");
+             fs::create_directory_symlink("SUB", r / "objects/zlink"); // issue 21: a second way in was walked
              fs::rename(r / "Archives/objects.kob", r / "objects/objects.kob");
          }, {"verify", "../objects/objects.kob", "ostrel/levels/L.kob", "--against", ".."}, 0,
          "../objects/" + same + "ostrel/levels/L.kob: OK, 1 entry, the same as in ..\n", {}},

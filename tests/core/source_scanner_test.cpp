@@ -17,6 +17,7 @@ namespace {
 struct Scan {
     Strings names, out;
     uint64_t total = 0;
+    uint32_t leftOut = 0;
 };
 
 Scan scan(const std::string& path)
@@ -31,6 +32,7 @@ Scan scan(const std::string& path)
     for (uint32_t i = 0; i < pool.count(); ++i)
         result.names.push_back(pool.nameAt(i));
     result.total = source.totalBytes;
+    result.leftOut = source.leftOut;
     return result;
 }
 
@@ -90,7 +92,7 @@ TEST(SourceScanner, DotFoldersAndHiddenFiles)
     EXPECT_TRUE(missing.names.empty() && missing.out.empty()) << "nothing, silently";
 }
 
-TEST(SourceScanner, LinkBackToAnAncestorIsNotWalkedAgain)
+TEST(SourceScanner, EachFolderIsWalkedOnceWhateverLinksLeadThere)
 {
     ModTree mod;
     mod.file("data/a.txt", "a");
@@ -98,9 +100,12 @@ TEST(SourceScanner, LinkBackToAnAncestorIsNotWalkedAgain)
     ASSERT_EQ(symlink("..", (mod.root() / "data/sub/up").c_str()), 0);
     mod.file("shared/s.txt", "s");
     ASSERT_EQ(symlink("../shared", (mod.root() / "data/linked").c_str()), 0);
+    // Issue 21: links that meet again stored a folder once per way in.
+    ASSERT_EQ(symlink("../shared", (mod.root() / "data/other").c_str()), 0);
     const Scan result = scan("../data");
     EXPECT_EQ(result.names, (Strings{"../data/a.txt", "../data/linked/s.txt", "../data/sub/b.txt"}))
-        << "links are followed, loops are not";
-    EXPECT_EQ(result.out, Strings{"ERROR! folder loop skipped: ../data/sub/up"});
+        << "links are followed, loops and second ways in are not";
+    EXPECT_EQ(result.out, (Strings{"ERROR! folder already packed through another path: ../data/other",
+                                   "ERROR! folder loop skipped: ../data/sub/up"}));
+    EXPECT_EQ(result.leftOut, 1u) << "a second way in is a skip, a loop is not";
 }
-

@@ -7,13 +7,16 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <stdexcept>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -162,16 +165,23 @@ PackRun packObjects(uint32_t compress, CompressionPool* pool, std::function<void
     return packFolder("../objects", "objects", "objects.kob", compress, pool, std::move(onCall), reuse);
 }
 
-static size_t sizeChangingRead(void* buffer, size_t length, std::FILE* file)
+static size_t changingRead(void* buffer, size_t length, std::FILE* file)
 {
-    const size_t got = std::fread(buffer, 1, length == SizeChangingReads::kShrinks ? length - 1 : length, file);
-    if (length == SizeChangingReads::kGrows)
+    const size_t got = std::fread(buffer, 1, length == ChangingReads::kShrinks ? length - 1 : length, file);
+    if (length == ChangingReads::kGrows)
         std::ungetc('+', file); // the next read finds one byte more
+    if (length == ChangingReads::kRewritten) { // another program writes it anew, as long, while it is read
+        static std::atomic<int> rewrites{0};
+        const int fd = open(("/proc/self/fd/" + std::to_string(fileno(file))).c_str(), O_WRONLY);
+        const timespec times[2] = {{0, UTIME_OMIT}, {++rewrites, 0}};
+        EXPECT_TRUE(pwrite(fd, std::string(length, 'X').data(), length, 0) == ssize_t(length) && !futimens(fd, times));
+        close(fd);
+    }
     return got;
 }
 
-SizeChangingReads::SizeChangingReads() { SetSourceRead(sizeChangingRead); }
-SizeChangingReads::~SizeChangingReads() { SetSourceRead(nullptr); }
+ChangingReads::ChangingReads() { SetSourceRead(changingRead); }
+ChangingReads::~ChangingReads() { SetSourceRead(nullptr); }
 
 Strings entryNames(const fs::path& archive)
 {

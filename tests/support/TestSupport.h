@@ -141,12 +141,12 @@ PackRun packObjects(uint32_t compress = 0, CompressionPool* pool = nullptr,
 // The lines of `all` that begin with `prefix`.
 Strings starting(const Strings& all, const std::string& prefix);
 
-// For its lifetime a source file of kShrinks bytes reads a byte short (it
-// shrank after its size was taken), one of kGrows bytes a byte more (it grew).
-struct SizeChangingReads {
-    static constexpr size_t kShrinks = 12345, kGrows = 12346;
-    SizeChangingReads();
-    ~SizeChangingReads();
+// For its lifetime a source file of kShrinks bytes reads a byte short, one of
+// kGrows a byte more, one of kRewritten is written anew, as long, mid-read.
+struct ChangingReads {
+    static constexpr size_t kShrinks = 12345, kGrows = 12346, kRewritten = 12347;
+    ChangingReads();
+    ~ChangingReads();
 };
 // The entry names of `archive`, in index order.
 Strings entryNames(const fs::path& archive);
