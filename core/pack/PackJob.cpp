@@ -149,7 +149,7 @@ PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, P
     PendingArchive pending(job.archivePath);
     std::FILE* file = pending.create();
     if (!file) {
-        observer.problem("Error! Could not create .kob file: " + job.archivePath);
+        observer.problem("Error! Could not create .kob file: " + job.archivePath + ": " + pending.error());
         return {kPackEndedEarly, PackOutcome::Failed, {}};
     }
     std::setvbuf(file, nullptr, _IOFBF, 1 << 20);

@@ -109,7 +109,7 @@ TEST(PackJob, ArchiveInASubfolder)
     FakeFreeSpace space(1000);
     PackRun job = run("ostrel/levels/L");
     EXPECT_EQ(std::pair(job.result, job.outcome), std::pair(1, PackOutcome::Failed));
-    EXPECT_EQ(job.texts, Strings{"Error! Could not create .kob file: ostrel/levels/L.kob"});
+    EXPECT_EQ(job.texts, Strings{"Error! Could not create .kob file: ostrel/levels/L.kob: No such file or directory"});
 
     fs::create_directories("ostrel/levels");
     job = run("ostrel/levels/L");

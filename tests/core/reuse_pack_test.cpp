@@ -3,11 +3,14 @@
 // are exactly a fresh pack's, whatever changed and whatever the thread count.
 
 #include "format/ArchiveReader.h"
+#include "format/BlockArea.h"
 #include "pack/CompressionPool.h"
+#include "pack/PreviousArchive.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 using namespace kobtest;
@@ -69,7 +72,11 @@ TEST(ReusePack, EveryEditAndThreadCountGivesTheFreshArchiveAndTakesOverWhatIsUnc
              writeFile(file, bytes);
              fs::last_write_time(file, time);
          }, {"big.dds"}},
-        {"grown", [](const ModTree& mod) { mod.file("objects/a.con", textBytes(5000, 1) + "x"); }, {"a.con"}},
+        // The record's size grown with the file: only the blocks' sizes tell.
+        {"grown, and the previous size word with it", [](const ModTree& mod) {
+             mod.file("objects/a.con", textBytes(5000, 1) + "x");
+             damage("a.con", [](std::string& b, size_t at) { addToWord(b, at + 4, 1); }, true);
+         }, {"a.con"}},
         {"removed", [](const ModTree& mod) { fs::remove(mod.root() / "objects/noise.bin"); }, {}},
         {"added", [](const ModTree& mod) { mod.file("objects/edge/new", textBytes(40000, 9)); }, {"edge/new"}},
         {"renamed to the end of the list", [&](const ModTree& mod) { rename(mod, "a.con", "zz.con"); }, {"zz.con"}},
@@ -134,4 +141,25 @@ TEST(ReusePack, EveryEditAndThreadCountGivesTheFreshArchiveAndTakesOverWhatIsUnc
             EXPECT_TRUE(reused == want) << "the result, outcome, texts or archive differ from a fresh pack's";
         }
     }
+}
+
+// A previous entry whose block claims more compressed bytes than compressing
+// its file can give is refused before those bytes are read: the caller's area
+// holds only compressedAreaBound(size) bytes, and the guard after it stays.
+TEST(ReusePack, ABlockLargerThanTheCompressorCanMakeIsNotRead)
+{
+    ModTree mod;
+    const std::string file = textBytes(100);
+    const uint32_t oversize = uint32_t(kob::lzoWorstCase(file.size())) + 1000;
+    const std::string area = word(1) + word(oversize) + word(100) + word(0) + noiseBytes(oversize);
+    writeFile("objects.kob", archiveOf({{"objects/a.con", area, file.size()}}, 1));
+    PreviousArchive previous("objects/");
+    ASSERT_TRUE(previous.open("objects.kob"));
+    const size_t bound = kob::compressedAreaBound(file.size());
+    std::vector<uint8_t> compressed(bound + 2 * oversize, 0xA5);
+    std::vector<kob::BlockDescriptor> blocks;
+    size_t length = 0;
+    EXPECT_FALSE(previous.match("a.con", reinterpret_cast<const uint8_t*>(file.data()), file.size(), blocks,
+                                compressed.data(), length));
+    EXPECT_EQ(std::count(compressed.begin() + bound, compressed.end(), 0xA5), 2 * oversize) << "written past its area";
 }
