@@ -54,11 +54,12 @@ TEST(CliMessages, VerboseAddsNotesAndASummaryPerArchiveWritten)
     mod.file("objects/sub/b.con", std::string(40000, 'b'));
     mod.folder("empty");
     // The second run repacks over the first one's archive: both entries are
-    // taken over.
-    const char* reused[] = {"0 entries (0 bytes)", "2 entries (40003 bytes)"};
+    // taken over, unless --fresh.
+    const char* reused[] = {"0 entries (0 bytes)", "2 entries (40003 bytes)", "0 entries (0 bytes)"};
     int run = 0;
     for (const auto& args : {std::vector<std::string>{"-v", "pack", "-c", "objects", "empty"},
-                             std::vector<std::string>{"pack", "-c", "objects", "empty", "--verbose"}}) {
+                             std::vector<std::string>{"pack", "-c", "objects", "empty", "--verbose"},
+                             std::vector<std::string>{"pack", "-c", "--fresh", "objects", "empty", "-v"}}) {
         SCOPED_TRACE(args.front());
         const CliResult r = runKobpack(args, mod.archives());
         EXPECT_EQ(r.status, 0);
