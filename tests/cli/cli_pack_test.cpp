@@ -1,6 +1,6 @@
-// kobpack pack and the command line's usage and exit statuses, driven
-// through the real binary; its round trip through verify and extract is in
-// cli_archive_test.
+// kobpack pack, what it says (problems only by default, notes and summaries
+// with -v) and the command line's usage and exit statuses, driven through the
+// real binary; its round trip through verify and extract is in cli_archive_test.
 
 #include "CliRunner.h"
 
@@ -31,6 +31,43 @@ TEST(CliPack, MissingRefusedAndFailedNamesTheOthersArePacked)
                      "kobpack: objects.kob: written without some files (named above and on standard output)\n"
                      "kobpack: deep/data.kob: not written\n");
     EXPECT_EQ(below(mod.archives()), Strings{"objects.kob"});
+}
+
+// `text` with the time of its summary line ("..., 0.12 s") written as T.
+std::string timeAsT(std::string text)
+{
+    const size_t end = text.find(" s\n");
+    const size_t start = text.rfind(", ", end);
+    if (end != std::string::npos && start != std::string::npos)
+        text.replace(start + 2, end - start - 2, "T");
+    return text;
+}
+
+// Issue 14: every pack wrote its notes to standard error; they wait for -v.
+TEST(CliPack, VerboseAddsNotesAndASummaryPerArchiveWritten)
+{
+    ModTree mod;
+    mod.file("objects/a.con", "aaa");
+    mod.file("objects/sub/b.con", std::string(40000, 'b'));
+    mod.folder("empty");
+    // The second run repacks over the first one's archive: both entries are
+    // taken over, unless --fresh.
+    const char* reused[] = {"0 entries (0 bytes)", "2 entries (40003 bytes)", "0 entries (0 bytes)"};
+    int run = 0;
+    for (const auto& args : {std::vector<std::string>{"-v", "pack", "-c", "objects", "empty"},
+                             std::vector<std::string>{"pack", "-c", "objects", "empty", "--verbose"},
+                             std::vector<std::string>{"pack", "-c", "--fresh", "objects", "empty", "-v"}}) {
+        SCOPED_TRACE(run);
+        const CliResult r = runKobpack(args, mod.archives());
+        EXPECT_EQ(r.status, 0);
+        const std::string archiveBytes = std::to_string(fs::file_size(mod.archives() / "objects.kob"));
+        // No summary for what was not written.
+        EXPECT_EQ(timeAsT(r.err),
+                  "kobpack: objects.kob: Writing Index...\n"
+                  "kobpack: objects.kob: 2 entries, 40003 source bytes, " + archiveBytes + " archive bytes, "
+                      + reused[run++] + " reused, T s\n"
+                  "kobpack: empty.kob: No files to pack..\n");
+    }
 }
 
 // Issue 20: --all-folders in a downloads folder packed the user's Documents

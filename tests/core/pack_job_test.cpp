@@ -118,27 +118,6 @@ TEST(PackJob, ArchiveInASubfolder)
     EXPECT_EQ(entryNames("ostrel/levels/L.kob"), Strings{"ostrel/levels/L/init.con"});
 }
 
-// Issue 12: a cancel drops the new archive and keeps the previous one.
-// Pressed while the scanner ran; a job that ends early does not look at the
-// flag. Cancels between files are with the parallel packing tests.
-TEST(PackJob, CancelBeforeTheFirstFileKeepsThePreviousArchive)
-{
-    ModTree mod;
-    mod.folder("empty");
-    mod.file("objects/a.txt", "a");
-    writeFile("objects.kob", "old");
-    const auto cancelled = [](const std::string& call) {
-        if (call.rfind("lower:", 0) == 0)
-            g_cancelPack = 1;
-    };
-    EXPECT_EQ(run("empty", 0, cancelled).result, 1);
-    const PackRun job = run("objects", 0, cancelled);
-    EXPECT_EQ(std::pair(job.result, job.outcome), std::pair(kPackCancelled, PackOutcome::Cancelled));
-    EXPECT_EQ(job.bytes, "old");
-    EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 1) << "no temporary file left";
-    EXPECT_EQ(job.calls, (Strings{"lower:Packing Archive (Uncompressed)", "upper:Writing index", "upper:Cleaning Up"}));
-}
-
 TEST(PackJob, TheArchiveBeingWrittenIsNotPackedIntoItself)
 {
     // The empty name packs the whole mod root, Archives folder included.

@@ -72,8 +72,6 @@ TEST(SourceScanner, FilesBeforeSubfoldersWithForwardSlashes)
     mod.file("data/a/c/d.txt", "");
     const Strings expected = {"../data/z.txt", "../data/a/b.txt", "../data/a/c/d.txt"};
     EXPECT_EQ(scan("../data").names, expected);
-    EXPECT_EQ(scan("../data/").names, expected) << "a trailing slash gives a single one";
-    EXPECT_EQ(scan("..\\data").names, expected) << "backslashes become slashes";
     EXPECT_EQ(scan("../data").total, 1048578u) << "every file's size counts";
 }
 
