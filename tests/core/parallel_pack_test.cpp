@@ -3,7 +3,6 @@
 // and read-ahead bound, through skips, cancels and failed writes.
 
 #include "pack/CompressionPool.h"
-#include "pack/ReadAhead.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -140,32 +139,4 @@ TEST(ParallelPack, FailedWriteInTheMiddleDeletesTheArchiveAndFreesThePool)
         const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
         return ok && setrlimit(RLIMIT_FSIZE, &unlimited) == 0 && pack(&pool).result == 8;
     })) << "result -2, the previous archive alone, one clear text, the job stopped early";
-}
-
-TEST(ReadAheadBound, FilesAheadStayWithinTheBoundAndALargerFileIsHeldAlone)
-{
-    TempDir dir;
-    NamePool names;
-    const uint32_t count = 21, big = 10;
-    const size_t bound = 500000; // a few of the small files, never the big one
-    CompressionPool pool(3, bound);
-    for (uint32_t i = 0; i < count; ++i) {
-        const std::string path = (dir.path() / ("f" + std::to_string(i))).string();
-        writeFile(path, textBytes(i == big ? 3000000 : 100000, i));
-        ASSERT_TRUE(names.add(path.c_str()));
-    }
-    ReadAhead ahead(pool, names, count, static_cast<uint32_t>(dir.path().string().size() + 1), kob::CancelToken(g_cancelPack));
-    for (uint32_t i = 0; i < count; ++i) {
-        SCOPED_TRACE(i);
-        const ProducedFile& file = ahead.take(i);
-        EXPECT_EQ(file.size, i == big ? 3000000u : 100000u);
-        if (i == big) {
-            EXPECT_EQ(ahead.heldFiles(), 1u) << "nothing is read ahead beside a file larger than the bound";
-            EXPECT_GT(ahead.heldBytes(), bound);
-        } else {
-            EXPECT_LE(ahead.heldBytes(), bound);
-        }
-        ahead.release(i);
-    }
-    EXPECT_EQ(ahead.heldBytes() + ahead.heldFiles(), 0u) << "every file's share is given back";
 }
