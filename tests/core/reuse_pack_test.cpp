@@ -104,7 +104,6 @@ TEST(ReusePack, EveryEditGivesTheFreshArchiveAndTakesOverWhatIsUnchanged)
         edit.change(mod);
         const std::string previous = readFile("objects.kob");
         const PackRun fresh = packObjects(1, &pool, {}, false);
-        EXPECT_EQ(fresh.reused, ReuseCounts{}) << "a fresh pack takes nothing over";
 
         // Every file of the folder, less those that must be compressed again.
         ReuseCounts expected;
@@ -119,8 +118,6 @@ TEST(ReusePack, EveryEditGivesTheFreshArchiveAndTakesOverWhatIsUnchanged)
             SCOPED_TRACE(producer ? "read ahead" : "serial");
             writeFile("objects.kob", previous);
             const PackRun reused = packObjects(1, producer);
-            EXPECT_EQ(reused.calls, fresh.calls);
-            EXPECT_EQ(reused.out, fresh.out);
             EXPECT_EQ(reused.reused, expected);
             PackRun want = fresh;
             want.reused = expected;

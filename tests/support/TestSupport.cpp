@@ -14,7 +14,6 @@
 #include <sstream>
 #include <stdexcept>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace kobtest {
@@ -187,17 +186,6 @@ bool limitFileSize(uint64_t limit)
 {
     const rlimit fileSize{limit, RLIM_INFINITY};
     return std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR && setrlimit(RLIMIT_FSIZE, &fileSize) == 0;
-}
-
-bool underFileSizeLimit(uint64_t limit, const std::function<bool()>& body)
-{
-    const pid_t child = fork();
-    if (child == 0) {
-        alarm(120); // a deadlock ends the child instead of hanging the test
-        _exit(limitFileSize(limit) && body() ? 0 : 1);
-    }
-    int status = 0;
-    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 } // namespace kobtest

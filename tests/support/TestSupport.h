@@ -154,7 +154,5 @@ Strings entryNames(const fs::path& archive);
 // Makes this process's writes past `limit` bytes fail as on a full disk
 // (SIGXFSZ ignored; the limit can be lifted again). False when it cannot.
 bool limitFileSize(uint64_t limit);
-// True when `body` returns true in a child process under limitFileSize(limit).
-bool underFileSizeLimit(uint64_t limit, const std::function<bool()>& body);
 
 } // namespace kobtest
