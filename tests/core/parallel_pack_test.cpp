@@ -122,9 +122,7 @@ TEST(ParallelPack, CancelAtEachFileDropsTheWorkAheadAndFreesThePool)
         EXPECT_EQ(Strings(cancelled.calls.end() - 3, cancelled.calls.end()),
                   (Strings{press, "upper:Writing index", "upper:Cleaning Up"})) << "the file in hand is the last";
     }
-    const PackRun after = pack(&pool);
-    EXPECT_EQ(after.result, 14) << "work dropped by a cancel does not leak into the next job";
-    expectSame(pack(nullptr), after);
+    EXPECT_EQ(pack(&pool).result, 14) << "work dropped by a cancel does not leak into the next job";
 }
 
 // Issue 12: a full disk leaves the previous archive as it was. The file size
