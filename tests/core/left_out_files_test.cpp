@@ -3,6 +3,7 @@
 // "written with skips"; nothing in a folder can make the job wait.
 
 #include "pack/CompressionPool.h"
+#include "pack/SourceFile.h"
 #include "source/DirListing.h"
 #include "support/TestSupport.h"
 
@@ -34,9 +35,20 @@ PackRun run(const Mode& mode = kModes[0])
     return packObjects(mode.compress, pool.get());
 }
 
+// A file of kShrinks bytes reads a byte short (it shrank after its size was
+// taken), one of kGrows bytes a byte more (it grew).
+constexpr size_t kShrinks = 12345, kGrows = 12346;
+size_t sizeChangingRead(void* buffer, size_t length, std::FILE* file)
+{
+    const size_t got = std::fread(buffer, 1, length == kShrinks ? length - 1 : length, file);
+    if (length == kGrows)
+        std::ungetc('+', file); // the next read finds one byte more
+    return got;
+}
+
 class LeftOut : public testing::Test {
 protected:
-    void TearDown() override { SetListingHook({}); }
+    void TearDown() override { SetListingHook({}), SetSourceRead(nullptr); }
     ModTree mod;
 };
 
@@ -54,9 +66,9 @@ TEST_F(LeftOut, PipesDevicesAndFilesThatChangeSizeAreSkippedWithoutWaiting)
     Strings expected;
     for (const char* name : {"b_fifo", "d_device", "e_fifo_link"})
         expected.push_back(std::string("ERROR! inputFile not a regular file: ../objects/") + name);
-    const SizeChangingReads changing;
-    mod.file("objects/f_grows", textBytes(SizeChangingReads::kGrows));
-    mod.file("objects/g_shrinks", textBytes(SizeChangingReads::kShrinks));
+    SetSourceRead(sizeChangingRead);
+    mod.file("objects/f_grows", textBytes(kGrows));
+    mod.file("objects/g_shrinks", textBytes(kShrinks));
     for (const char* name : {"f_grows", "g_shrinks"})
         expected.push_back(std::string("ERROR! inputFile read failed (its size changed while it was read): "
                                        "../objects/") + name);

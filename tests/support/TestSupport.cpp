@@ -2,7 +2,6 @@
 
 #include "format/ArchiveFormat.h"
 #include "format/ArchiveReader.h"
-#include "pack/SourceFile.h"
 #include "pack/PackJob.h"
 
 #include <gtest/gtest.h>
@@ -160,17 +159,6 @@ PackRun packObjects(uint32_t compress, CompressionPool* pool, std::function<void
 {
     return packFolder("../objects", "objects", "objects.kob", compress, pool, std::move(onCall), reuse);
 }
-
-static size_t sizeChangingRead(void* buffer, size_t length, std::FILE* file)
-{
-    const size_t got = std::fread(buffer, 1, length == SizeChangingReads::kShrinks ? length - 1 : length, file);
-    if (length == SizeChangingReads::kGrows)
-        std::ungetc('+', file); // the next read finds one byte more
-    return got;
-}
-
-SizeChangingReads::SizeChangingReads() { SetSourceRead(sizeChangingRead); }
-SizeChangingReads::~SizeChangingReads() { SetSourceRead(nullptr); }
 
 Strings entryNames(const fs::path& archive)
 {
