@@ -126,27 +126,20 @@ TEST(CliPack, InterruptDropsTheArchiveInHandAndStops)
     }
 }
 
-// Usage errors carry the tool's name and a pointer to --help.
+// Usage errors carry the tool's name and a pointer to --help, with status 2;
+// --help and --version are checked on the installed programs.
 TEST(Cli, UsageAndExitStatus)
 {
-    // out must appear on standard output; err is all of standard error
-    struct Row { const char* name; Strings args; int status; std::string out, err; };
     const std::string help = " (see kobpack --help)\n";
-    const std::vector<Row> rows = {
-        {"NoCommand", {}, 2, "", "kobpack: A COMMAND (pack, list, extract or verify) is required" + help},
-        {"PackWithNothing", {"pack"}, 2, "", "kobpack: pack: give a NAME, --all-folders or --all-levels" + help},
-        {"MissingWorkFolder", {"-C", "nowhere", "list", "a.kob"}, 2, "",
-         "kobpack: nowhere: cannot work in this folder: No such file or directory\n"},
-        {"Help", {"--help"}, 0, "Usage: kobpack", ""},
-        {"Version", {"--version"}, 0, "kobpack 1.5.0\n", ""},
+    const std::pair<Strings, std::string> rows[] = {
+        {{}, "kobpack: A COMMAND (pack, list, extract or verify) is required" + help},
+        {{"pack"}, "kobpack: pack: give a NAME, --all-folders or --all-levels" + help},
+        {{"-C", "nowhere", "list", "a.kob"}, "kobpack: nowhere: cannot work in this folder: No such file or directory\n"},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [args, err] : rows) {
         TempDir dir;
-        const CliResult r = runKobpack(row.args, dir.path());
-        EXPECT_EQ(r.status, row.status);
-        EXPECT_NE(r.out.find(row.out), std::string::npos) << r.out;
-        EXPECT_EQ(r.err, row.err);
+        const CliResult r = runKobpack(args, dir.path());
+        EXPECT_EQ(std::tuple(r.status, r.out, r.err), std::tuple(2, "", err));
     }
 }
 
