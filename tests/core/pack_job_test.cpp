@@ -1,6 +1,7 @@
 // The pack job end to end on real temporary folders: trace lines, progress
-// calls, free-space check, cancel, clean-up and failures. Write failures are
-// with the parallel packing tests, which run them on both paths.
+// calls, free-space check, clean-up and failures. Write failures and cancels
+// between files are with the parallel packing tests, which run them on both
+// paths; a cancel in the scan is with the left-out files.
 
 #include "support/TestSupport.h"
 
