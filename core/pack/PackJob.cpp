@@ -139,7 +139,7 @@ PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, P
         compress == 1 && options.reusePrevious && previousArchive.open(job.archivePath) ? &previousArchive : nullptr;
     std::FILE* file = pending.create();
     if (!file) {
-        observer.problem("Error! Could not create .kob file: " + job.archivePath);
+        observer.problem("Error! Could not create .kob file: " + job.archivePath + ": " + pending.error());
         return {kPackEndedEarly, PackOutcome::Failed, {}};
     }
     if (!pending.hardLinkWarning().empty())

@@ -74,8 +74,6 @@ TEST(SourceScanner, FilesBeforeSubfoldersWithForwardSlashes)
     mod.file("data/a/c/d.txt", "");
     const Strings expected = {"../data/z.txt", "../data/a/b.txt", "../data/a/c/d.txt"};
     EXPECT_EQ(scan("../data").names, expected);
-    EXPECT_EQ(scan("../data/").names, expected) << "a trailing slash gives a single one";
-    EXPECT_EQ(scan("..\\data").names, expected) << "backslashes become slashes";
     EXPECT_EQ(scan("../data").total, 1048578u) << "every file's size counts";
 }
 
@@ -85,9 +83,7 @@ TEST(SourceScanner, DotFoldersAndHiddenFiles)
     mod.file("data/.hidden", "h");
     mod.file("data/.x/in.txt", "i");
     mod.file("data/..x/never.txt", "n");
-    mod.folder("data/empty");
     EXPECT_EQ(scan("../data").names, (Strings{"../data/.hidden", "../data/.x/in.txt"}));
-    EXPECT_TRUE(scan("../data/empty").names.empty());
     const Scan missing = scan("../missing");
     EXPECT_TRUE(missing.names.empty() && missing.out.empty()) << "nothing, silently";
 }

@@ -141,20 +141,11 @@ PackRun packObjects(uint32_t compress = 0, CompressionPool* pool = nullptr,
 // The lines of `all` that begin with `prefix`.
 Strings starting(const Strings& all, const std::string& prefix);
 
-// For its lifetime a source file of kShrinks bytes reads a byte short, one of
-// kGrows a byte more, one of kRewritten is written anew, as long, mid-read.
-struct ChangingReads {
-    static constexpr size_t kShrinks = 12345, kGrows = 12346, kRewritten = 12347;
-    ChangingReads();
-    ~ChangingReads();
-};
 // The entry names of `archive`, in index order.
 Strings entryNames(const fs::path& archive);
 
 // Makes this process's writes past `limit` bytes fail as on a full disk
 // (SIGXFSZ ignored; the limit can be lifted again). False when it cannot.
 bool limitFileSize(uint64_t limit);
-// True when `body` returns true in a child process under limitFileSize(limit).
-bool underFileSizeLimit(uint64_t limit, const std::function<bool()>& body);
 
 } // namespace kobtest
