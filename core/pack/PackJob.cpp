@@ -108,8 +108,7 @@ PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, P
     const uint32_t fileCount = names.count();
     observer.trace("TotalFiles: " + std::to_string(fileCount));
     observer.trace("  Uncompressed .kob size (mb): " + std::to_string(scan.totalBytes >> 20));
-    const auto [queryDir, traceDir] = freeSpaceDirectory(job.archivePath);
-    observer.trace("tmpDestDirLoc: " + traceDir);
+    observer.trace("tmpDestDirLoc: " + freeSpaceDirectory(job.archivePath).second);
 
     if (!scanComplete) // a cancel during a long scan: nothing was opened, nothing is touched
         return {kPackCancelled, PackOutcome::Cancelled, {}};
@@ -118,6 +117,11 @@ PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, P
         // Files that could not be listed are not "nothing to pack".
         return {kPackEndedEarly, scan.leftOut ? PackOutcome::Failed : PackOutcome::NothingToPack, {}};
     }
+    // A killed pack's file would count against the space this one needs.
+    PendingArchive pending(job.archivePath);
+    for (const std::string& note : pending.removeStale())
+        observer.note(note);
+    const std::string queryDir = freeSpaceDirectory(pending.archivePath()).first; // beside a link's target
     // Whole mebibytes, truncated before doubling, counted in 64 bits.
     if ((scan.totalBytes >> 20) * 2 > GetFreeDiskSpaceMB(queryDir)) {
         observer.problem("Not enough free disk space!");
@@ -130,12 +134,13 @@ PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, P
     PreviousArchive previousArchive(entryPrefix);
     const PreviousArchive* previous =
         compress == 1 && options.reusePrevious && previousArchive.open(job.archivePath) ? &previousArchive : nullptr;
-    PendingArchive pending(job.archivePath);
     std::FILE* file = pending.create();
     if (!file) {
-        observer.problem("Error! Could not create .kob file: " + job.archivePath);
+        observer.problem("Error! Could not create .kob file: " + job.archivePath + ": " + pending.error());
         return {kPackEndedEarly, PackOutcome::Failed, {}};
     }
+    if (!pending.hardLinkWarning().empty())
+        observer.problem(pending.hardLinkWarning());
     std::setvbuf(file, nullptr, _IOFBF, 1 << 20);
     ArchiveWriter writer(entryPrefix, compress, file);
     writer.WriteHeader();

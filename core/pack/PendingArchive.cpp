@@ -1,13 +1,18 @@
 #include "pack/PendingArchive.h"
 
+#include "format/ArchiveFormat.h"
 #include "source/DirListing.h"
 
+#include <cerrno>
+#include <cstring>
 #include <random>
 
 namespace {
 
-constexpr const char* kTemporaryMark = ".tmp-";
+constexpr const char* kTemporaryMark = ".tmp-"; // what a name must begin with to be looked at
+constexpr const char* kOwnMark = ".tmp-kobpack-";
 constexpr int kRandomLength = 6;
+constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
 
 std::string fileNameOf(const std::string& path)
 {
@@ -17,13 +22,37 @@ std::string fileNameOf(const std::string& path)
 
 std::string randomSuffix()
 {
-    static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     thread_local std::mt19937 generator{std::random_device{}()};
     std::uniform_int_distribution<int> pick(0, int(sizeof kLetters) - 2);
     std::string suffix;
     for (int i = 0; i < kRandomLength; ++i)
         suffix += kLetters[pick(generator)];
     return suffix;
+}
+
+bool isOwnName(const std::string& name, const std::string& prefix)
+{
+    return name.size() == prefix.size() + kRandomLength && name.compare(0, prefix.size(), prefix) == 0
+           && name.find_first_not_of(kLetters, prefix.size()) == std::string::npos;
+}
+
+// An archive being written begins with its header once anything reached the
+// disk; only the first word is filled in at the end.
+bool startsLikeArchive(platform::File& file, const platform::FileInfo& info)
+{
+    if (info.size == 0)
+        return true;
+    uint8_t expected[kob::kHeaderSize], found[kob::kHeaderSize];
+    kob::putWord(expected + 4, 1);
+    std::memcpy(expected + 8, kob::kHeaderBlock, kob::kHeaderBlockSize);
+    size_t done = 0;
+    while (done < sizeof found) {
+        const int64_t got = file.read(found + done, sizeof found - done);
+        if (got <= 0)
+            return false;
+        done += size_t(got);
+    }
+    return std::memcmp(found + 4, expected + 4, sizeof found - 4) == 0;
 }
 
 } // namespace
@@ -37,8 +66,13 @@ std::string ArchiveFolderOf(const std::string& archivePath)
 }
 
 PendingArchive::PendingArchive(std::string archivePath)
-    : m_archivePath(std::move(archivePath))
 {
+    if (std::optional<std::string> target = platform::followLinks(archivePath))
+        m_archivePath = std::move(*target);
+    else {
+        m_archivePath = std::move(archivePath);
+        m_linksGoRound = true;
+    }
 }
 
 PendingArchive::~PendingArchive()
@@ -46,17 +80,38 @@ PendingArchive::~PendingArchive()
     discard();
 }
 
+std::vector<std::string> PendingArchive::removeStale()
+{
+    std::vector<std::string> notes;
+    const std::string folder = ArchiveFolderOf(m_archivePath);
+    const std::string name = fileNameOf(m_archivePath);
+    const auto entries = listDirectory(folder);
+    if (!entries)
+        return notes;
+    for (const ListingEntry& entry : *entries) {
+        if (entry.name.compare(0, name.size() + std::strlen(kTemporaryMark), name + kTemporaryMark) != 0)
+            continue;
+        const std::string path = folder + "/" + entry.name;
+        const bool ownName = isOwnName(entry.name, name + kOwnMark);
+        const auto ours = [ownName](platform::File& file, const platform::FileInfo& info) {
+            return ownName && startsLikeArchive(file, info);
+        };
+        if (platform::removeIfUnheld(path, ours) == platform::StaleResult::Kept)
+            notes.push_back("Left in place, not a temporary file of this tool: " + path);
+    }
+    return notes;
+}
+
 std::FILE* PendingArchive::create()
 {
-    const std::string folder = ArchiveFolderOf(m_archivePath);
-    const std::string prefix = fileNameOf(m_archivePath) + kTemporaryMark;
-    if (const auto entries = listDirectory(folder)) {
-        for (const ListingEntry& entry : *entries)
-            if (entry.name.size() == prefix.size() + kRandomLength && entry.name.compare(0, prefix.size(), prefix) == 0)
-                platform::removeIfUnheld(folder + "/" + entry.name);
+    if (m_linksGoRound) {
+        m_error = platform::errorText(ELOOP);
+        return nullptr;
     }
+    const platform::FileInfo previous = platform::statPath(m_archivePath);
+    const bool hasPrevious = previous.kind == platform::Kind::Regular;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string path = m_archivePath + kTemporaryMark + randomSuffix();
+        const std::string path = m_archivePath + kOwnMark + randomSuffix();
         platform::OpenProblem problem;
         platform::File held = platform::File::createHeld(path, problem, m_error);
         if (problem == platform::OpenProblem::Exists)
@@ -73,6 +128,14 @@ std::FILE* PendingArchive::create()
             std::string ignored;
             platform::removeFile(path, ignored);
             return nullptr;
+        }
+        // A read-only archive stays read-only; other hard links to it are not
+        // this file any more once it is replaced.
+        if (hasPrevious) {
+            platform::copyMode(previous, held);
+            if (previous.links > 1)
+                m_hardLinkWarning = "Other hard links to " + m_archivePath + " keep the previous archive ("
+                                    + std::to_string(previous.links - 1) + " more)";
         }
         m_held = std::move(held);
         m_temporaryPath = path;

@@ -3,27 +3,35 @@
 // renamed over it only when whole and synced, so a failure, a cancel or a
 // killed process never costs the previous archive.
 //
-// The temporary file is "NAME.kob.tmp-XXXXXX" (the game loads only names
-// ending in ".kob"). Its creator holds it (a lock, or on Windows an open
-// handle that does not share deletion) for as long as it lives; one that
+// The temporary file is "NAME.kob.tmp-kobpack-XXXXXX" (the game loads only
+// names ending in ".kob"). Its creator holds it (a lock, or on Windows an
+// open handle that does not share deletion) for as long as it lives; one that
 // nobody holds was left by a killed process, and the next pack of that name
-// removes it. Two packs of one name at the same time
+// removes it, but only when it is plainly ours: that exact name, and empty or
+// beginning with an archive header. Two packs of one name at the same time
 // each write their own file; the last one renamed is the archive left.
 
 #include "platform/Platform.h"
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 class PendingArchive {
 public:
+    // A symbolic link `archivePath` is followed to its target, which is the
+    // file replaced; the link stays.
     explicit PendingArchive(std::string archivePath);
     // Removes the temporary file unless commit() succeeded.
     ~PendingArchive();
     PendingArchive(const PendingArchive&) = delete;
     PendingArchive& operator=(const PendingArchive&) = delete;
 
-    // Removes stale temporary files of this archive, then creates a new one.
+    // Removes the temporary files that killed packs of this archive left.
+    // Returns a note for each file named like one that is left in place
+    // because it is not plainly ours.
+    std::vector<std::string> removeStale();
+    // Creates the temporary file, with the mode of the archive it replaces.
     // Returns a stream to write the archive to (the caller flushes, syncs and
     // closes it), or nullptr with error() set.
     std::FILE* create();
@@ -38,13 +46,20 @@ public:
     // file's path.
     std::string discard();
 
+    // The file that commit() replaces: the archive path, links followed.
+    const std::string& archivePath() const { return m_archivePath; }
     const std::string& temporaryPath() const { return m_temporaryPath; }
+    // Set by create() when the archive has other hard links: they keep the
+    // previous bytes.
+    const std::string& hardLinkWarning() const { return m_hardLinkWarning; }
     const std::string& error() const { return m_error; }
 
 private:
     std::string m_archivePath;
     std::string m_temporaryPath;
     std::string m_error;
+    std::string m_hardLinkWarning;
+    bool m_linksGoRound = false; // the links of the archive path never end
     platform::File m_held; // keeps the file ours until the end
     bool m_archiveBusy = false;
 };

@@ -21,7 +21,7 @@ std::string inputProblemLine(InputProblem problem, const char* path)
         "ERROR! inputFile: ",
         "ERROR! inputFile not a regular file: ",
         "ERROR! inputFile read failed: ",
-        "ERROR! inputFile read failed (its size changed while it was read): ",
+        "ERROR! inputFile read failed (it changed while it was read): ",
         "ERROR! inputFile too large (4 GiB or more): ",
         "ERROR! inputFile too large for memory: ",
     };
@@ -63,6 +63,8 @@ std::optional<InputProblem> SourceFile::open(const char* path, uint32_t sourceRo
     if (!(m_file = input.toStream("rb")))
         return InputProblem::CannotOpen;
     m_size = info.size;
+    m_modified = info.modified;
+    m_statusChanged = info.changed;
     return std::nullopt;
 }
 
@@ -84,13 +86,22 @@ std::optional<InputProblem> SourceFile::readAll(uint8_t* buffer, const std::atom
     // more means the file grew after its size was taken.
     std::optional<InputProblem> problem;
     if (done < m_size)
-        problem = std::ferror(m_file) ? InputProblem::ReadFailed : InputProblem::SizeChanged;
+        problem = std::ferror(m_file) ? InputProblem::ReadFailed : InputProblem::Changed;
     else if (std::fgetc(m_file) != EOF)
-        problem = InputProblem::SizeChanged;
+        problem = InputProblem::Changed;
     else if (std::ferror(m_file))
         problem = InputProblem::ReadFailed;
+    else if (!unchangedSinceOpen())
+        problem = InputProblem::Changed; // rewritten in place: part old, part new bytes
     close();
     return problem;
+}
+
+bool SourceFile::unchangedSinceOpen() const
+{
+    const platform::FileInfo now = platform::streamInfo(m_file);
+    return now.kind == platform::Kind::Regular && now.size == m_size && now.modified == m_modified
+           && now.changed == m_statusChanged;
 }
 
 void SourceFile::close()

@@ -16,7 +16,7 @@ enum class InputProblem {
     CannotOpen,
     NotRegular,      // a named pipe, socket or device, directly or through a link
     ReadFailed,      // size unknown, or an I/O error while reading
-    SizeChanged,     // the file grew or shrank while it was read
+    Changed,         // the file grew, shrank or was written to while it was read
     TooLarge,        // 4 GiB or more
     TooLargeForMemory,
 };
@@ -38,15 +38,19 @@ public:
     std::optional<InputProblem> open(const char* path, uint32_t sourceRootLength);
     uint64_t size() const { return m_size; }
     // Reads the file's size() bytes into `buffer` and closes it. Nothing when
-    // exactly that many were there and no more, else why the bytes must not
-    // be stored. Large files are read in pieces, and once `stop` is set the
+    // exactly that many were there and no more and the file's size and times
+    // are still those it was opened with, else why the bytes must not be
+    // stored. Large files are read in pieces, and once `stop` is set the
     // rest is not read (the result is then ReadFailed, to be dropped).
     std::optional<InputProblem> readAll(uint8_t* buffer, const std::atomic<bool>* stop = nullptr);
     void close();
 
 private:
+    bool unchangedSinceOpen() const;
+
     std::FILE* m_file = nullptr;
     uint64_t m_size = 0;
+    int64_t m_modified = 0, m_statusChanged = 0; // nanoseconds as opened, to tell a rewrite of the same size
 };
 
 // Reads up to `length` bytes of an open source file into `buffer` and returns

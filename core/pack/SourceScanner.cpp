@@ -5,6 +5,7 @@
 #include "source/PathText.h"
 
 #include <cerrno>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -47,9 +48,16 @@ void addFiles(SourceScan& scan, const std::string& prefix, const std::vector<Lis
     }
 }
 
+// The folders of one walk: those from the source down to the current one, and
+// every one entered so far.
+struct Folders {
+    std::vector<Identity> path;
+    std::set<Identity> entered;
+};
+
 // Walks the folder `prefix` (ending in "/"); `isSource` for the folder the
 // scan was asked for. Returns false when a cancel cut the walk short.
-bool walk(SourceScan& scan, const std::string& prefix, std::vector<Identity>& walkPath, bool isSource)
+bool walk(SourceScan& scan, const std::string& prefix, Folders& folders, bool isSource)
 {
     const std::string folder = prefix.substr(0, prefix.size() - 1); // without the final "/"
     if (prefix.size() > kMaxDirectoryPath + 1) {
@@ -78,7 +86,7 @@ bool walk(SourceScan& scan, const std::string& prefix, std::vector<Identity>& wa
         const std::string sub = prefix + entry.name;
         const Identity id{entry.device, entry.inode};
         bool onPath = false;
-        for (const Identity& seen : walkPath)
+        for (const Identity& seen : folders.path)
             onPath = onPath || seen == id;
         if (onPath) {
             scan.observer.trace("ERROR! folder loop skipped: " + sub); // its files are packed once, from the ancestor
@@ -92,9 +100,15 @@ bool walk(SourceScan& scan, const std::string& prefix, std::vector<Identity>& wa
             leaveOut(scan, "ERROR! inputFile name cannot be stored: " + sub);
             continue;
         }
-        walkPath.push_back(id);
-        const bool complete = walk(scan, sub + '/', walkPath, false);
-        walkPath.pop_back();
+        // Links that meet again would store a folder once per way in, and
+        // the ways multiply with each level.
+        if (!folders.entered.insert(id).second) {
+            leaveOut(scan, "ERROR! folder already packed through another path: " + sub);
+            continue;
+        }
+        folders.path.push_back(id);
+        const bool complete = walk(scan, sub + '/', folders, false);
+        folders.path.pop_back();
         if (!complete)
             return false;
     }
@@ -106,8 +120,10 @@ bool walk(SourceScan& scan, const std::string& prefix, std::vector<Identity>& wa
 bool scanSourceTree(const char* path, SourceScan& scan)
 {
     const std::string prefix = folderPrefix(path);
-    std::vector<Identity> walkPath;
-    if (const platform::FileInfo info = platform::statPath(prefix.empty() ? "." : prefix); info.exists())
-        walkPath.emplace_back(info.volume, info.index);
-    return walk(scan, prefix, walkPath, true);
+    Folders folders;
+    if (const platform::FileInfo info = platform::statPath(prefix.empty() ? "." : prefix); info.exists()) {
+        folders.path.emplace_back(info.volume, info.index);
+        folders.entered.insert(folders.path.back());
+    }
+    return walk(scan, prefix, folders, true);
 }

@@ -7,8 +7,9 @@
 // What the walk leaves out is counted and reported (a trace line and a
 // problem naming it and the reason): a folder path over 509 characters, a
 // file path over 511, a listed name over 259, and a folder that cannot be
-// listed. A folder already on the current walk path (reached again through a
-// symbolic link) is not entered twice; its files are packed once. Folders
+// listed. Each folder is entered once, whatever links lead to it: one on the
+// current walk path (a loop) is passed over with a trace line, one entered
+// before through another path is left out and counted. Folders
 // whose names begin with ".." are passed over; those beginning with a single
 // "." are walked.
 

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +26,10 @@ struct FileInfo {
     uint64_t size = 0;
     uint64_t volume = 0;
     uint64_t index = 0;
+    uint64_t links = 1;    // hard links to it (Windows: the link count of its record)
+    uint32_t mode = 0;     // permission bits & 0777 (Windows: its attributes)
+    int64_t modified = 0;  // last write, nanoseconds
+    int64_t changed = 0;   // last status change, nanoseconds (Windows: ChangeTime)
     std::string error; // why it could not be examined; empty when it exists or is missing
     bool exists() const { return kind != Kind::Missing; }
     bool sameFile(const FileInfo& other) const
@@ -87,13 +92,29 @@ public:
 
 private:
     friend struct FileAccess;
+    friend bool copyMode(const FileInfo& from, File& to);
     intptr_t m_handle = -1;
     mutable std::string m_error;
 };
 
+// `path` with every symbolic link of its last component followed; the target
+// need not exist. Nothing when the links go round (40 hops). Windows: `path`.
+std::optional<std::string> followLinks(const std::string& path);
+
+// Gives `to` the permission bits of `from` (no set-id bits). Windows: nothing
+// to give, true.
+bool copyMode(const FileInfo& from, File& to);
+
+// What removeIfUnheld() did.
+enum class StaleResult { Removed, Held, Kept };
+
 // Removes `path` when it is a regular file that no File of createHeld() holds
-// (left by a process that was killed). True when it was removed.
-bool removeIfUnheld(const std::string& path);
+// (left by a process that was killed) and `isOurs`, given the file opened for
+// reading at its start and its info, accepts it. Held: a running pack has it;
+// Kept: it is no such file (or could not be examined). A file that is gone
+// already counts as Removed.
+StaleResult removeIfUnheld(const std::string& path,
+                           const std::function<bool(File&, const FileInfo&)>& isOurs = {});
 
 // Removes the file `path`. False with `error` set on a failure; a missing file
 // is a failure with `missing` set.
@@ -123,6 +144,8 @@ bool readAt(std::FILE* stream, uint64_t offset, void* data, size_t length);
 bool seekTo(std::FILE* stream, uint64_t offset);
 // The size of the file under `stream`, or nullopt.
 std::optional<uint64_t> sizeOf(std::FILE* stream);
+// What the file under `stream` is now; Kind::Missing with `error` on a failure.
+FileInfo streamInfo(std::FILE* stream);
 
 // One entry of a folder as the system gives it (no "." or "..").
 struct FolderEntry {

@@ -1,6 +1,7 @@
 #include "platform/Platform.h"
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstring>
 #include <dirent.h>
@@ -25,6 +26,11 @@ FileInfo infoOf(const struct stat& st)
     info.size = info.kind == Kind::Regular ? static_cast<uint64_t>(st.st_size) : 0;
     info.volume = static_cast<uint64_t>(st.st_dev);
     info.index = static_cast<uint64_t>(st.st_ino);
+    info.links = static_cast<uint64_t>(st.st_nlink);
+    info.mode = static_cast<uint32_t>(st.st_mode & 0777);
+    const auto nanoseconds = [](const timespec& t) { return int64_t(t.tv_sec) * 1000000000 + t.tv_nsec; };
+    info.modified = nanoseconds(st.st_mtim);
+    info.changed = nanoseconds(st.st_ctim);
     return info;
 }
 
@@ -222,15 +228,43 @@ File File::createHeld(const std::string& path, OpenProblem& problem, std::string
     return file;
 }
 
-bool removeIfUnheld(const std::string& path)
+StaleResult removeIfUnheld(const std::string& path, const std::function<bool(File&, const FileInfo&)>& isOurs)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
-        return false;
+        return errno == ENOENT ? StaleResult::Removed : StaleResult::Kept; // gone: another pack tidied up
     File file = FileAccess::wrap(fd);
+    const FileInfo info = file.info();
+    if (info.kind != Kind::Regular || (isOurs && !isOurs(file, info)))
+        return StaleResult::Kept;
     // The lock of a running pack keeps its file; one nobody locks is stale.
-    return file.info().kind == Kind::Regular && ::flock(fd, LOCK_EX | LOCK_NB) == 0
-           && file.info().sameFile(statPath(path)) && ::unlink(path.c_str()) == 0;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        return StaleResult::Held;
+    return info.sameFile(statPath(path)) && ::unlink(path.c_str()) == 0 ? StaleResult::Removed : StaleResult::Kept;
+}
+
+std::optional<std::string> followLinks(const std::string& start)
+{
+    std::string path = start;
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        char target[PATH_MAX];
+        const ssize_t length = ::readlink(path.c_str(), target, sizeof target);
+        if (length <= 0 || size_t(length) == sizeof target)
+            return path;
+        const std::string text(target, size_t(length));
+        const size_t slash = path.find_last_of('/');
+        const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "" : path.substr(0, slash);
+        path = text[0] == '/' ? text : folder + "/" + text;
+    }
+    return std::nullopt;
+}
+
+bool copyMode(const FileInfo& from, File& to)
+{
+    return ::fchmod(fdOf(to.m_handle), from.mode & 0777) == 0;
 }
 
 bool removeFile(const std::string& path, std::string& error, bool* missing)
@@ -296,6 +330,16 @@ std::optional<uint64_t> sizeOf(std::FILE* stream)
     if (std::fflush(stream) != 0 || ::fstat(::fileno(stream), &st) != 0)
         return std::nullopt;
     return static_cast<uint64_t>(st.st_size);
+}
+
+FileInfo streamInfo(std::FILE* stream)
+{
+    struct stat st {};
+    if (::fstat(::fileno(stream), &st) == 0)
+        return infoOf(st);
+    FileInfo info;
+    info.error = errorText(errno);
+    return info;
 }
 
 bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries, std::string& error, int& code)

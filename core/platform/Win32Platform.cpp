@@ -113,6 +113,14 @@ FileInfo infoOfHandle(HANDLE h, bool linkItself)
         info.kind = Kind::Other;
     if (info.kind == Kind::Regular)
         info.size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    info.links = data.nNumberOfLinks;
+    info.mode = data.dwFileAttributes;
+    // File times count 100-nanosecond steps.
+    info.modified = int64_t((uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime)
+                    * 100;
+    FILE_BASIC_INFO basic{};
+    if (GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic))
+        info.changed = basic.ChangeTime.QuadPart * 100;
     return info;
 }
 
@@ -321,11 +329,37 @@ File File::createHeld(const std::string& path, OpenProblem& problem, std::string
     return openRegular(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, CREATE_NEW, problem, error);
 }
 
-bool removeIfUnheld(const std::string& path)
+StaleResult removeIfUnheld(const std::string& path, const std::function<bool(File&, const FileInfo&)>& isOurs)
 {
-    // A held file refuses the delete (sharing violation); a link is left be.
     const std::wstring wide = apiPath(path);
-    return statWide(wide, false).kind == Kind::Regular && DeleteFileW(wide.c_str()) != 0;
+    if (statWide(wide, false).kind != Kind::Regular) // a link is left be
+        return StaleResult::Kept;
+    if (isOurs) {
+        OpenProblem problem;
+        std::string error;
+        File file = File::openRead(path, problem, error);
+        if (problem == OpenProblem::Missing)
+            return StaleResult::Removed;
+        if (!file.isOpen() || !isOurs(file, file.info()))
+            return StaleResult::Kept;
+    }
+    // A held file refuses the delete (sharing violation).
+    if (DeleteFileW(wide.c_str()))
+        return StaleResult::Removed;
+    const DWORD code = GetLastError();
+    return isMissingError(code)                                                     ? StaleResult::Removed
+           : code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED        ? StaleResult::Held
+                                                                                   : StaleResult::Kept;
+}
+
+std::optional<std::string> followLinks(const std::string& path)
+{
+    return path;
+}
+
+bool copyMode(const FileInfo&, File&)
+{
+    return true;
 }
 
 bool removeFile(const std::string& path, std::string& error, bool* missing)
@@ -408,6 +442,17 @@ std::optional<uint64_t> sizeOf(std::FILE* stream)
     if (std::fflush(stream) != 0 || !GetFileSizeEx(handleOf(stream), &size))
         return std::nullopt;
     return static_cast<uint64_t>(size.QuadPart);
+}
+
+FileInfo streamInfo(std::FILE* stream)
+{
+    const HANDLE h = handleOf(stream);
+    if (h == INVALID_HANDLE_VALUE) {
+        FileInfo info;
+        info.error = "not an open file";
+        return info;
+    }
+    return infoOfHandle(h, false);
 }
 
 bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries, std::string& error, int& code)

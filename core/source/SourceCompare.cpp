@@ -5,6 +5,7 @@
 #include "source/PathNoCase.h"
 #include "source/PathText.h"
 
+#include <set>
 #include <unordered_set>
 #include <utility>
 
@@ -40,6 +41,7 @@ struct Walk {
     std::unordered_set<std::string> entries; // the entry names, ASCII letters in upper case
     Identity exclude{0, 0};
     std::vector<Identity> path;
+    std::set<Identity> entered; // packing enters each folder once, whatever links lead to it
     std::vector<std::string> missing;
     std::vector<std::string>* problems = nullptr;
 
@@ -67,7 +69,7 @@ struct Walk {
             bool onPath = false;
             for (const Identity& seen : path)
                 onPath = onPath || seen == id;
-            if (onPath)
+            if (onPath || !entered.insert(id).second)
                 continue;
             path.push_back(id);
             folder(dir + "/" + entry.name, entryPrefix + entry.name + "/");
@@ -106,8 +108,10 @@ std::vector<std::string> FilesWithoutEntry(const std::string& root, const std::s
     if (const platform::FileInfo info = platform::statPath(exclude); info.exists())
         walk.exclude = {info.volume, info.index};
     const std::string top = resolveNoCase(root + "/" + packFolder);
-    if (const platform::FileInfo info = platform::statPath(top); info.exists())
+    if (const platform::FileInfo info = platform::statPath(top); info.exists()) {
         walk.path.emplace_back(info.volume, info.index);
+        walk.entered.insert(walk.path.back());
+    }
     walk.folder(top, packFolder + "/");
     return walk.missing;
 }

@@ -16,8 +16,8 @@
 std::string PackFolderOf(const std::string& archivePath, const std::vector<std::string>& entryNames,
                          const std::string& root);
 
-// Walks `root`/`packFolder` as the packer does (links followed, folders
-// beginning with ".." and folder loops passed over) and returns, in walk
+// Walks `root`/`packFolder` as the packer does (links followed, each folder
+// entered once, folders beginning with ".." passed over) and returns, in walk
 // order, the entry name "packFolder/<path below it>" of every file that has
 // no entry of that name in `entryNames` (ASCII case ignored). The file
 // `exclude` (the archive itself, when it lies there) is passed over. Each

@@ -18,18 +18,6 @@ struct CliResult {
     std::string out, err;
 };
 
-// In a child process: runs kobpack with `args` in `folder`; never returns.
-[[noreturn]] inline void execKobpack(const std::vector<std::string>& args, const fs::path& folder)
-{
-    std::vector<char*> argv{const_cast<char*>(KOBPACK_EXE)};
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    if (chdir(folder.c_str()) == 0)
-        execv(argv[0], argv.data());
-    _exit(127);
-}
-
 class CliProcess {
 public:
     // A `fileSizeLimit` above 0 stands in for a full disk: writes past it fail.
@@ -44,7 +32,13 @@ public:
                     _exit(126);
             if (fileSizeLimit && !limitFileSize(fileSizeLimit))
                 _exit(125);
-            execKobpack(args, folder);
+            std::vector<char*> argv{const_cast<char*>(KOBPACK_EXE)};
+            for (const std::string& a : args)
+                argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            if (chdir(folder.c_str()) == 0)
+                execv(argv[0], argv.data());
+            _exit(127);
         }
     }
     ~CliProcess()

@@ -108,18 +108,15 @@ TEST_F(PackedOnce, List)
 
 TEST_F(PackedOnce, Extract)
 {
-    // Every source below `folder` came back whole, but what the packer passes over.
-    const auto sameAsSources = [](const std::string& folder) {
-        return [folder](const fs::path& archives) {
-            for (const auto& [name, content] : kSources)
-                if (name.starts_with(folder)) {
-                    EXPECT_EQ(readFile(archives / "out" / name) == content, name.find("/..") == std::string::npos) << name;
-                }
-        };
+    // Every source below objects came back whole, but what the packer passes over.
+    const auto sameAsSources = [](const fs::path& archives) {
+        for (const auto& [name, content] : kSources)
+            if (name.starts_with("objects/")) {
+                EXPECT_EQ(readFile(archives / "out" / name) == content, name.find("/..") == std::string::npos) << name;
+            }
     };
     run({
-        {"CompressedRoundTrip", {}, {"extract", "objects.kob", "-o", "out"}, 0, "", {}, sameAsSources("objects")},
-        {"PlainRoundTrip", {}, {"extract", "ostrel/levels/L.kob", "-o", "out"}, 0, "", {}, sameAsSources("ostrel")},
+        {"CompressedRoundTrip", {}, {"extract", "objects.kob", "-o", "out"}, 0, "", {}, sameAsSources},
         {"DamagedEntryIsLeftOut", damaged({0}), {"extract", "objects.kob", "-o", "out"}, 1, "",
          {"kobpack: objects.kob: entry 0 (objects/a.con), block 0: does not decompress"},
          [](const fs::path& archives) {
@@ -146,6 +143,7 @@ TEST_F(PackedOnce, Verify)
         {"BothModes", [](const fs::path& r) {
              fs::rename(r / "objects/Sub", r / "objects/SUB");
              fs::create_directory_symlink("../..", r / "objects/SUB/deeper/up");
+             fs::create_directory_symlink("SUB", r / "objects/zlink"); // issue 21: a second way in was walked
              fs::rename(r / "Archives/objects.kob", r / "objects/objects.kob");
          }, {"verify", "../objects/objects.kob", "ostrel/levels/L.kob", "--against", ".."}, 0,
          "../objects/" + same + "ostrel/levels/L.kob: OK, 1 entry, the same as in ..\n", {}},

@@ -1,13 +1,16 @@
 // The batch: names to source paths, archive paths and captions, plain
-// storage of sound and music, and a job without files. Folders found in
+// storage of sound and music, threads for "every core". Folders found in
 // another letter case are with the main window's Pack Folder test, a cancel
 // in the middle of a batch with the progress dialog's and the CLI's tests.
 
-#include "format/ArchiveReader.h"
 #include "pack/PackBatch.h"
+#include "pack/SourceFile.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
 
 using namespace kobtest;
 
@@ -15,19 +18,12 @@ namespace {
 
 class Batch : public testing::Test {
 protected:
-    int run(const std::vector<std::string>& names, int compress)
+    int run(const std::vector<std::string>& names, int compress, unsigned threads = 1)
     {
         testing::internal::CaptureStdout();
-        const int result = PackBatch(names, compress, controls, &outcomes);
+        const int result = PackBatch(names, compress, controls, &outcomes, threads);
         testing::internal::GetCapturedStdout();
         return result;
-    }
-
-    static uint32_t flagOf(const std::string& archive)
-    {
-        ArchiveReader reader;
-        EXPECT_TRUE(reader.open(archive)) << reader.error();
-        return reader.compressionFlag();
     }
 
     ModTree mod;
@@ -36,9 +32,20 @@ protected:
     std::vector<PackOutcome> outcomes;
 };
 
+std::thread::id g_testThread;
+std::atomic<bool> g_readElsewhere{false};
+
+size_t readNotingTheThread(void* buffer, size_t length, std::FILE* file)
+{
+    if (std::this_thread::get_id() != g_testThread)
+        g_readElsewhere = true;
+    return std::fread(buffer, 1, length, file);
+}
+
 } // namespace
 
-TEST_F(Batch, CaptionsAndPlainSoundAndMusic)
+// Threads 0 ("every core") reads on a pool when there is more than one.
+TEST_F(Batch, CaptionsPlainSoundAndMusicAndEveryCore)
 {
     const Strings names = {"objects", "Sound", "music2", "MUSIC", "ostrel/levels/sound"};
     Strings captions;
@@ -46,24 +53,19 @@ TEST_F(Batch, CaptionsAndPlainSoundAndMusic)
     for (const std::string& name : names)
         mod.file(name + "/a.txt", "a");
     fs::create_directories("ostrel/levels");
-    EXPECT_EQ(run(names, 1), 1);
+    g_testThread = std::this_thread::get_id();
+    SetSourceRead(readNotingTheThread);
+    EXPECT_EQ(run(names, 1, 0), 1);
+    SetSourceRead(nullptr);
+    EXPECT_EQ(g_readElsewhere, HardwareThreadCount() > 1);
     for (const std::string& name : names) {
         captions.push_back("caption:Creating (" + std::to_string(captions.size() + 1) + " of 5): " + name + ".kob");
-        flags.push_back(flagOf(name + ".kob"));
+        flags.push_back(wordAt(readFile(name + ".kob"), 4)); // the compression flag
     }
     EXPECT_EQ(starting(controls.calls, "caption"), captions);
     EXPECT_EQ(flags, (std::vector<uint32_t>{1, 0, 1, 0, 1}))
         << "sound and music plain by the whole name in any case; a level named sound is compressed";
     EXPECT_EQ(controls.calls[1], "lower:Packing Archive (Compressed)") << "the caption comes before the job";
-}
-
-TEST_F(Batch, JobWithoutFilesDoesNotStopTheBatch)
-{
-    mod.folder("empty");
-    mod.file("objects/a.txt", "a");
-    EXPECT_EQ(run({"empty", "missing", "objects"}, 0), 1);
-    EXPECT_TRUE(fs::exists("objects.kob"));
-    EXPECT_EQ(outcomes, (std::vector{PackOutcome::NothingToPack, PackOutcome::NothingToPack, PackOutcome::Written}));
 }
 
 TEST_F(Batch, LongNamesAreCutTo256Characters)

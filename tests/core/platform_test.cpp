@@ -39,11 +39,11 @@ TEST(Platform, HeldTemporaryFileIsSparedByTheCleanUpUntilReleased)
     ASSERT_NE(stream, nullptr);
     ASSERT_TRUE(platform::flushAndSync(stream, error)) << error;
     std::fclose(stream);
-    EXPECT_FALSE(platform::removeIfUnheld(path));
+    EXPECT_EQ(platform::removeIfUnheld(path), platform::StaleResult::Held);
     EXPECT_TRUE(fs::exists(path));
 
     held.close();
-    EXPECT_TRUE(platform::removeIfUnheld(path));
+    EXPECT_EQ(platform::removeIfUnheld(path), platform::StaleResult::Removed);
     EXPECT_FALSE(fs::exists(path));
 }
 

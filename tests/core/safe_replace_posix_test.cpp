@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -30,12 +31,13 @@ int packInChild(std::function<void(const std::string&)> onCall = {})
     return status;
 }
 
-std::vector<std::string> temporaryFiles()
+std::vector<std::string> temporaryFiles(const fs::path& folder = ".")
 {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator("."))
+    for (const auto& entry : fs::directory_iterator(folder))
         if (entry.path().filename().string().rfind("objects.kob.tmp-", 0) == 0)
             names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
     return names;
 }
 
@@ -59,7 +61,7 @@ protected:
 
 } // namespace
 
-TEST_F(SafeReplace, AKilledPackLeavesThePreviousArchiveAndTheNextPackTidiesUp)
+TEST_F(SafeReplace, AKilledPackLeavesThePreviousArchiveAndTheNextPackTidiesUpOnlyItsOwn)
 {
     writeFile("objects.kob", "previous");
     const int status = packInChild([](const std::string& call) {
@@ -72,13 +74,22 @@ TEST_F(SafeReplace, AKilledPackLeavesThePreviousArchiveAndTheNextPackTidiesUp)
     ASSERT_EQ(stale.size(), 1u) << "the killed pack's temporary file";
 
     // A pack of the same name running in another process holds its file's
-    // lock: the next pack must leave that file alone.
-    writeFile("objects.kob.tmp-Runner", "");
-    const int running = open("objects.kob.tmp-Runner", O_RDONLY);
+    // lock: the next pack must leave that file alone, and the user's files
+    // named alike (by name or by what is in them) too. The disk is full while
+    // the dead file is there.
+    writeFile("objects.kob.tmp-kobpack-Runner", "");
+    const int running = open("objects.kob.tmp-kobpack-Runner", O_RDONLY);
     ASSERT_EQ(flock(running, LOCK_EX), 0);
-    EXPECT_EQ(packInChild(), 0);
+    writeFile("objects.kob.tmp-backup", "mine");
+    writeFile("objects.kob.tmp-kobpack-Mine00", "mine");
+    SetFreeSpaceQuery([&](const std::string&) { return fs::exists(stale[0]) ? 0u : 100u; });
+    const PackRun next = packObjects(1);
+    SetFreeSpaceQuery({});
     close(running);
-    EXPECT_EQ(temporaryFiles(), std::vector<std::string>{"objects.kob.tmp-Runner"});
+    EXPECT_EQ(next.result, 40);
+    EXPECT_EQ(temporaryFiles(), (Strings{"objects.kob.tmp-backup", "objects.kob.tmp-kobpack-Mine00", "objects.kob.tmp-kobpack-Runner"}));
+    const std::string left = "Left in place, not a temporary file of this tool: ./objects.kob.tmp-";
+    EXPECT_EQ(starting(next.notes, "Left"), (Strings{left + "backup", left + "kobpack-Mine00"}));
     expectWholeArchive();
 }
 
@@ -97,4 +108,35 @@ TEST_F(SafeReplace, TwoPacksOfOneNameAtOnceLeaveAWholeArchive)
     }
     EXPECT_TRUE(temporaryFiles().empty());
     expectWholeArchive();
+}
+
+// Issue 21: a linked archive was replaced by a file, its target left as it
+// was; a read-only one came back writable; hard links changed silently.
+TEST_F(SafeReplace, LinkedReadOnlyAndHardLinkedArchives)
+{
+    struct Row { const char* name; std::function<void()> before; std::function<void(const PackRun&)> after; };
+    const std::vector<Row> rows = {
+        {"SymbolicLink", [] { writeFile("game/objects.kob", "previous"); fs::create_symlink("game/objects.kob", "objects.kob"); },
+         [](const PackRun&) {
+             EXPECT_EQ(fs::is_symlink("objects.kob") ? fs::read_symlink("objects.kob") : "", "game/objects.kob");
+             EXPECT_TRUE(temporaryFiles("game").empty());
+         }},
+        {"ReadOnly", [] { writeFile("objects.kob", "previous"); fs::permissions("objects.kob", fs::perms(0444)); },
+         [](const PackRun&) { EXPECT_EQ(fs::status("objects.kob").permissions(), fs::perms(0444)); }},
+        {"HardLink", [] { writeFile("objects.kob", "previous"); fs::create_hard_link("objects.kob", "copy.kob"); },
+         [](const PackRun& run) {
+             EXPECT_EQ(readFile("copy.kob"), "previous");
+             EXPECT_EQ(run.texts, Strings{"Other hard links to objects.kob keep the previous archive (1 more)"});
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        for (const char* leftover : {"objects.kob", "copy.kob", "game"})
+            fs::remove_all(leftover);
+        row.before();
+        const PackRun run = packObjects(1);
+        EXPECT_EQ(run.result, 40);
+        expectWholeArchive();
+        row.after(run);
+    }
 }

@@ -2,7 +2,6 @@
 
 #include "format/ArchiveFormat.h"
 #include "format/ArchiveReader.h"
-#include "pack/SourceFile.h"
 #include "pack/PackJob.h"
 
 #include <gtest/gtest.h>
@@ -192,17 +191,6 @@ PackRun packObjects(uint32_t compress, CompressionPool* pool, std::function<void
     return packFolder("../objects", "objects", "objects.kob", compress, pool, std::move(onCall), reuse);
 }
 
-static size_t sizeChangingRead(void* buffer, size_t length, std::FILE* file)
-{
-    const size_t got = std::fread(buffer, 1, length == SizeChangingReads::kShrinks ? length - 1 : length, file);
-    if (length == SizeChangingReads::kGrows)
-        std::ungetc('+', file); // the next read finds one byte more
-    return got;
-}
-
-SizeChangingReads::SizeChangingReads() { SetSourceRead(sizeChangingRead); }
-SizeChangingReads::~SizeChangingReads() { SetSourceRead(nullptr); }
-
 Strings entryNames(const fs::path& archive)
 {
     ArchiveReader reader;
@@ -218,17 +206,6 @@ bool limitFileSize(uint64_t limit)
 {
     const rlimit fileSize{limit, RLIM_INFINITY};
     return std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR && setrlimit(RLIMIT_FSIZE, &fileSize) == 0;
-}
-
-bool underFileSizeLimit(uint64_t limit, const std::function<bool()>& body)
-{
-    const pid_t child = fork();
-    if (child == 0) {
-        alarm(120); // a deadlock ends the child instead of hanging the test
-        _exit(limitFileSize(limit) && body() ? 0 : 1);
-    }
-    int status = 0;
-    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 #endif
 

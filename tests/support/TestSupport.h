@@ -155,13 +155,6 @@ PackRun packObjects(uint32_t compress = 0, CompressionPool* pool = nullptr,
 // The lines of `all` that begin with `prefix`.
 Strings starting(const Strings& all, const std::string& prefix);
 
-// For its lifetime a source file of kShrinks bytes reads a byte short (it
-// shrank after its size was taken), one of kGrows bytes a byte more (it grew).
-struct SizeChangingReads {
-    static constexpr size_t kShrinks = 12345, kGrows = 12346;
-    SizeChangingReads();
-    ~SizeChangingReads();
-};
 // The entry names of `archive`, in index order.
 Strings entryNames(const fs::path& archive);
 
@@ -170,8 +163,6 @@ Strings entryNames(const fs::path& archive);
 // Makes this process's writes past `limit` bytes fail as on a full disk
 // (SIGXFSZ ignored; the limit can be lifted again). False when it cannot.
 bool limitFileSize(uint64_t limit);
-// True when `body` returns true in a child process under limitFileSize(limit).
-bool underFileSizeLimit(uint64_t limit, const std::function<bool()>& body);
 #endif
 
 } // namespace kobtest
