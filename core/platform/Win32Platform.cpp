@@ -332,7 +332,10 @@ File File::createHeld(const std::string& path, OpenProblem& problem, std::string
 StaleResult removeIfUnheld(const std::string& path, const std::function<bool(File&, const FileInfo&)>& isOurs)
 {
     const std::wstring wide = apiPath(path);
-    if (statWide(wide, false).kind != Kind::Regular) // a link is left be
+    const FileInfo info = statWide(wide, false);
+    if (!info.exists() && info.error.empty())
+        return StaleResult::Removed; // gone: another pack tidied up
+    if (info.kind != Kind::Regular) // a link is left be
         return StaleResult::Kept;
     if (isOurs) {
         OpenProblem problem;
@@ -347,9 +350,9 @@ StaleResult removeIfUnheld(const std::string& path, const std::function<bool(Fil
     if (DeleteFileW(wide.c_str()))
         return StaleResult::Removed;
     const DWORD code = GetLastError();
-    return isMissingError(code)                                                     ? StaleResult::Removed
-           : code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED        ? StaleResult::Held
-                                                                                   : StaleResult::Kept;
+    if (isMissingError(code))
+        return StaleResult::Removed;
+    return code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED ? StaleResult::Held : StaleResult::Kept;
 }
 
 std::optional<std::string> followLinks(const std::string& path)

@@ -3,6 +3,8 @@
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
 #include <set>
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -37,13 +39,23 @@ TEST(Platform, HeldTemporaryFileIsSparedByTheCleanUpUntilReleased)
     // The pack writes through a stream of a duplicate and keeps the first.
     std::FILE* stream = held.duplicate().toStream("wb");
     ASSERT_NE(stream, nullptr);
+    std::fputs("KOB", stream);
     ASSERT_TRUE(platform::flushAndSync(stream, error)) << error;
     std::fclose(stream);
     EXPECT_EQ(platform::removeIfUnheld(path), platform::StaleResult::Held);
     EXPECT_TRUE(fs::exists(path));
 
+    // Once released, the check of its first bytes decides.
     held.close();
-    EXPECT_EQ(platform::removeIfUnheld(path), platform::StaleResult::Removed);
+    const auto beginsWith = [](const char* start) {
+        return [start](File& file, const platform::FileInfo& info) {
+            char first[3] = {};
+            return info.size == 3 && file.read(first, 3) == 3 && std::memcmp(first, start, 3) == 0;
+        };
+    };
+    EXPECT_EQ(platform::removeIfUnheld(path, beginsWith("XYZ")), platform::StaleResult::Kept);
+    EXPECT_TRUE(fs::exists(path));
+    EXPECT_EQ(platform::removeIfUnheld(path, beginsWith("KOB")), platform::StaleResult::Removed);
     EXPECT_FALSE(fs::exists(path));
 }
 
