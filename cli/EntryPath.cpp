@@ -1,11 +1,11 @@
 #include "cli/EntryPath.h"
 
+#include "platform/Platform.h"
 #include "source/PathText.h"
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <sys/stat.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -30,9 +30,13 @@ std::string UnsafeNameReason(const std::string& name)
         return "the name holds a backslash";
     if (name.front() == '/')
         return "the name is absolute";
-    for (const std::string& part : splitPath(name))
+    for (const std::string& part : splitPath(name)) {
         if (part == "..")
             return "the name holds a \"..\" component";
+        const std::string problem = platform::localNameProblem(part);
+        if (!problem.empty())
+            return problem;
+    }
     if (name.back() == '/')
         return "the name ends in \"/\" and names no file";
     return "";
@@ -49,13 +53,12 @@ std::string LinkEscapeReason(const std::string& directory, const std::string& na
         if (part.empty() || part == ".")
             continue;
         current += "/" + part;
-        struct stat st {};
-        if (lstat(current.c_str(), &st) != 0) {
-            if (errno == ENOENT)
-                return ""; // from here on everything is made anew
-            return "cannot examine " + current + ": " + std::strerror(errno);
-        }
-        if (!S_ISLNK(st.st_mode))
+        const platform::FileInfo info = platform::statPath(current, false);
+        if (!info.error.empty())
+            return "cannot examine " + current + ": " + info.error;
+        if (!info.exists())
+            return ""; // from here on everything is made anew
+        if (info.kind != platform::Kind::Link)
             continue;
         const fs::path target = fs::canonical(current, ec);
         if (ec)

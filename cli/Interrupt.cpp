@@ -1,8 +1,7 @@
 #include "cli/Interrupt.h"
 
 #include "pack/PackJob.h"
-
-#include <csignal>
+#include "platform/Platform.h"
 
 namespace {
 
@@ -11,7 +10,7 @@ namespace {
 std::atomic<int> g_interrupted{0};
 static_assert(std::atomic<int>::is_always_lock_free);
 
-extern "C" void onInterrupt(int)
+void onInterrupt()
 {
     g_interrupted.store(1);
     g_cancelPack.store(1);
@@ -21,14 +20,7 @@ extern "C" void onInterrupt(int)
 
 void InstallInterruptHandlers()
 {
-    struct sigaction action {};
-    action.sa_handler = onInterrupt;
-    sigemptyset(&action.sa_mask);
-    // SA_RESTART: a read or write in progress is resumed, so the file in
-    // hand is finished as Cancel finishes it.
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    platform::installInterruptHandler(onInterrupt);
 }
 
 bool Interrupted()

@@ -10,13 +10,12 @@
 #include "game/Discovery.h"
 #include "pack/PackBatch.h"
 #include "pack/PackJob.h"
+#include "platform/Platform.h"
 #include "source/PathNoCase.h"
 #include "source/PathText.h"
 
 #include <chrono>
-#include <csignal>
 #include <memory>
-#include <unistd.h>
 
 namespace {
 
@@ -136,14 +135,14 @@ int RunPack(const PackOptions& options)
     }
 
     std::unique_ptr<TerminalProgress> terminal;
-    if (!options.quiet && isatty(STDERR_FILENO))
+    if (!options.quiet && platform::stderrIsConsole())
         terminal = std::make_unique<TerminalProgress>();
     NullPackControls noDisplay;
     StderrObserver observer(terminal.get(), options.verbose);
     // A reader that goes away (kobpack pack | head) must not kill the
     // process in the middle of an archive; the trace is then lost, the
     // archives are not.
-    std::signal(SIGPIPE, SIG_IGN);
+    platform::ignoreBrokenPipe();
 
     const kob::PackOptions packOptions{options.compress ? 1u : 0u, options.threads, !options.fresh};
     kob::packBatch(names, packOptions, terminal ? static_cast<PackControls&>(*terminal) : noDisplay, observer,

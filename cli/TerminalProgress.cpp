@@ -2,10 +2,10 @@
 
 #include "cli/Console.h"
 
+#include "platform/Platform.h"
+
 #include <algorithm>
 #include <cstdio>
-#include <sys/ioctl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -15,10 +15,8 @@ constexpr char kEraseLine[] = "\r\033[K";
 
 size_t terminalWidth()
 {
-    struct winsize size {};
-    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
-        return size.ws_col;
-    return 80;
+    const int columns = platform::consoleColumns();
+    return columns > 0 ? static_cast<size_t>(columns) : 80;
 }
 
 // The last `width` bytes of `text`, led by "..." when cut, never starting

@@ -3,18 +3,15 @@
 #include "cli/EntryPath.h"
 
 #include "format/ArchiveReader.h"
+#include "platform/Platform.h"
 #include "source/PathNoCase.h"
 #include "source/PathText.h"
 #include "source/SourceCompare.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -26,21 +23,11 @@ struct FileCloser {
 // same, else what differs.
 std::string compareWithFile(const std::vector<uint8_t>& data, const std::string& path)
 {
-    // O_NONBLOCK and regular files only: a named pipe in the folder must not
-    // hold the comparison up.
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    struct stat st {};
-    if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
-        close(fd);
-        return "cannot read " + path + " to compare with: not a regular file";
-    }
-    std::unique_ptr<std::FILE, FileCloser> file(fd < 0 ? nullptr : fdopen(fd, "rb"));
-    if (!file) {
-        const int error = errno;
-        if (fd >= 0)
-            close(fd);
-        return "cannot read " + path + " to compare with: " + std::strerror(error);
-    }
+    platform::OpenProblem problem;
+    std::string reason;
+    std::unique_ptr<std::FILE, FileCloser> file(platform::File::openRead(path, problem, reason).toStream("rb"));
+    if (!file)
+        return "cannot read " + path + " to compare with: " + reason;
     std::vector<uint8_t> chunk(1 << 20);
     size_t offset = 0;
     for (;;) {

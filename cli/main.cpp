@@ -3,12 +3,9 @@
 
 #include "cli/Commands.h"
 #include "cli/Console.h"
+#include "platform/Platform.h"
 
 #include <CLI/CLI.hpp>
-
-#include <cerrno>
-#include <cstring>
-#include <unistd.h>
 
 int main(int argc, char** argv)
 {
@@ -80,15 +77,16 @@ int main(int argc, char** argv)
         return status == 0 ? kExitOk : kExitUsage;
     }
 
-    if (!workDir.empty() && chdir(workDir.c_str()) != 0) {
-        PrintError(workDir + ": cannot work in this folder: " + std::strerror(errno));
+    std::string reason;
+    if (!workDir.empty() && !platform::changeFolder(workDir, reason)) {
+        PrintError(workDir + ": cannot work in this folder: " + reason);
         return kExitUsage;
     }
-    if (packCmd->parsed())
-        return RunPack(pack);
-    if (listCmd->parsed())
-        return RunList(listArchives);
-    if (extractCmd->parsed())
-        return RunExtract(extract);
-    return RunVerify(verify);
+    const int status = packCmd->parsed()      ? RunPack(pack)
+                       : listCmd->parsed()    ? RunList(listArchives)
+                       : extractCmd->parsed() ? RunExtract(extract)
+                                              : RunVerify(verify);
+    // A closed console window waits for this before it ends the process.
+    platform::interruptHandled();
+    return status;
 }

@@ -2,12 +2,10 @@
 
 #include "format/ArchiveFormat.h"
 #include "format/BlockArea.h"
+#include "platform/Platform.h"
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace kob;
 
@@ -23,26 +21,6 @@ std::string entryLabel(const ReaderEntry& entry, size_t index)
     return "entry " + std::to_string(index) + " (" + name + ")";
 }
 
-// Opens `path` for reading only when it is a regular file. O_NONBLOCK: a
-// named pipe given as an archive fails here instead of waiting for a writer.
-std::FILE* openRegularFile(const std::string& path, std::string& reason)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        reason = std::strerror(errno);
-        return nullptr;
-    }
-    struct stat st {};
-    std::FILE* file = nullptr;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
-        reason = "not a regular file";
-    else if (!(file = ::fdopen(fd, "rb")))
-        reason = std::strerror(errno);
-    if (!file)
-        ::close(fd);
-    return file;
-}
-
 bool isEmptyEntryBlock(const std::vector<uint8_t>& area)
 {
     return area.size() == sizeof kEmptyEntryBlock && std::memcmp(area.data(), kEmptyEntryBlock, sizeof kEmptyEntryBlock) == 0;
@@ -52,8 +30,14 @@ bool isEmptyEntryBlock(const std::vector<uint8_t>& area)
 
 ArchiveReader::~ArchiveReader()
 {
+    close();
+}
+
+void ArchiveReader::close()
+{
     if (m_file)
         std::fclose(m_file);
+    m_file = nullptr;
 }
 
 bool ArchiveReader::fail(const std::string& text)
@@ -66,7 +50,7 @@ bool ArchiveReader::readAt(uint64_t offset, void* data, size_t length) const
 {
     if (offset > m_fileSize || length > m_fileSize - offset)
         return false;
-    if (fseeko(m_file, static_cast<off_t>(offset), SEEK_SET) != 0)
+    if (!platform::seekTo(m_file, offset))
         return false;
     return length == 0 || std::fread(data, 1, length, m_file) == length;
 }
@@ -75,15 +59,16 @@ bool ArchiveReader::open(const std::string& path, uint64_t maxIndexBytes)
 {
     m_path = path;
     m_entries.clear();
-    if (m_file)
-        std::fclose(m_file);
+    close();
+    platform::OpenProblem problem;
     std::string reason;
-    m_file = openRegularFile(path, reason);
+    m_file = platform::File::openRead(path, problem, reason).toStream("rb");
     if (!m_file)
         return fail(reason);
-    if (fseeko(m_file, 0, SEEK_END) != 0 || ftello(m_file) < 0)
+    const std::optional<uint64_t> size = platform::sizeOf(m_file);
+    if (!size)
         return fail("cannot find the file's size");
-    m_fileSize = static_cast<uint64_t>(ftello(m_file));
+    m_fileSize = *size;
     if (m_fileSize < kSmallestArchive)
         return fail("file too short for an archive (" + std::to_string(m_fileSize) + " bytes, at least "
                     + std::to_string(kSmallestArchive) + " needed)");

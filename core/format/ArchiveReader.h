@@ -38,8 +38,11 @@ public:
     uint32_t indexOffset() const { return m_indexOffset; }
     uint64_t fileSize() const { return m_fileSize; }
     const std::vector<ReaderEntry>& entries() const { return m_entries; }
-    // The open file, for pread by callers that read entries on several threads.
-    int fileDescriptor() const { return m_file ? fileno(m_file) : -1; }
+    // The open file, for platform::readAt by callers that read entries on
+    // several threads; nullptr when closed.
+    std::FILE* stream() const { return m_file; }
+    // Closes the file (Windows replaces no archive that is open).
+    void close();
 
     // The original bytes of entry `index`, decompressing each block with
     // lzo1x_decompress_safe when the archive is compressed. Returns false,

@@ -1,10 +1,10 @@
 #include "format/ArchiveWriter.h"
 
 #include "format/BlockArea.h"
+#include "platform/Platform.h"
 
 #include <cerrno>
 #include <cstring>
-#include <unistd.h>
 
 using namespace kob;
 
@@ -133,15 +133,15 @@ bool ArchiveWriter::CloseOutput()
 {
     if (!m_output)
         return !failed();
-    errno = 0;
     // Synced before it is renamed over the previous archive: a crash must
     // not leave a renamed archive whose data never reached the disk.
-    const bool flushed = std::fflush(m_output) == 0 && ::fsync(fileno(m_output)) == 0;
-    const int flushErrno = errno;
+    std::string flushError;
+    const bool flushed = platform::flushAndSync(m_output, flushError);
+    errno = 0;
     const bool closed = std::fclose(m_output) == 0;
     m_output = nullptr;
     if (!flushed)
-        Fail(std::strerror(flushErrno ? flushErrno : EIO));
+        Fail(flushError);
     else if (!closed)
         Fail(std::strerror(errno ? errno : EIO));
     return !failed();

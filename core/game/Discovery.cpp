@@ -1,10 +1,8 @@
 #include "game/Discovery.h"
 
+#include "platform/Platform.h"
 #include "source/DirListing.h"
 #include "source/PathNoCase.h"
-
-#include <filesystem>
-#include <system_error>
 
 namespace {
 
@@ -74,8 +72,7 @@ void MakeDirectories(const std::vector<std::string>& directories)
 {
     for (const std::string& dir : directories) {
         const std::string resolved = resolveNoCase(dir);
-        std::error_code ignored;
         if (!isFolder(resolved))
-            std::filesystem::create_directory(resolved, ignored);
+            platform::makeFolder(resolved);
     }
 }

@@ -1,13 +1,7 @@
 #include "game/Launcher.h"
 
+#include "platform/Platform.h"
 #include "source/PathText.h"
-
-#include <cerrno>
-#include <cstring>
-#include <sys/stat.h>
-#ifndef _WIN32
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -21,18 +15,16 @@ namespace {
 StartPlan PlanStart(const std::string& path, const std::vector<std::string>& arguments, const std::string& winePath)
 {
     StartPlan plan;
-    struct stat st {};
-    if (stat(path.c_str(), &st) != 0) {
-        plan.reason = errno == ENOENT ? "the file does not exist" : std::strerror(errno);
+    const platform::FileInfo info = platform::statPath(path);
+    if (!info.exists()) {
+        plan.reason = info.error.empty() ? "the file does not exist" : info.error;
         return plan;
     }
-    if (!S_ISREG(st.st_mode)) {
+    if (info.kind != platform::Kind::Regular) {
         plan.reason = "it is not a file";
         return plan;
     }
-#ifndef _WIN32
-    const bool executable = (st.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0 && access(path.c_str(), X_OK) == 0;
-    if (!executable) {
+    if (!platform::isExecutable(path)) {
 #ifdef __linux__
         if (hasExeSuffix(path)) {
             if (winePath.empty()) {
@@ -49,7 +41,6 @@ StartPlan PlanStart(const std::string& path, const std::vector<std::string>& arg
         plan.reason = "it is not executable";
         return plan;
     }
-#endif
     (void)winePath;
     plan.ok = true;
     plan.program = path;

@@ -6,14 +6,13 @@
 #include "pack/ReadAhead.h"
 #include "pack/SerialProducer.h"
 #include "pack/SourceScanner.h"
+#include "platform/Platform.h"
 #include "source/PathText.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <limits>
 #include <memory>
 #include <mutex>
-#include <sys/stat.h>
 
 using namespace kob;
 
@@ -26,11 +25,10 @@ std::function<uint32_t(const std::string&)> g_freeSpaceQuery;
 
 uint32_t realFreeSpaceMB(const std::string& directory)
 {
-    std::error_code ec;
-    const std::filesystem::space_info info = std::filesystem::space(directory, ec);
-    if (ec)
+    const std::optional<uint64_t> available = platform::freeSpace(directory);
+    if (!available)
         return 0;
-    const uint64_t mebibytes = uint64_t(info.available) >> 20;
+    const uint64_t mebibytes = *available >> 20;
     return static_cast<uint32_t>(std::min<uint64_t>(mebibytes, std::numeric_limits<uint32_t>::max()));
 }
 
@@ -103,9 +101,8 @@ PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, P
     SourceScan scan{names, observer, cancel, std::nullopt};
     // An existing archive inside the folder being packed would be read while
     // it is rewritten; the scan leaves it out.
-    struct stat archiveStat {};
-    if (stat(job.archivePath.c_str(), &archiveStat) == 0)
-        scan.exclude.emplace(static_cast<uint64_t>(archiveStat.st_dev), static_cast<uint64_t>(archiveStat.st_ino));
+    if (const platform::FileInfo archive = platform::statPath(job.archivePath); archive.exists())
+        scan.exclude.emplace(archive.volume, archive.index);
     const bool scanComplete = scanSourceTree(sourcePath.c_str(), scan);
 
     const uint32_t fileCount = names.count();
@@ -186,6 +183,7 @@ PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, P
     controls.setUpperLine("Cleaning Up");
     const int entries = static_cast<int>(writer.entries().size());
     writer.CloseOutput();
+    previousArchive.close(); // Windows replaces no archive that is open
 
     if (cancel.cancelled()) {
         dropArchive(pending, observer);
@@ -197,7 +195,9 @@ PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, P
     if (!failure.empty()) {
         // A truncated archive must never look written.
         dropArchive(pending, observer);
-        const std::string text = "Error! Could not write .kob file: " + job.archivePath + ": " + failure;
+        const std::string text = pending.archiveBusy()
+                                     ? job.archivePath + ": " + failure
+                                     : "Error! Could not write .kob file: " + job.archivePath + ": " + failure;
         observer.problem(text);
         observer.trace(text);
         return {kPackWriteFailed, PackOutcome::Failed, {}};

@@ -4,14 +4,8 @@
 #include "source/DirListing.h"
 
 #include <cerrno>
-#include <climits>
 #include <cstring>
-#include <fcntl.h>
-#include <optional>
 #include <random>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -19,11 +13,6 @@ constexpr const char* kTemporaryMark = ".tmp-"; // what a name must begin with t
 constexpr const char* kOwnMark = ".tmp-kobpack-";
 constexpr int kRandomLength = 6;
 constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-
-std::string errnoText(int error)
-{
-    return std::strerror(error ? error : EIO);
-}
 
 std::string fileNameOf(const std::string& path)
 {
@@ -41,13 +30,6 @@ std::string randomSuffix()
     return suffix;
 }
 
-bool sameFile(int fd, const std::string& path)
-{
-    struct stat byPath {}, byFd {};
-    return ::stat(path.c_str(), &byPath) == 0 && ::fstat(fd, &byFd) == 0 && byPath.st_dev == byFd.st_dev
-           && byPath.st_ino == byFd.st_ino;
-}
-
 bool isOwnName(const std::string& name, const std::string& prefix)
 {
     return name.size() == prefix.size() + kRandomLength && name.compare(0, prefix.size(), prefix) == 0
@@ -56,63 +38,21 @@ bool isOwnName(const std::string& name, const std::string& prefix)
 
 // An archive being written begins with its header once anything reached the
 // disk; only the first word is filled in at the end.
-bool startsLikeArchive(int fd, off_t size)
+bool startsLikeArchive(platform::File& file, const platform::FileInfo& info)
 {
-    if (size == 0)
+    if (info.size == 0)
         return true;
-    uint8_t expected[kob::kHeaderSize - 4], found[sizeof expected];
-    kob::putWord(expected, 1);
-    std::memcpy(expected + 4, kob::kHeaderBlock, kob::kHeaderBlockSize);
-    return size >= off_t(kob::kHeaderSize) && ::pread(fd, found, sizeof found, 4) == ssize_t(sizeof found)
-           && std::memcmp(found, expected, sizeof found) == 0;
-}
-
-enum class Candidate { Removed, InUse, NotOurs };
-
-// Removes `path` if it is a temporary file of ours whose creator is gone:
-// nobody holds its lock. A running pack holds it, so its file is left alone.
-Candidate removeIfStale(const std::string& path, bool ownName)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT ? Candidate::Removed : Candidate::NotOurs; // gone: another pack tidied up
-    Candidate result = Candidate::NotOurs;
-    struct stat info {};
-    if (ownName && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && startsLikeArchive(fd, info.st_size)) {
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
-            result = Candidate::InUse;
-        else if (sameFile(fd, path) && ::unlink(path.c_str()) == 0)
-            result = Candidate::Removed;
+    uint8_t expected[kob::kHeaderSize], found[kob::kHeaderSize];
+    kob::putWord(expected + 4, 1);
+    std::memcpy(expected + 8, kob::kHeaderBlock, kob::kHeaderBlockSize);
+    size_t done = 0;
+    while (done < sizeof found) {
+        const int64_t got = file.read(found + done, sizeof found - done);
+        if (got <= 0)
+            return false;
+        done += size_t(got);
     }
-    ::close(fd);
-    return result;
-}
-
-// `path` with every symbolic link along its last component followed; the
-// target need not exist yet. Nothing when the links go round.
-std::optional<std::string> followLinks(std::string path)
-{
-    for (int hop = 0; hop < 40; ++hop) {
-        struct stat info {};
-        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
-            return path;
-        char target[PATH_MAX];
-        const ssize_t length = ::readlink(path.c_str(), target, sizeof target);
-        if (length <= 0 || size_t(length) == sizeof target)
-            return path;
-        const std::string text(target, size_t(length));
-        path = text[0] == '/' ? text : ArchiveFolderOf(path) + "/" + text;
-    }
-    return std::nullopt;
-}
-
-void syncFolder(const std::string& folder)
-{
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd); // the rename is done either way; this only hurries it to the disk
-    ::close(fd);
+    return std::memcmp(found + 4, expected + 4, sizeof found - 4) == 0;
 }
 
 } // namespace
@@ -127,11 +67,11 @@ std::string ArchiveFolderOf(const std::string& archivePath)
 
 PendingArchive::PendingArchive(std::string archivePath)
 {
-    if (std::optional<std::string> target = followLinks(archivePath))
+    if (std::optional<std::string> target = platform::followLinks(archivePath))
         m_archivePath = std::move(*target);
     else {
         m_archivePath = std::move(archivePath);
-        m_linkError = ELOOP;
+        m_linksGoRound = true;
     }
 }
 
@@ -152,7 +92,11 @@ std::vector<std::string> PendingArchive::removeStale()
         if (entry.name.compare(0, name.size() + std::strlen(kTemporaryMark), name + kTemporaryMark) != 0)
             continue;
         const std::string path = folder + "/" + entry.name;
-        if (removeIfStale(path, isOwnName(entry.name, name + kOwnMark)) == Candidate::NotOurs)
+        const bool ownName = isOwnName(entry.name, name + kOwnMark);
+        const auto ours = [ownName](platform::File& file, const platform::FileInfo& info) {
+            return ownName && startsLikeArchive(file, info);
+        };
+        if (platform::removeIfUnheld(path, ours) == platform::StaleResult::Kept)
             notes.push_back("Left in place, not a temporary file of this tool: " + path);
     }
     return notes;
@@ -160,47 +104,41 @@ std::vector<std::string> PendingArchive::removeStale()
 
 std::FILE* PendingArchive::create()
 {
-    if (m_linkError) {
-        m_error = errnoText(m_linkError);
+    if (m_linksGoRound) {
+        m_error = platform::errorText(ELOOP);
         return nullptr;
     }
-    struct stat previous {};
-    const bool hasPrevious = ::stat(m_archivePath.c_str(), &previous) == 0 && S_ISREG(previous.st_mode);
+    const platform::FileInfo previous = platform::statPath(m_archivePath);
+    const bool hasPrevious = previous.kind == platform::Kind::Regular;
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string path = m_archivePath + kOwnMark + randomSuffix();
-        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd < 0) {
-            if (errno == EEXIST)
-                continue;
-            m_error = errnoText(errno);
-            return nullptr;
-        }
-        // Between the create and the lock another pack's clean-up may have
-        // taken the file for stale and removed it: then try a new name.
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !sameFile(fd, path)) {
-            ::close(fd);
+        platform::OpenProblem problem;
+        platform::File held = platform::File::createHeld(path, problem, m_error);
+        if (problem == platform::OpenProblem::Exists)
             continue;
-        }
-        const int writeFd = ::dup(fd);
-        std::FILE* stream = writeFd < 0 ? nullptr : ::fdopen(writeFd, "wb");
+        if (!held.isOpen())
+            return nullptr;
+        // The stream writes through a duplicate; the original keeps the file
+        // held after the stream is closed, until commit() or discard().
+        platform::File writer = held.duplicate();
+        std::FILE* stream = writer.toStream("wb");
         if (!stream) {
-            m_error = errnoText(errno);
-            if (writeFd >= 0)
-                ::close(writeFd);
-            ::unlink(path.c_str());
-            ::close(fd);
+            m_error = writer.error().empty() ? held.error() : writer.error();
+            held.close();
+            std::string ignored;
+            platform::removeFile(path, ignored);
             return nullptr;
         }
-        m_lockFd = fd;
-        m_temporaryPath = path;
         // A read-only archive stays read-only; other hard links to it are not
         // this file any more once it is replaced.
         if (hasPrevious) {
-            ::fchmod(fd, previous.st_mode & 0777); // permissions only: no set-id bits on a data file
-            if (previous.st_nlink > 1)
+            platform::copyMode(previous, held);
+            if (previous.links > 1)
                 m_hardLinkWarning = "Other hard links to " + m_archivePath + " keep the previous archive ("
-                                    + std::to_string(previous.st_nlink - 1) + " more)";
+                                    + std::to_string(previous.links - 1) + " more)";
         }
+        m_held = std::move(held);
+        m_temporaryPath = path;
         return stream;
     }
     m_error = "no free temporary name beside the archive";
@@ -211,28 +149,33 @@ bool PendingArchive::commit()
 {
     if (m_temporaryPath.empty())
         return false;
-    if (::rename(m_temporaryPath.c_str(), m_archivePath.c_str()) != 0) {
-        m_error = errnoText(errno);
+    switch (platform::renameOver(m_temporaryPath, m_archivePath, m_error, &m_held)) {
+    case platform::RenameResult::Done:
+        m_temporaryPath.clear();
+        m_held.close();
+        return true;
+    case platform::RenameResult::TargetBusy:
+        m_archiveBusy = true;
+        m_error = "cannot be replaced while another program has it open (is the game running?)";
         return false;
+    case platform::RenameResult::Failed:
+        break;
     }
-    m_temporaryPath.clear();
-    syncFolder(ArchiveFolderOf(m_archivePath));
-    ::close(m_lockFd);
-    m_lockFd = -1;
-    return true;
+    return false;
 }
 
 std::string PendingArchive::discard()
 {
     std::string problem;
     if (!m_temporaryPath.empty()) {
-        if (::unlink(m_temporaryPath.c_str()) != 0 && errno != ENOENT)
-            problem = m_temporaryPath + ": " + errnoText(errno);
+        std::string reason;
+        bool missing = false;
+        // Windows removes no file that is open.
+        m_held.close();
+        if (!platform::removeFile(m_temporaryPath, reason, &missing) && !missing)
+            problem = m_temporaryPath + ": " + reason;
         m_temporaryPath.clear();
     }
-    if (m_lockFd >= 0) {
-        ::close(m_lockFd);
-        m_lockFd = -1;
-    }
+    m_held.close();
     return problem;
 }

@@ -4,12 +4,14 @@
 // killed process never costs the previous archive.
 //
 // The temporary file is "NAME.kob.tmp-kobpack-XXXXXX" (the game loads only
-// names ending in ".kob"). Its creator holds an exclusive lock on it for as
-// long as it lives; one whose lock nobody holds was left by a killed process,
-// and the next pack of that name removes it, but only when it is plainly ours:
-// that exact name, and empty or beginning with an archive header. Two packs
-// of one name at the same time each write their own file; the last one
-// renamed is the archive left.
+// names ending in ".kob"). Its creator holds it (a lock, or on Windows an
+// open handle that does not share deletion) for as long as it lives; one that
+// nobody holds was left by a killed process, and the next pack of that name
+// removes it, but only when it is plainly ours: that exact name, and empty or
+// beginning with an archive header. Two packs of one name at the same time
+// each write their own file; the last one renamed is the archive left.
+
+#include "platform/Platform.h"
 
 #include <cstdio>
 #include <string>
@@ -35,8 +37,11 @@ public:
     std::FILE* create();
     // Renames the written temporary file over the archive and syncs the
     // folder. False with error() set when the archive could not be replaced;
-    // the previous archive then stays.
+    // the previous archive then stays. The stream of create() must be closed,
+    // and so must every file of this process that has the archive open.
     bool commit();
+    // After a failed commit(): another program has the archive open.
+    bool archiveBusy() const { return m_archiveBusy; }
     // Removes the temporary file now. Returns "" or what went wrong, with the
     // file's path.
     std::string discard();
@@ -54,8 +59,9 @@ private:
     std::string m_temporaryPath;
     std::string m_error;
     std::string m_hardLinkWarning;
-    int m_linkError = 0; // why the links could not be followed
-    int m_lockFd = -1; // keeps the lock, and so the file, ours until the end
+    bool m_linksGoRound = false; // the links of the archive path never end
+    platform::File m_held; // keeps the file ours until the end
+    bool m_archiveBusy = false;
 };
 
 // The folder part of `archivePath` ("." for a bare name) and its file name.

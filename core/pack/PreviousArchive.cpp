@@ -2,10 +2,9 @@
 
 #include "format/BlockArea.h"
 
-#include <cerrno>
+#include "platform/Platform.h"
+
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace kob;
 
@@ -17,14 +16,11 @@ PreviousArchive::PreviousArchive(std::string entryPrefix)
 bool PreviousArchive::open(const std::string& path)
 {
     m_byName.clear();
-    m_fd = -1;
-    // Anything but a regular file (a folder, a pipe that would block) is no archive.
-    struct stat st {};
-    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return false;
+    m_file = nullptr;
+    // The reader opens only a regular file (not a folder, nor a pipe that would block).
     if (!m_reader.open(path, kMaxIndexBytes) || !m_reader.compressed())
         return false;
-    m_fd = m_reader.fileDescriptor();
+    m_file = m_reader.stream();
     const std::vector<ReaderEntry>& entries = m_reader.entries();
     for (size_t i = 0; i < entries.size(); ++i) {
         const std::string& name = entries[i].name;
@@ -34,20 +30,16 @@ bool PreviousArchive::open(const std::string& path)
     return true;
 }
 
+void PreviousArchive::close()
+{
+    m_file = nullptr;
+    m_byName.clear();
+    m_reader.close();
+}
+
 bool PreviousArchive::readAt(uint64_t offset, void* data, size_t length) const
 {
-    auto* out = static_cast<uint8_t*>(data);
-    while (length > 0) {
-        const ssize_t got = ::pread(m_fd, out, length, static_cast<off_t>(offset));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        out += got;
-        offset += static_cast<uint64_t>(got);
-        length -= static_cast<size_t>(got);
-    }
-    return true;
+    return platform::readAt(m_file, offset, data, length);
 }
 
 bool PreviousArchive::match(const char* relativeName, const uint8_t* data, uint64_t size,
@@ -55,7 +47,7 @@ bool PreviousArchive::match(const char* relativeName, const uint8_t* data, uint6
 {
     blocks.clear();
     compressedLength = 0;
-    if (m_fd < 0)
+    if (!m_file)
         return false;
     const auto named = m_byName.find(relativeName);
     if (named == m_byName.end())

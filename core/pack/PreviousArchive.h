@@ -30,6 +30,8 @@ public:
     // Opens the archive at `path`. False when there is none, it does not open
     // as an archive, or it is plain: nothing can then be taken over.
     bool open(const std::string& path);
+    // Closes the archive, which Windows does not let be replaced while open.
+    void close();
 
     // Tells whether the entry `relativeName` holds exactly the `size` bytes
     // at `data`, by decompressing each of its blocks and comparing. When it
@@ -45,6 +47,6 @@ private:
 
     std::string m_entryPrefix;
     ArchiveReader m_reader;
-    int m_fd = -1; // the reader's file, read with pread by any thread
+    std::FILE* m_file = nullptr; // the reader's file, read with platform::readAt by any thread
     std::unordered_map<std::string_view, size_t> m_byName;
 };

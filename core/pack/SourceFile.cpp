@@ -1,12 +1,10 @@
 #include "pack/SourceFile.h"
 
 #include "format/ArchiveFormat.h"
+#include "platform/Platform.h"
 
 #include <algorithm>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -50,32 +48,23 @@ std::optional<InputProblem> SourceFile::open(const char* path, uint32_t sourceRo
         return InputProblem::NameTooLong;
     // A pipe would wait for a writer and a device never ends (or acts when
     // opened), so neither is opened at all.
-    struct stat st {};
-    if (stat(path, &st) != 0)
-        return InputProblem::CannotOpen;
-    if (!S_ISREG(st.st_mode))
+    platform::OpenProblem openProblem;
+    std::string reason;
+    platform::File input = platform::File::openRead(path, openProblem, reason);
+    if (openProblem == platform::OpenProblem::NotRegular)
         return InputProblem::NotRegular;
-    // Should the path become a pipe after the stat, O_NONBLOCK keeps the open
-    // from waiting, and the fstat then refuses it.
-    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
+    if (!input.isOpen())
         return InputProblem::CannotOpen;
-    std::optional<InputProblem> problem;
-    if (fstat(fd, &st) != 0)
-        problem = InputProblem::ReadFailed;
-    else if (!S_ISREG(st.st_mode))
-        problem = InputProblem::NotRegular;
-    else if (uint64_t(st.st_size) > kob::kMaxArchiveSize)
-        problem = InputProblem::TooLarge;
-    else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0 || !(m_file = fdopen(fd, "rb")))
-        problem = InputProblem::CannotOpen;
-    if (problem) {
-        ::close(fd);
-        return problem;
-    }
-    m_size = static_cast<uint64_t>(st.st_size);
-    m_modified = st.st_mtim;
-    m_statusChanged = st.st_ctim;
+    const platform::FileInfo info = input.info();
+    if (info.kind != platform::Kind::Regular)
+        return InputProblem::ReadFailed;
+    if (info.size > kob::kMaxArchiveSize)
+        return InputProblem::TooLarge;
+    if (!(m_file = input.toStream("rb")))
+        return InputProblem::CannotOpen;
+    m_size = info.size;
+    m_modified = info.modified;
+    m_statusChanged = info.changed;
     return std::nullopt;
 }
 
@@ -110,10 +99,9 @@ std::optional<InputProblem> SourceFile::readAll(uint8_t* buffer, const std::atom
 
 bool SourceFile::unchangedSinceOpen() const
 {
-    struct stat st {};
-    const auto same = [](const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; };
-    return fstat(fileno(m_file), &st) == 0 && uint64_t(st.st_size) == m_size && same(st.st_mtim, m_modified)
-           && same(st.st_ctim, m_statusChanged);
+    const platform::FileInfo now = platform::streamInfo(m_file);
+    return now.kind == platform::Kind::Regular && now.size == m_size && now.modified == m_modified
+           && now.changed == m_statusChanged;
 }
 
 void SourceFile::close()

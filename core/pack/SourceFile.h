@@ -6,7 +6,6 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
-#include <ctime>
 #include <optional>
 #include <string>
 
@@ -51,7 +50,7 @@ private:
 
     std::FILE* m_file = nullptr;
     uint64_t m_size = 0;
-    struct timespec m_modified {}, m_statusChanged {}; // as opened, to tell a rewrite of the same size
+    int64_t m_modified = 0, m_statusChanged = 0; // nanoseconds as opened, to tell a rewrite of the same size
 };
 
 // Reads up to `length` bytes of an open source file into `buffer` and returns

@@ -1,12 +1,12 @@
 #include "pack/SourceScanner.h"
 
+#include "platform/Platform.h"
 #include "source/DirListing.h"
 #include "source/PathText.h"
 
 #include <cerrno>
-#include <cstring>
 #include <set>
-#include <sys/stat.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -32,6 +32,10 @@ void addFiles(SourceScan& scan, const std::string& prefix, const std::vector<Lis
         if (scan.exclude == Identity{entry.device, entry.inode})
             continue; // the archive being written never packs itself
         const std::string full = prefix + entry.name;
+        if (entry.unstorable) {
+            leaveOut(scan, "ERROR! inputFile name cannot be stored: " + full);
+            continue;
+        }
         if (entry.name.size() > kMaxListedName || full.size() > kMaxFilePath) {
             leaveOut(scan, "ERROR! path too long: " + full);
             continue;
@@ -66,7 +70,7 @@ bool walk(SourceScan& scan, const std::string& prefix, Folders& folders, bool is
         // A source folder that does not exist is no fault of the walk: the
         // job finds nothing to pack. Anything else leaves files out.
         if (!(isSource && error == ENOENT))
-            leaveOut(scan, "ERROR! folder cannot be listed: " + folder + ": " + std::strerror(error));
+            leaveOut(scan, "ERROR! folder cannot be listed: " + folder + ": " + platform::errorText(error));
         return true;
     }
     addFiles(scan, prefix, *entries);
@@ -92,6 +96,10 @@ bool walk(SourceScan& scan, const std::string& prefix, Folders& folders, bool is
             leaveOut(scan, "ERROR! path too long: " + sub);
             continue;
         }
+        if (entry.unstorable) {
+            leaveOut(scan, "ERROR! inputFile name cannot be stored: " + sub);
+            continue;
+        }
         // Links that meet again would store a folder once per way in, and
         // the ways multiply with each level.
         if (!folders.entered.insert(id).second) {
@@ -113,9 +121,8 @@ bool scanSourceTree(const char* path, SourceScan& scan)
 {
     const std::string prefix = folderPrefix(path);
     Folders folders;
-    struct stat st {};
-    if (stat(prefix.empty() ? "." : prefix.c_str(), &st) == 0) {
-        folders.path.emplace_back(static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino));
+    if (const platform::FileInfo info = platform::statPath(prefix.empty() ? "." : prefix); info.exists()) {
+        folders.path.emplace_back(info.volume, info.index);
         folders.entered.insert(folders.path.back());
     }
     return walk(scan, prefix, folders, true);

@@ -1,11 +1,10 @@
 #include "source/DirListing.h"
 
+#include "platform/Platform.h"
+
 #include <algorithm>
 #include <cerrno>
-#include <dirent.h>
-#include <memory>
 #include <mutex>
-#include <sys/stat.h>
 
 namespace {
 
@@ -22,10 +21,6 @@ int hookError(const std::string& dir)
     return hook ? hook(dir) : 0;
 }
 
-struct DirCloser {
-    void operator()(DIR* d) const { closedir(d); }
-};
-
 } // namespace
 
 void SetListingHook(std::function<int(const std::string& dir)> hook)
@@ -37,48 +32,28 @@ void SetListingHook(std::function<int(const std::string& dir)> hook)
 std::optional<std::vector<ListingEntry>> listDirectory(const std::string& dir, int* error)
 {
     int failure = hookError(dir);
-    std::unique_ptr<DIR, DirCloser> handle;
-    if (failure == 0) {
-        handle.reset(opendir(dir.empty() ? "." : dir.c_str()));
-        failure = handle ? 0 : errno;
-    }
+    std::vector<platform::FolderEntry> found;
+    std::string reason;
+    if (failure == 0 && !platform::listFolder(dir, found, reason, failure) && failure == 0)
+        failure = EIO;
     if (failure != 0) {
         if (error)
             *error = failure;
         return std::nullopt;
     }
 
-    std::string prefix = dir;
-    if (!prefix.empty() && prefix.back() != '/')
-        prefix += '/';
-
     std::vector<ListingEntry> entries;
-    for (;;) {
-        // readdir gives null both at the end and on a failure; only errno
-        // tells a listing that broke off from a complete one.
-        errno = 0;
-        const dirent* d = readdir(handle.get());
-        if (!d) {
-            if (errno == 0)
-                break;
-            if (error)
-                *error = errno;
-            return std::nullopt;
-        }
+    entries.reserve(found.size());
+    for (platform::FolderEntry& f : found) {
         ListingEntry entry;
-        entry.name = d->d_name;
-        if (entry.name == "." || entry.name == "..")
-            continue;
-        struct stat st {};
-        const std::string full = prefix + entry.name;
-        if (stat(full.c_str(), &st) == 0) {
-            entry.device = static_cast<uint64_t>(st.st_dev);
-            entry.inode = static_cast<uint64_t>(st.st_ino);
-            if (S_ISDIR(st.st_mode))
-                entry.attrib = kAttribDirectory;
-            else
-                entry.size = static_cast<uint64_t>(st.st_size);
-        }
+        entry.name = std::move(f.name);
+        entry.unstorable = f.unrepresentable;
+        entry.device = f.info.volume;
+        entry.inode = f.info.index;
+        if (f.info.kind == platform::Kind::Directory)
+            entry.attrib = kAttribDirectory;
+        else
+            entry.size = f.info.size;
         entries.push_back(std::move(entry));
     }
     std::sort(entries.begin(), entries.end(),

@@ -22,6 +22,9 @@ struct ListingEntry {
     // (a dangling link).
     uint64_t device = 0;
     uint64_t inode = 0;
+    // A name the system's code page cannot spell (Windows): it cannot be
+    // stored in an archive, and `name` is only fit for messages.
+    bool unstorable = false;
 
     bool isDirectory() const { return (attrib & kAttribDirectory) != 0; }
 };

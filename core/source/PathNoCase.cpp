@@ -1,10 +1,8 @@
 #include "source/PathNoCase.h"
 
+#include "platform/Platform.h"
 #include "source/DirListing.h"
 #include "source/PathText.h"
-
-#include <filesystem>
-#include <system_error>
 
 namespace {
 
@@ -12,8 +10,7 @@ namespace {
 // traded for another spelling.
 bool exists(const std::string& path)
 {
-    std::error_code error;
-    return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+    return platform::statPath(path, false).exists();
 }
 
 } // namespace

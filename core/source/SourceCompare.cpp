@@ -1,12 +1,10 @@
 #include "source/SourceCompare.h"
 
+#include "platform/Platform.h"
 #include "source/DirListing.h"
 #include "source/PathNoCase.h"
 #include "source/PathText.h"
 
-#include <cerrno>
-#include <cstring>
-#include <sys/stat.h>
 #include <set>
 #include <unordered_set>
 #include <utility>
@@ -49,9 +47,10 @@ struct Walk {
 
     void folder(const std::string& dir, const std::string& entryPrefix)
     {
-        const auto listing = listDirectory(dir);
+        int error = 0;
+        const auto listing = listDirectory(dir, &error);
         if (!listing) {
-            problems->push_back("cannot list " + dir + ": " + std::strerror(errno));
+            problems->push_back("cannot list " + dir + ": " + platform::errorText(error));
             return;
         }
         for (const ListingEntry& entry : *listing) {
@@ -106,12 +105,11 @@ std::vector<std::string> FilesWithoutEntry(const std::string& root, const std::s
     walk.problems = &problems;
     for (const std::string& name : entryNames)
         walk.entries.insert(foldUpper(name));
-    struct stat st {};
-    if (stat(exclude.c_str(), &st) == 0)
-        walk.exclude = {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+    if (const platform::FileInfo info = platform::statPath(exclude); info.exists())
+        walk.exclude = {info.volume, info.index};
     const std::string top = resolveNoCase(root + "/" + packFolder);
-    if (stat(top.c_str(), &st) == 0) {
-        walk.path.emplace_back(static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino));
+    if (const platform::FileInfo info = platform::statPath(top); info.exists()) {
+        walk.path.emplace_back(info.volume, info.index);
         walk.entered.insert(walk.path.back());
     }
     walk.folder(top, packFolder + "/");

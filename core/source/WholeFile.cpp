@@ -1,21 +1,17 @@
 #include "source/WholeFile.h"
 
+#include "platform/Platform.h"
+
 #include <cerrno>
-#include <cstring>
-#include <fcntl.h>
+#include <cstdio>
 #include <random>
-#include <unistd.h>
+#include <utility>
 
 namespace {
 
 // A name that is already long still leaves room for the suffix.
 constexpr size_t kNameKept = 200;
 constexpr int kSuffixLength = 6;
-
-std::string errnoText(int error)
-{
-    return std::strerror(error ? error : EIO);
-}
 
 std::string randomSuffix()
 {
@@ -28,48 +24,37 @@ std::string randomSuffix()
     return suffix;
 }
 
-// Creates a temporary file beside `path`; its descriptor, or -1 with `reason`.
-int createTemporary(const std::string& path, std::string& temporary, std::string& reason)
+// Creates a temporary file beside `path`, or returns a closed File with `reason`.
+platform::File createTemporary(const std::string& path, std::string& temporary, std::string& reason)
 {
     const size_t slash = path.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
     const std::string name = path.substr(folder.size()).substr(0, kNameKept);
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary = folder + name + ".tmp-" + randomSuffix();
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0666);
-        if (fd >= 0)
-            return fd;
-        if (errno != EEXIST) {
-            reason = errnoText(errno);
-            return -1;
-        }
+        platform::OpenProblem problem;
+        platform::File file = platform::File::createHeld(temporary, problem, reason);
+        if (file.isOpen() || problem != platform::OpenProblem::Exists)
+            return file;
     }
     reason = "no free temporary name beside it";
-    return -1;
+    return {};
 }
 
-std::string writeAll(int fd, const char* data, size_t size)
+// Writes, flushes, syncs and closes `file`; "" or the reason.
+std::string writeAndClose(platform::File file, const void* data, size_t size)
 {
-    for (size_t done = 0; done < size;) {
-        const ssize_t n = ::write(fd, data + done, size - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return errnoText(n < 0 ? errno : 0);
-        done += static_cast<size_t>(n);
-    }
-    return "";
-}
-
-void syncFolderOf(const std::string& path)
-{
-    const size_t slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd); // the rename is done either way; this only hurries it to the disk
-    ::close(fd);
+    if (!file.write(data, size))
+        return file.error();
+    std::FILE* stream = file.toStream("wb");
+    if (!stream)
+        return file.error().empty() ? std::string("cannot write") : file.error();
+    std::string reason;
+    platform::flushAndSync(stream, reason);
+    errno = 0;
+    if (std::fclose(stream) != 0 && reason.empty())
+        reason = platform::errorText(errno ? errno : EIO);
+    return reason;
 }
 
 } // namespace
@@ -77,22 +62,19 @@ void syncFolderOf(const std::string& path)
 std::string WriteWholeFile(const std::string& path, const void* data, size_t size)
 {
     std::string temporary, reason;
-    const int fd = createTemporary(path, temporary, reason);
-    if (fd < 0)
+    platform::File file = createTemporary(path, temporary, reason);
+    if (!file.isOpen())
         return reason;
-    reason = writeAll(fd, static_cast<const char*>(data), size);
-    if (reason.empty() && ::fsync(fd) != 0)
-        reason = errnoText(errno);
-    if (::close(fd) != 0 && reason.empty())
-        reason = errnoText(errno);
-    // rename replaces the name itself: a link standing there is swapped for
-    // the new file, and what it led to is left alone.
-    if (reason.empty() && ::rename(temporary.c_str(), path.c_str()) != 0)
-        reason = errnoText(errno);
+    reason = writeAndClose(std::move(file), data, size);
+    // The rename replaces the name itself: a link standing there is swapped
+    // for the new file, and what it led to is left alone.
+    if (reason.empty() && platform::renameOver(temporary, path, reason, nullptr) != platform::RenameResult::Done
+        && reason.empty())
+        reason = "cannot be renamed";
     if (!reason.empty()) {
-        ::unlink(temporary.c_str());
+        std::string ignored;
+        platform::removeFile(temporary, ignored);
         return reason;
     }
-    syncFolderOf(path);
     return "";
 }

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 #include <lzo/lzo1x.h>
 
-#include <unistd.h>
 
 using namespace kobtest;
 
@@ -111,6 +110,9 @@ TEST(CompressedEntries, BlockSplitsAtTheBoundaries)
 
 TEST(ArchiveWriter, FailedWriteIsNotedAndStopsFurtherWrites)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "needs /dev/full, a device that is always full";
+#endif
     const std::string data = textBytes(10000);
     std::vector<kob::BlockDescriptor> noBlocks;
     std::FILE* full = std::fopen("/dev/full", "wb");

@@ -66,6 +66,9 @@ TEST(Discovery, LevelList)
 
 TEST(Discovery, MakeDirectoriesUsesAnExistingOneInAnyCase)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "needs a file system that tells names apart by case";
+#endif
     ModTree mod;
     fs::create_directory("KELVANE");
     MakeDirectories({"kelVane", "kelVane/levels"});

@@ -9,9 +9,11 @@
 
 #include <algorithm>
 #include <memory>
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 using namespace kobtest;
 
@@ -26,6 +28,7 @@ PackRun pack(CompressionPool* pool, std::function<void(const std::string&)> onCa
     return run;
 }
 
+#ifndef _WIN32
 // True when `body` returns true in a child process under limitFileSize(limit).
 bool underFileSizeLimit(uint64_t limit, const std::function<bool()>& body)
 {
@@ -37,6 +40,7 @@ bool underFileSizeLimit(uint64_t limit, const std::function<bool()>& body)
     int status = 0;
     return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
+#endif
 
 } // namespace
 
@@ -54,10 +58,10 @@ TEST(ParallelPack, EveryThreadCountAndBoundGivesTheSingleThreadArchiveAndLines)
         mod.file("objects/edge/f" + std::to_string(size) + ".bin", textBytes(size, uint32_t(size)));
     mod.file("objects/meshes/noise.bin", noiseBytes(200000, 5));
     mod.file("objects/textures/big.dds", textBytes(3 << 20, 9) + noiseBytes(300000, 9));
-    ASSERT_EQ(symlink("nowhere", (mod.root() / "objects/n_dangling.con").c_str()), 0);
+    const UnopenableFile dangling(mod.root() / "objects/n_dangling.con");
     const std::string huge = (mod.root() / "objects/t_huge.bin").string();
     writeFile(huge, "");
-    ASSERT_EQ(truncate(huge.c_str(), 0x100000000ll), 0); // sparse: no disk space used
+    fs::resize_file(huge, 0x100000000ll); // sparse: no disk space used
     const std::string longName = "objects/ghij/" + std::string(255, 'n');
     mod.file(longName, "the name is 260 bytes");
     mod.file("objects/ghi/" + std::string(255, 'n'), "the name is 259 bytes: it fits");
@@ -104,7 +108,7 @@ TEST(ParallelPack, CancelAtEachFileDropsTheWorkAheadAndFreesThePool)
     mod.file("objects/b.bin", textBytes(1 << 20, 2)); // above the bound: read alone, in blocks
     mod.file("objects/c.con");
     mod.file("objects/d.con", textBytes(40000, 4));
-    ASSERT_EQ(symlink("nowhere", (mod.root() / "objects/e.con").c_str()), 0);
+    const UnopenableFile dangling(mod.root() / "objects/e.con");
     for (int i = 0; i < 10; ++i)
         mod.file("objects/f" + std::to_string(i) + ".con", textBytes(50000, i)); // work ahead to drop
     CompressionPool pool(2, 600000);
@@ -119,6 +123,7 @@ TEST(ParallelPack, CancelAtEachFileDropsTheWorkAheadAndFreesThePool)
     EXPECT_EQ(pack(&pool).result, 14) << "work dropped by a cancel does not leak into the next job";
 }
 
+#ifndef _WIN32 // left to the Linux run: the full disk is a file size limit
 // Issue 12: a full disk leaves the previous archive as it was. The file size
 // limit stands in for it, plain on this thread and compressed on the pool.
 TEST(ParallelPack, FailedWriteInTheMiddleDeletesTheArchiveAndFreesThePool)
@@ -142,3 +147,4 @@ TEST(ParallelPack, FailedWriteInTheMiddleDeletesTheArchiveAndFreesThePool)
         return ok && setrlimit(RLIMIT_FSIZE, &unlimited) == 0 && pack(&pool).result == 8;
     })) << "result -2, the previous archive alone, one clear text, the job stopped early";
 }
+#endif

@@ -8,8 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 using namespace kobtest;
 
 namespace {
@@ -40,6 +38,9 @@ Scan scan(const std::string& path)
 
 TEST(DirListing, FixedOrderWithLettersFoldedToUpperCase)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "needs a file system that tells names apart by case";
+#endif
     TempDir dir;
     for (const char* name : {"_x.txt", "c.txt", "B.txt", "a.txt", ".hidden", "b.txt"})
         writeFile(dir.path() / name, "");
@@ -56,6 +57,9 @@ TEST(DirListing, FixedOrderWithLettersFoldedToUpperCase)
 
 TEST(PathNoCase, ResolvesEachComponentIgnoringCase)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "needs a file system that tells names apart by case";
+#endif
     ModTree mod;
     mod.folder("KelVane/Game");
     mod.folder("objects");
@@ -90,14 +94,17 @@ TEST(SourceScanner, DotFoldersAndHiddenFiles)
 
 TEST(SourceScanner, EachFolderIsWalkedOnceWhateverLinksLeadThere)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "needs symbolic links, which MinGW cannot make";
+#endif
     ModTree mod;
     mod.file("data/a.txt", "a");
     mod.file("data/sub/b.txt", "b");
-    ASSERT_EQ(symlink("..", (mod.root() / "data/sub/up").c_str()), 0);
+    fs::create_directory_symlink("..", mod.root() / "data/sub/up");
     mod.file("shared/s.txt", "s");
-    ASSERT_EQ(symlink("../shared", (mod.root() / "data/linked").c_str()), 0);
+    fs::create_directory_symlink("../shared", mod.root() / "data/linked");
     // Issue 21: links that meet again stored a folder once per way in.
-    ASSERT_EQ(symlink("../shared", (mod.root() / "data/other").c_str()), 0);
+    fs::create_directory_symlink("../shared", mod.root() / "data/other");
     const Scan result = scan("../data");
     EXPECT_EQ(result.names, (Strings{"../data/a.txt", "../data/linked/s.txt", "../data/sub/b.txt"}))
         << "links are followed, loops and second ways in are not";

@@ -6,28 +6,55 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <stdexcept>
+#ifdef _WIN32
+#define NOMINMAX
+#include <windows.h>
+#else
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace kobtest {
 
 TempDir::TempDir()
 {
-    std::string pattern = (fs::temp_directory_path() / "kobpack-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("cannot make a temporary folder");
-    m_path = pattern;
+    // A new folder of a random name (mkdtemp is not on every system).
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        m_path = fs::temp_directory_path() / ("kobpack-test-" + std::to_string(random()));
+        if (fs::create_directory(m_path))
+            return;
+    }
+    throw std::runtime_error("cannot make a temporary folder");
 }
+
+#ifdef _WIN32
+UnopenableFile::UnopenableFile(const fs::path& path)
+    : m_handle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr))
+{
+    if (m_handle == INVALID_HANDLE_VALUE)
+        throw std::runtime_error("cannot hold " + path.string());
+}
+
+UnopenableFile::~UnopenableFile()
+{
+    CloseHandle(m_handle);
+}
+#else
+UnopenableFile::UnopenableFile(const fs::path& path)
+{
+    fs::create_symlink("nowhere", path);
+}
+
+UnopenableFile::~UnopenableFile() = default;
+#endif
 
 ModTree::ModTree(const std::string& modPath)
     : m_modPath(modPath)
@@ -174,10 +201,12 @@ Strings entryNames(const fs::path& archive)
     return names;
 }
 
+#ifndef _WIN32
 bool limitFileSize(uint64_t limit)
 {
     const rlimit fileSize{limit, RLIM_INFINITY};
     return std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR && setrlimit(RLIMIT_FSIZE, &fileSize) == 0;
 }
+#endif
 
 } // namespace kobtest

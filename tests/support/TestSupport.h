@@ -33,6 +33,20 @@ private:
     std::error_code m_error;
 };
 
+// A file at `path` that is listed but cannot be opened, even by root: a link
+// that leads nowhere, or on Windows (where MinGW makes no links) a file this
+// object holds open, sharing nothing, until it goes.
+class UnopenableFile {
+public:
+    explicit UnopenableFile(const fs::path& path);
+    ~UnopenableFile();
+    UnopenableFile(const UnopenableFile&) = delete;
+    UnopenableFile& operator=(const UnopenableFile&) = delete;
+
+private:
+    void* m_handle = nullptr;
+};
+
 // A mod at top()/`modPath` (top() stands for the game root) whose Archives
 // folder is the current directory for the object's lifetime.
 class ModTree {
@@ -144,8 +158,11 @@ Strings starting(const Strings& all, const std::string& prefix);
 // The entry names of `archive`, in index order.
 Strings entryNames(const fs::path& archive);
 
+// Linux only: Windows has no per-process file size limit.
+#ifndef _WIN32
 // Makes this process's writes past `limit` bytes fail as on a full disk
 // (SIGXFSZ ignored; the limit can be lifted again). False when it cannot.
 bool limitFileSize(uint64_t limit);
+#endif
 
 } // namespace kobtest

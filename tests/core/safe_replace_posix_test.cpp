@@ -1,5 +1,6 @@
 // Issue 12: the previous archive survives a pack that is killed, and packs of
-// one name in two processes at once leave a whole archive.
+// one name in two processes at once leave a whole archive. Linux only (fork);
+// on Windows the platform test holds a temporary file against the clean-up.
 
 #include "format/ArchiveReader.h"
 #include "support/TestSupport.h"

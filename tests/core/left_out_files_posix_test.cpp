@@ -1,6 +1,7 @@
 // What the pack job leaves out (issue 12): each file or folder is named with
 // its reason on standard output and to the message sink and makes the archive
-// "written with skips"; nothing in a folder can make the job wait.
+// "written with skips"; nothing in a folder can make the job wait. Linux only
+// (named pipes, sockets, devices).
 
 #include "pack/CompressionPool.h"
 #include "pack/SourceFile.h"

@@ -1,0 +1,452 @@
+#include "platform/Platform.h"
+
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+FileInfo infoOf(const struct stat& st)
+{
+    FileInfo info;
+    info.kind = S_ISREG(st.st_mode)   ? Kind::Regular
+                : S_ISDIR(st.st_mode) ? Kind::Directory
+                : S_ISLNK(st.st_mode) ? Kind::Link
+                                      : Kind::Other;
+    info.size = info.kind == Kind::Regular ? static_cast<uint64_t>(st.st_size) : 0;
+    info.volume = static_cast<uint64_t>(st.st_dev);
+    info.index = static_cast<uint64_t>(st.st_ino);
+    info.links = static_cast<uint64_t>(st.st_nlink);
+    info.mode = static_cast<uint32_t>(st.st_mode & 0777);
+    const auto nanoseconds = [](const timespec& t) { return int64_t(t.tv_sec) * 1000000000 + t.tv_nsec; };
+    info.modified = nanoseconds(st.st_mtim);
+    info.changed = nanoseconds(st.st_ctim);
+    return info;
+}
+
+int fdOf(intptr_t handle)
+{
+    return static_cast<int>(handle);
+}
+
+// Opens without waiting and keeps the file only when it is a regular one.
+File openRegular(const std::string& path, int flags, OpenProblem& problem, std::string& error, File (*wrap)(int))
+{
+    problem = OpenProblem::None;
+    // Checked before the open too: opening some devices already has effects.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        problem = OpenProblem::NotRegular;
+        error = "not a regular file";
+        return {};
+    }
+    const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        problem = errno == ENOENT ? OpenProblem::Missing : OpenProblem::Failed;
+        error = errorText(errno);
+        return {};
+    }
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)
+        || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        problem = OpenProblem::NotRegular;
+        error = "not a regular file";
+        ::close(fd);
+        return {};
+    }
+    return wrap(fd);
+}
+
+} // namespace
+
+// The only way to give a File its descriptor from outside the class.
+struct FileAccess {
+    static File wrap(int fd)
+    {
+        File file;
+        file.m_handle = fd;
+        return file;
+    }
+};
+
+std::string errorText(int code)
+{
+    return std::strerror(code ? code : EIO);
+}
+
+FileInfo statPath(const std::string& path, bool followLinks)
+{
+    struct stat st {};
+    const int rc = followLinks ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st);
+    if (rc == 0)
+        return infoOf(st);
+    FileInfo info;
+    if (errno != ENOENT && errno != ENOTDIR)
+        info.error = errorText(errno);
+    return info;
+}
+
+bool isExecutable(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH))
+           && ::access(path.c_str(), X_OK) == 0;
+}
+
+File::~File()
+{
+    close();
+}
+
+File::File(File&& other) noexcept
+    : m_handle(other.m_handle)
+{
+    other.m_handle = -1;
+}
+
+File& File::operator=(File&& other) noexcept
+{
+    if (this != &other) {
+        close();
+        m_handle = other.m_handle;
+        other.m_handle = -1;
+    }
+    return *this;
+}
+
+bool File::isOpen() const
+{
+    return m_handle >= 0;
+}
+
+FileInfo File::info() const
+{
+    struct stat st {};
+    if (::fstat(fdOf(m_handle), &st) == 0)
+        return infoOf(st);
+    FileInfo info;
+    info.error = m_error = errorText(errno);
+    return info;
+}
+
+int64_t File::read(void* data, size_t length)
+{
+    for (;;) {
+        const ssize_t n = ::read(fdOf(m_handle), data, length);
+        if (n >= 0)
+            return n;
+        if (errno != EINTR) {
+            m_error = errorText(errno);
+            return -1;
+        }
+    }
+}
+
+bool File::write(const void* data, size_t length)
+{
+    const auto* bytes = static_cast<const char*>(data);
+    while (length > 0) {
+        const ssize_t n = ::write(fdOf(m_handle), bytes, length);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            m_error = n < 0 ? errorText(errno) : "nothing written";
+            return false;
+        }
+        bytes += n;
+        length -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+std::FILE* File::toStream(const char* mode)
+{
+    std::FILE* stream = isOpen() ? ::fdopen(fdOf(m_handle), mode) : nullptr;
+    if (stream)
+        m_handle = -1;
+    else
+        m_error = errorText(errno);
+    close();
+    return stream;
+}
+
+File File::duplicate() const
+{
+    const int fd = isOpen() ? ::fcntl(fdOf(m_handle), F_DUPFD_CLOEXEC, 0) : -1;
+    if (fd < 0)
+        m_error = errorText(errno);
+    return fd < 0 ? File() : FileAccess::wrap(fd);
+}
+
+bool File::close()
+{
+    if (m_handle < 0)
+        return true;
+    const int rc = ::close(fdOf(m_handle));
+    m_handle = -1;
+    if (rc != 0)
+        m_error = errorText(errno);
+    return rc == 0;
+}
+
+File File::openRead(const std::string& path, OpenProblem& problem, std::string& error)
+{
+    return openRegular(path, O_RDONLY, problem, error, FileAccess::wrap);
+}
+
+File File::openWrite(const std::string& path, OpenProblem& problem, std::string& error)
+{
+    return openRegular(path, O_WRONLY | O_CREAT | O_TRUNC, problem, error, FileAccess::wrap);
+}
+
+File File::createHeld(const std::string& path, OpenProblem& problem, std::string& error)
+{
+    problem = OpenProblem::None;
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        problem = errno == EEXIST ? OpenProblem::Exists : OpenProblem::Failed;
+        error = errorText(errno);
+        return {};
+    }
+    File file = FileAccess::wrap(fd);
+    // Between the create and the lock another pack's clean-up may have taken
+    // the file for stale and removed it: the caller then tries a new name.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !file.info().sameFile(statPath(path))) {
+        problem = OpenProblem::Exists;
+        error = "taken by another pack";
+        return {};
+    }
+    return file;
+}
+
+StaleResult removeIfUnheld(const std::string& path, const std::function<bool(File&, const FileInfo&)>& isOurs)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT ? StaleResult::Removed : StaleResult::Kept; // gone: another pack tidied up
+    File file = FileAccess::wrap(fd);
+    const FileInfo info = file.info();
+    if (info.kind != Kind::Regular || (isOurs && !isOurs(file, info)))
+        return StaleResult::Kept;
+    // The lock of a running pack keeps its file; one nobody locks is stale.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        return StaleResult::Held;
+    return info.sameFile(statPath(path)) && ::unlink(path.c_str()) == 0 ? StaleResult::Removed : StaleResult::Kept;
+}
+
+std::optional<std::string> followLinks(const std::string& start)
+{
+    std::string path = start;
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        char target[PATH_MAX];
+        const ssize_t length = ::readlink(path.c_str(), target, sizeof target);
+        if (length <= 0 || size_t(length) == sizeof target)
+            return path;
+        const std::string text(target, size_t(length));
+        const size_t slash = path.find_last_of('/');
+        const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "" : path.substr(0, slash);
+        path = text[0] == '/' ? text : folder + "/" + text;
+    }
+    return std::nullopt;
+}
+
+bool copyMode(const FileInfo& from, File& to)
+{
+    return ::fchmod(fdOf(to.m_handle), from.mode & 0777) == 0;
+}
+
+bool removeFile(const std::string& path, std::string& error, bool* missing)
+{
+    if (::unlink(path.c_str()) == 0)
+        return true;
+    if (missing)
+        *missing = errno == ENOENT;
+    error = errorText(errno);
+    return false;
+}
+
+RenameResult renameOver(const std::string& from, const std::string& to, std::string& error, File*)
+{
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        error = errorText(errno);
+        return RenameResult::Failed;
+    }
+    const size_t slash = to.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : to.substr(0, slash);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd); // the rename is done either way; this only hurries it to the disk
+        ::close(fd);
+    }
+    return RenameResult::Done;
+}
+
+bool flushAndSync(std::FILE* stream, std::string& error)
+{
+    errno = 0;
+    if (std::fflush(stream) == 0 && ::fsync(::fileno(stream)) == 0)
+        return true;
+    error = errorText(errno);
+    return false;
+}
+
+bool readAt(std::FILE* stream, uint64_t offset, void* data, size_t length)
+{
+    const int fd = ::fileno(stream);
+    auto* out = static_cast<char*>(data);
+    while (length > 0) {
+        const ssize_t got = ::pread(fd, out, length, static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        out += got;
+        offset += static_cast<uint64_t>(got);
+        length -= static_cast<size_t>(got);
+    }
+    return true;
+}
+
+bool seekTo(std::FILE* stream, uint64_t offset)
+{
+    return ::fseeko(stream, static_cast<off_t>(offset), SEEK_SET) == 0;
+}
+
+std::optional<uint64_t> sizeOf(std::FILE* stream)
+{
+    struct stat st {};
+    if (std::fflush(stream) != 0 || ::fstat(::fileno(stream), &st) != 0)
+        return std::nullopt;
+    return static_cast<uint64_t>(st.st_size);
+}
+
+FileInfo streamInfo(std::FILE* stream)
+{
+    struct stat st {};
+    if (::fstat(::fileno(stream), &st) == 0)
+        return infoOf(st);
+    FileInfo info;
+    info.error = errorText(errno);
+    return info;
+}
+
+bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries, std::string& error, int& code)
+{
+    entries.clear();
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir) {
+        code = errno;
+        error = errorText(code);
+        return false;
+    }
+    std::string prefix = folder;
+    if (!prefix.empty() && prefix.back() != '/')
+        prefix += '/';
+    bool complete = true;
+    for (;;) {
+        // readdir gives null both at the end and on a failure; only errno
+        // tells a listing that broke off from a complete one.
+        errno = 0;
+        const dirent* d = ::readdir(dir);
+        if (!d) {
+            complete = errno == 0;
+            code = errno;
+            break;
+        }
+        FolderEntry entry;
+        entry.name = d->d_name;
+        if (entry.name == "." || entry.name == "..")
+            continue;
+        entry.info = statPath(prefix + entry.name);
+        entries.push_back(std::move(entry));
+    }
+    ::closedir(dir);
+    if (!complete)
+        error = errorText(code);
+    return complete;
+}
+
+std::optional<uint64_t> freeSpace(const std::string& folder)
+{
+    struct statvfs vfs {};
+    if (::statvfs(folder.empty() ? "." : folder.c_str(), &vfs) != 0)
+        return std::nullopt;
+    return uint64_t(vfs.f_bavail) * uint64_t(vfs.f_frsize);
+}
+
+bool makeFolder(const std::string& path)
+{
+    return ::mkdir(path.c_str(), 0777) == 0;
+}
+
+bool changeFolder(const std::string& folder, std::string& error)
+{
+    if (::chdir(folder.c_str()) == 0)
+        return true;
+    error = errorText(errno);
+    return false;
+}
+
+namespace {
+void (*g_onInterrupt)() = nullptr;
+
+extern "C" void onSignal(int)
+{
+    if (g_onInterrupt)
+        g_onInterrupt();
+}
+} // namespace
+
+void installInterruptHandler(void (*onInterrupt)())
+{
+    g_onInterrupt = onInterrupt;
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    // SA_RESTART: a read or write in progress is resumed, so the file in
+    // hand is finished as Cancel finishes it.
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+}
+
+void interruptHandled()
+{
+}
+
+void ignoreBrokenPipe()
+{
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+bool stderrIsConsole()
+{
+    return ::isatty(STDERR_FILENO) != 0;
+}
+
+int consoleColumns()
+{
+    struct winsize size {};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0)
+        return size.ws_col;
+    return 0;
+}
+
+std::string localNameProblem(const std::string&)
+{
+    return "";
+}
+
+} // namespace platform

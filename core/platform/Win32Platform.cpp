@@ -1,0 +1,581 @@
+#include "platform/Platform.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+namespace platform {
+
+namespace {
+
+// Narrow strings are in the ANSI code page, as the game's own names are.
+std::wstring toWide(const std::string& text)
+{
+    if (text.empty())
+        return {};
+    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0);
+    std::wstring wide(size_t(n > 0 ? n : 0), L'\0');
+    if (n > 0)
+        MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), wide.data(), n);
+    return wide;
+}
+
+// False in `exact` when the code page cannot spell `wide`.
+std::string toNarrow(const std::wstring& wide, bool& exact)
+{
+    exact = true;
+    if (wide.empty())
+        return {};
+    BOOL usedDefault = FALSE;
+    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), int(wide.size()), nullptr, 0,
+                                      nullptr, &usedDefault);
+    std::string text(size_t(n > 0 ? n : 0), '\0');
+    if (n > 0)
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), int(wide.size()), text.data(), n, nullptr,
+                            &usedDefault);
+    exact = n > 0 && !usedDefault;
+    return text;
+}
+
+// A wide path for the API. A long one is made absolute and given the "\\?\"
+// prefix, which lifts the 260-character limit where the system allows it.
+std::wstring apiPath(const std::string& path)
+{
+    std::wstring wide = toWide(path.empty() ? "." : path);
+    if (wide.size() < MAX_PATH - 12 || wide.rfind(L"\\\\?\\", 0) == 0)
+        return wide;
+    const DWORD n = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (n == 0)
+        return wide;
+    std::wstring full(n, L'\0');
+    full.resize(GetFullPathNameW(wide.c_str(), n, full.data(), nullptr));
+    if (full.rfind(L"\\\\", 0) == 0)
+        return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+std::string systemText(DWORD code)
+{
+    char* buffer = nullptr;
+    const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
+                                       | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, code, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+    std::string text = n && buffer ? std::string(buffer, n) : "system error " + std::to_string(code);
+    LocalFree(buffer);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == '.' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
+std::string lastErrorText()
+{
+    return systemText(GetLastError());
+}
+
+bool isMissingError(DWORD code)
+{
+    return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_INVALID_NAME
+           || code == ERROR_BAD_NETPATH || code == ERROR_BAD_NET_NAME;
+}
+
+HANDLE handleOf(intptr_t handle)
+{
+    return reinterpret_cast<HANDLE>(handle);
+}
+
+HANDLE handleOf(std::FILE* stream)
+{
+    return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+}
+
+FileInfo infoOfHandle(HANDLE h, bool linkItself)
+{
+    FileInfo info;
+    BY_HANDLE_FILE_INFORMATION data{};
+    if (!GetFileInformationByHandle(h, &data)) {
+        // A console, a pipe or a device has no such record.
+        info.kind = Kind::Other;
+        return info;
+    }
+    // MinGW's st_ino is always 0: the volume serial and file index are the
+    // file's identity.
+    info.volume = data.dwVolumeSerialNumber;
+    info.index = (uint64_t(data.nFileIndexHigh) << 32) | data.nFileIndexLow;
+    if (linkItself && (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        info.kind = Kind::Link;
+    else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        info.kind = Kind::Directory;
+    else if (GetFileType(h) == FILE_TYPE_DISK)
+        info.kind = Kind::Regular;
+    else
+        info.kind = Kind::Other;
+    if (info.kind == Kind::Regular)
+        info.size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    info.links = data.nNumberOfLinks;
+    info.mode = data.dwFileAttributes;
+    // File times count 100-nanosecond steps.
+    info.modified = int64_t((uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime)
+                    * 100;
+    FILE_BASIC_INFO basic{};
+    if (GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic))
+        info.changed = basic.ChangeTime.QuadPart * 100;
+    return info;
+}
+
+FileInfo statWide(const std::wstring& path, bool followLinks)
+{
+    const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+    const HANDLE h = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, flags, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        FileInfo info;
+        if (isMissingError(code))
+            return info;
+        // Some files (the page file) cannot be opened at all; their
+        // attributes still tell what they are.
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+            info.error = systemText(code);
+            return info;
+        }
+        info.kind = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? Kind::Directory : Kind::Regular;
+        if (info.kind == Kind::Regular)
+            info.size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        return info;
+    }
+    FileInfo info = infoOfHandle(h, !followLinks);
+    CloseHandle(h);
+    return info;
+}
+
+} // namespace
+
+// The only way to give a File its handle from outside the class.
+struct FileAccess {
+    static File wrap(HANDLE h)
+    {
+        File file;
+        file.m_handle = reinterpret_cast<intptr_t>(h);
+        return file;
+    }
+};
+
+namespace {
+
+File openRegular(const std::string& path, DWORD access, DWORD share, DWORD disposition, OpenProblem& problem,
+                 std::string& error)
+{
+    problem = OpenProblem::None;
+    const std::wstring wide = apiPath(path);
+    // Checked before the open too: opening some devices already has effects.
+    const FileInfo before = statWide(wide, true);
+    if (before.exists() && before.kind != Kind::Regular) {
+        problem = OpenProblem::NotRegular;
+        error = "not a regular file";
+        return {};
+    }
+    const HANDLE h = CreateFileW(wide.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        problem = code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS ? OpenProblem::Exists
+                  : isMissingError(code)                                   ? OpenProblem::Missing
+                                                                           : OpenProblem::Failed;
+        error = systemText(code);
+        return {};
+    }
+    File file = FileAccess::wrap(h);
+    if (file.info().kind != Kind::Regular) {
+        problem = OpenProblem::NotRegular;
+        error = "not a regular file";
+        return {};
+    }
+    return file;
+}
+
+} // namespace
+
+std::string errorText(int code)
+{
+    return std::strerror(code ? code : EIO);
+}
+
+FileInfo statPath(const std::string& path, bool followLinks)
+{
+    return statWide(apiPath(path), followLinks);
+}
+
+bool isExecutable(const std::string& path)
+{
+    return statPath(path).kind == Kind::Regular;
+}
+
+File::~File()
+{
+    close();
+}
+
+File::File(File&& other) noexcept
+    : m_handle(other.m_handle)
+{
+    other.m_handle = -1;
+}
+
+File& File::operator=(File&& other) noexcept
+{
+    if (this != &other) {
+        close();
+        m_handle = other.m_handle;
+        other.m_handle = -1;
+    }
+    return *this;
+}
+
+bool File::isOpen() const
+{
+    return handleOf(m_handle) != INVALID_HANDLE_VALUE;
+}
+
+FileInfo File::info() const
+{
+    return infoOfHandle(handleOf(m_handle), false);
+}
+
+int64_t File::read(void* data, size_t length)
+{
+    DWORD got = 0;
+    const DWORD ask = length > 0x40000000 ? 0x40000000 : DWORD(length);
+    if (!ReadFile(handleOf(m_handle), data, ask, &got, nullptr)) {
+        m_error = lastErrorText();
+        return -1;
+    }
+    return got;
+}
+
+bool File::write(const void* data, size_t length)
+{
+    const auto* bytes = static_cast<const char*>(data);
+    while (length > 0) {
+        DWORD done = 0;
+        const DWORD ask = length > 0x40000000 ? 0x40000000 : DWORD(length);
+        if (!WriteFile(handleOf(m_handle), bytes, ask, &done, nullptr) || done == 0) {
+            m_error = done == 0 ? "nothing written" : lastErrorText();
+            return false;
+        }
+        bytes += done;
+        length -= done;
+    }
+    return true;
+}
+
+std::FILE* File::toStream(const char* mode)
+{
+    // Always binary: a text-mode stream would turn LF into CR LF.
+    const bool reading = mode[0] == 'r';
+    const int fd = isOpen() ? _open_osfhandle(m_handle, (reading ? _O_RDONLY : 0) | _O_BINARY) : -1;
+    if (fd < 0) {
+        m_error = "cannot make a stream of the file";
+        close();
+        return nullptr;
+    }
+    m_handle = -1; // the descriptor owns the handle now
+    std::FILE* stream = _fdopen(fd, reading ? "rb" : "wb");
+    if (!stream) {
+        m_error = errorText(errno);
+        _close(fd);
+    }
+    return stream;
+}
+
+File File::duplicate() const
+{
+    HANDLE copy = INVALID_HANDLE_VALUE;
+    if (!DuplicateHandle(GetCurrentProcess(), handleOf(m_handle), GetCurrentProcess(), &copy, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS)) {
+        m_error = lastErrorText();
+        return {};
+    }
+    return FileAccess::wrap(copy);
+}
+
+bool File::close()
+{
+    if (!isOpen())
+        return true;
+    const bool ok = CloseHandle(handleOf(m_handle)) != 0;
+    m_handle = -1;
+    if (!ok)
+        m_error = lastErrorText();
+    return ok;
+}
+
+File File::openRead(const std::string& path, OpenProblem& problem, std::string& error)
+{
+    return openRegular(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                       problem, error);
+}
+
+File File::openWrite(const std::string& path, OpenProblem& problem, std::string& error)
+{
+    return openRegular(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS, problem, error);
+}
+
+File File::createHeld(const std::string& path, OpenProblem& problem, std::string& error)
+{
+    // Without FILE_SHARE_DELETE nobody can remove or rename the file while
+    // it is open: the system itself keeps it from another pack's clean-up.
+    return openRegular(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, CREATE_NEW, problem, error);
+}
+
+StaleResult removeIfUnheld(const std::string& path, const std::function<bool(File&, const FileInfo&)>& isOurs)
+{
+    const std::wstring wide = apiPath(path);
+    const FileInfo info = statWide(wide, false);
+    if (!info.exists() && info.error.empty())
+        return StaleResult::Removed; // gone: another pack tidied up
+    if (info.kind != Kind::Regular) // a link is left be
+        return StaleResult::Kept;
+    if (isOurs) {
+        OpenProblem problem;
+        std::string error;
+        File file = File::openRead(path, problem, error);
+        if (problem == OpenProblem::Missing)
+            return StaleResult::Removed;
+        if (!file.isOpen() || !isOurs(file, file.info()))
+            return StaleResult::Kept;
+    }
+    // A held file refuses the delete (sharing violation).
+    if (DeleteFileW(wide.c_str()))
+        return StaleResult::Removed;
+    const DWORD code = GetLastError();
+    if (isMissingError(code))
+        return StaleResult::Removed;
+    return code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED ? StaleResult::Held : StaleResult::Kept;
+}
+
+std::optional<std::string> followLinks(const std::string& path)
+{
+    return path;
+}
+
+bool copyMode(const FileInfo&, File&)
+{
+    return true;
+}
+
+bool removeFile(const std::string& path, std::string& error, bool* missing)
+{
+    if (DeleteFileW(apiPath(path).c_str()))
+        return true;
+    const DWORD code = GetLastError();
+    if (missing)
+        *missing = isMissingError(code);
+    error = systemText(code);
+    return false;
+}
+
+RenameResult renameOver(const std::string& from, const std::string& to, std::string& error, File* held)
+{
+    // A held file does not share deletion, which a move needs.
+    if (held)
+        held->close();
+    const std::wstring target = apiPath(to);
+    if (MoveFileExW(apiPath(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return RenameResult::Done;
+    const DWORD code = GetLastError();
+    error = systemText(code);
+    if (code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION)
+        return RenameResult::TargetBusy;
+    if (code == ERROR_ACCESS_DENIED) {
+        // Denied is also what a read-only file gives; only a sharing
+        // violation on a delete-access open says that someone holds it.
+        const HANDLE h = CreateFileW(target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr);
+        const bool busy = h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION;
+        if (h != INVALID_HANDLE_VALUE)
+            CloseHandle(h);
+        if (busy)
+            return RenameResult::TargetBusy;
+    }
+    return RenameResult::Failed;
+}
+
+bool flushAndSync(std::FILE* stream, std::string& error)
+{
+    if (std::fflush(stream) != 0) {
+        error = errorText(errno);
+        return false;
+    }
+    if (!FlushFileBuffers(handleOf(stream))) {
+        error = lastErrorText();
+        return false;
+    }
+    return true;
+}
+
+bool readAt(std::FILE* stream, uint64_t offset, void* data, size_t length)
+{
+    const HANDLE h = handleOf(stream);
+    auto* out = static_cast<char*>(data);
+    while (length > 0) {
+        OVERLAPPED at{};
+        at.Offset = DWORD(offset);
+        at.OffsetHigh = DWORD(offset >> 32);
+        DWORD got = 0;
+        const DWORD ask = length > 0x40000000 ? 0x40000000 : DWORD(length);
+        if (!ReadFile(h, out, ask, &got, &at) || got == 0)
+            return false;
+        out += got;
+        offset += got;
+        length -= got;
+    }
+    return true;
+}
+
+bool seekTo(std::FILE* stream, uint64_t offset)
+{
+    return _fseeki64(stream, static_cast<__int64>(offset), SEEK_SET) == 0;
+}
+
+std::optional<uint64_t> sizeOf(std::FILE* stream)
+{
+    LARGE_INTEGER size{};
+    if (std::fflush(stream) != 0 || !GetFileSizeEx(handleOf(stream), &size))
+        return std::nullopt;
+    return static_cast<uint64_t>(size.QuadPart);
+}
+
+FileInfo streamInfo(std::FILE* stream)
+{
+    const HANDLE h = handleOf(stream);
+    if (h == INVALID_HANDLE_VALUE) {
+        FileInfo info;
+        info.error = "not an open file";
+        return info;
+    }
+    return infoOfHandle(h, false);
+}
+
+bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries, std::string& error, int& code)
+{
+    entries.clear();
+    std::wstring prefix = apiPath(folder);
+    if (!prefix.empty() && prefix.back() != L'\\' && prefix.back() != L'/')
+        prefix += L'\\';
+    WIN32_FIND_DATAW data{};
+    const HANDLE find = FindFirstFileExW((prefix + L"*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                         nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (find == INVALID_HANDLE_VALUE) {
+        const DWORD failure = GetLastError();
+        // A drive's root may hold nothing at all, not even "." and "..".
+        if (failure == ERROR_FILE_NOT_FOUND && statWide(apiPath(folder), true).kind == Kind::Directory)
+            return true;
+        code = isMissingError(failure) ? ENOENT : failure == ERROR_ACCESS_DENIED ? EACCES : EIO;
+        error = systemText(failure);
+        return false;
+    }
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        FolderEntry entry;
+        bool exact = true;
+        entry.name = toNarrow(name, exact);
+        entry.unrepresentable = !exact;
+        entry.info = statWide(prefix + name, true);
+        entries.push_back(std::move(entry));
+    } while (FindNextFileW(find, &data));
+    const DWORD last = GetLastError();
+    FindClose(find);
+    if (last != ERROR_NO_MORE_FILES) {
+        code = EIO;
+        error = systemText(last);
+        return false;
+    }
+    return true;
+}
+
+std::optional<uint64_t> freeSpace(const std::string& folder)
+{
+    std::wstring wide = apiPath(folder);
+    // A UNC share is named with its trailing separator.
+    if (wide.back() != L'\\' && wide.back() != L'/')
+        wide += L'\\';
+    ULARGE_INTEGER available{};
+    if (!GetDiskFreeSpaceExW(wide.c_str(), &available, nullptr, nullptr))
+        return std::nullopt;
+    return static_cast<uint64_t>(available.QuadPart);
+}
+
+bool makeFolder(const std::string& path)
+{
+    return CreateDirectoryW(apiPath(path).c_str(), nullptr) != 0;
+}
+
+bool changeFolder(const std::string& folder, std::string& error)
+{
+    if (SetCurrentDirectoryW(toWide(folder).c_str()))
+        return true;
+    error = lastErrorText();
+    return false;
+}
+
+namespace {
+
+void (*g_onInterrupt)() = nullptr;
+HANDLE g_handled = nullptr;
+
+BOOL WINAPI onConsoleEvent(DWORD event)
+{
+    if (g_onInterrupt)
+        g_onInterrupt();
+    // The system ends the process as soon as this returns from a close,
+    // log-off or shut-down: wait for the batch to stop as Cancel stops it
+    // (the system gives some five seconds).
+    if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT)
+        WaitForSingleObject(g_handled, 4500);
+    return TRUE;
+}
+
+} // namespace
+
+void installInterruptHandler(void (*onInterrupt)())
+{
+    g_onInterrupt = onInterrupt;
+    if (!g_handled)
+        g_handled = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    SetConsoleCtrlHandler(onConsoleEvent, TRUE);
+}
+
+void interruptHandled()
+{
+    if (g_handled)
+        SetEvent(g_handled);
+}
+
+void ignoreBrokenPipe()
+{
+}
+
+bool stderrIsConsole()
+{
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
+int consoleColumns()
+{
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_ERROR_HANDLE), &info))
+        return 0;
+    return info.srWindow.Right - info.srWindow.Left + 1;
+}
+
+std::string localNameProblem(const std::string& name)
+{
+    return windowsNameProblem(name);
+}
+
+} // namespace platform

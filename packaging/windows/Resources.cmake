@@ -1,0 +1,16 @@
+# kobpack_windows_resources(TARGET DESCRIPTION): gives a Windows program its
+# version resource and application manifest (compiled by windres).
+function(kobpack_windows_resources target description)
+  get_target_property(NAME ${target} OUTPUT_NAME)
+  if(NOT NAME)
+    set(NAME ${target})
+  endif()
+  set(DESCRIPTION ${description})
+  set(MANIFEST ${CMAKE_CURRENT_BINARY_DIR}/${target}.manifest)
+  set(dir ${PROJECT_SOURCE_DIR}/packaging/windows)
+  configure_file(${dir}/app.manifest.in ${MANIFEST} @ONLY)
+  configure_file(${dir}/version.rc.in ${CMAKE_CURRENT_BINARY_DIR}/${target}-version.rc @ONLY)
+  target_sources(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${target}-version.rc)
+  # windres does not see the manifest as a dependency of the .rc file.
+  set_property(SOURCE ${CMAKE_CURRENT_BINARY_DIR}/${target}-version.rc APPEND PROPERTY OBJECT_DEPENDS ${MANIFEST})
+endfunction()

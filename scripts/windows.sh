@@ -1,0 +1,154 @@
+#!/usr/bin/env bash
+# The Windows build: installs what is missing, cross-builds kobpack.exe with
+# MinGW-w64 into build-windows/, runs the Windows tests under Wine (ctest,
+# through cmake/wine-run.sh in a Wine prefix of the build's own) and makes
+# build-windows/KobPack-VERSION-win64.zip.
+#   LZO 2.10 comes from Debian's lzo2 source package (apt-get source, with a
+#   private apt folder under build-windows/apt: the machine's own apt is not
+#   changed) and is compiled straight from its sources; GoogleTest from
+#   /usr/src/googletest; both into build-windows/deps. A native build of
+#   kobpack and kobpack-samplemod (build-windows/linux) serves the test that
+#   the Windows and Linux programs write the same archives.
+# KOBPACK_LINUX_BUILD names a configured Linux build folder to use instead
+# (scripts/test.sh passes build/); its two programs are brought up to date.
+# Extra arguments go to ctest (e.g. -R Archive).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+out=$root/build-windows
+deps=$out/deps
+triple=x86_64-w64-mingw32
+jobs=$(nproc)
+linux=$(realpath -m "${KOBPACK_LINUX_BUILD:-$out/linux}")
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+
+packages=(cmake make g++ pkg-config liblzo2-dev libcli11-dev help2man googletest dpkg-dev zip
+          g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64)
+scripts/install-packages.sh "${packages[@]}"
+mkdir -p "$deps/lib/pkgconfig" "$deps/include"
+
+step() { echo "windows: [${SECONDS}s] $*"; }
+quietly() { # runs a step with its output in a log, shown only on failure
+  local log=$1; shift
+  "$@" >"$log" 2>&1 || { tail -n 60 "$log" >&2; echo "windows: failed, see $log" >&2; exit 1; }
+}
+
+# deb-src entries for the project's own apt folder, made from the machine's
+# Debian entries (deb822 .sources files and one-line .list files).
+apt_sources() {
+  local d=$out/apt
+  mkdir -p "$d/parts" "$d/lists/partial" "$d/cache/archives/partial"
+  : >"$d/sources.list"
+  shopt -s nullglob
+  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+    [ -f "$f" ] || continue
+    sed -n 's/^[[:space:]]*deb[[:space:]]\+\(.*debian.*\)$/deb-src \1/p' "$f" >>"$d/sources.list"
+  done
+  for f in /etc/apt/sources.list.d/*.sources; do
+    awk 'BEGIN { RS = ""; ORS = "\n\n" }
+         /(^|\n)Types:[^\n]*deb([ \n]|$)/ && /(^|\n)URIs:[^\n]*debian/ && !/(^|\n)Enabled: *no/ {
+           sub(/(^|\n)Types:[^\n]*/, "\nTypes: deb-src"); sub(/^\n/, ""); print }' "$f" >"$d/parts/$(basename "$f")"
+  done
+  shopt -u nullglob
+}
+
+build_lzo() {
+  [ -f "$deps/lib/liblzo2.a" ] && return
+  step "LZO from Debian's lzo2 source package"
+  apt_sources
+  local d=$out/apt
+  local apt=(-o "Dir::Etc::SourceList=$d/sources.list" -o "Dir::Etc::SourceParts=$d/parts"
+             -o "Dir::State::Lists=$d/lists" -o "Dir::Cache=$d/cache" -o APT::Sandbox::User=root)
+  quietly "$out/apt.log" timeout 600 apt-get "${apt[@]}" update
+  rm -rf "$out"/lzo2-* "$out"/lzo2_*
+  (cd "$out" && quietly "$out/apt-source.log" timeout 600 apt-get "${apt[@]}" source lzo2)
+  local src
+  src=$(find "$out" -maxdepth 1 -type d -name 'lzo2-*' | head -n 1)
+  [ -n "$src" ] || { echo "windows: apt-get source lzo2 made no lzo2 folder" >&2; exit 1; }
+  rm -rf "$out/lzo-obj" && mkdir -p "$out/lzo-obj"
+  local cc=("$triple-gcc-posix")
+  command -v ccache >/dev/null && cc=(ccache "${cc[@]}")
+  printf '%s\n' "$src"/src/*.c | (cd "$out/lzo-obj" &&
+    xargs -P "$jobs" -I{} "${cc[@]}" -O2 -DLZO_CFG_MODERN_C=1 -I"$src/include" -c {})
+  "$triple-ar" rcs "$deps/lib/liblzo2.a" "$out/lzo-obj"/*.o
+  rm -rf "$deps/include/lzo" && cp -r "$src/include/lzo" "$deps/include/lzo"
+  cp "$src/COPYING" "$deps/LZO-COPYING"
+  # Both include folders: the code includes <lzo/lzo1x.h>, LZO itself <lzoconf.h>.
+  cat >"$deps/lib/pkgconfig/lzo2.pc" <<PC
+prefix=$deps
+Name: lzo2
+Description: LZO 2 built for Windows by scripts/windows.sh
+Version: $(sed -n 's/^#define LZO_VERSION_STRING *"\(.*\)"/\1/p' "$src/include/lzo/lzoconf.h")
+Libs: -L\${prefix}/lib -llzo2
+Cflags: -I\${prefix}/include -I\${prefix}/include/lzo
+PC
+}
+
+build_googletest() {
+  [ -f "$deps/lib/libgtest.a" ] && return
+  step "GoogleTest from /usr/src/googletest"
+  quietly "$out/googletest.log" cmake -S /usr/src/googletest -B "$out/googletest" "${launcher[@]}" \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$deps"
+  quietly "$out/googletest.log" nice -n 10 cmake --build "$out/googletest" -j"$jobs"
+  quietly "$out/googletest.log" cmake --install "$out/googletest"
+}
+
+# CLI11 is header-only: its headers and CMake files, beside the other
+# dependencies, so the cross build finds nothing of the Linux tree.
+stage_cli11() {
+  [ -f "$deps/share/cmake/CLI11/CLI11Config.cmake" ] && return
+  mkdir -p "$deps/share/cmake"
+  cp -r /usr/include/CLI "$deps/include/"
+  cp -r /usr/share/cmake/CLI11 "$deps/share/cmake/"
+}
+
+build_linux() {
+  step "kobpack and kobpack-samplemod for Linux ($linux)"
+  [ -f "$linux/CMakeCache.txt" ] ||
+    quietly "$out/linux.log" cmake -S . -B "$linux" "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DKOBPACK_BUILD_GUI=OFF -DBUILD_TESTING=OFF
+  quietly "$out/linux.log" nice -n 10 cmake --build "$linux" -j"$jobs" --target kobpack kobpack-samplemod
+}
+
+build_windows() {
+  step "kobpack.exe and the tests for Windows"
+  quietly "$out/configure.log" cmake -S . -B "$out" "${launcher[@]}" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DKOBPACK_WIN_DEPS="$deps" \
+    -DKOBPACK_BUILD_GUI=OFF -DKOBPACK_LINUX_BUILD="$linux"
+  quietly "$out/build.log" nice -n 10 cmake --build "$out" -j"$jobs"
+}
+
+make_zip() {
+  local version name stage
+  version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/CMakeCache.txt")
+  name=KobPack-$version-win64
+  stage=$out/zip/$name
+  step "$name.zip"
+  # The manifest makes long paths work and names the Windows versions; without
+  # it the program still runs, limited to 260 characters a path.
+  grep -q longPathAware "$out/kobpack.exe" || { echo "windows: kobpack.exe has no manifest" >&2; exit 1; }
+  rm -rf "$out/zip" "$out/$name.zip" && mkdir -p "$stage"
+  "$triple-strip" -o "$stage/kobpack.exe" "$out/kobpack.exe"
+  sed "s/@VERSION@/$version/g; s/\$/\r/" packaging/windows/README.txt >"$stage/README.txt"
+  sed 's/$/\r/' COPYING >"$stage/COPYING.txt"
+  sed 's/$/\r/' "$deps/LZO-COPYING" >"$stage/LZO-COPYING.txt"
+  touch -d @"$(git log -1 --format=%ct 2>/dev/null || date +%s)" "$stage" "$stage"/*
+  (cd "$out/zip" && zip -qX -r "../$name.zip" "$name")
+  echo "windows: made $out/$name.zip ($(stat -c %s "$out/$name.zip") bytes; kobpack.exe $(stat -c %s "$stage/kobpack.exe") bytes)"
+}
+
+build_lzo
+build_googletest
+stage_cli11
+build_linux
+build_windows
+
+wine=(cmake/wine-run.sh "$out/wine")
+trap '"${wine[@]}" --stop' EXIT
+step "the tests under Wine"
+quietly "$out/wine.log" "${wine[@]}" --start
+ctest --test-dir "$out" --output-on-failure -j"$jobs" --timeout 600 "$@"
+make_zip
+step "done"
