@@ -1,5 +1,7 @@
 #include "platform/Platform.h"
 
+#include <atomic>
+
 namespace platform {
 
 namespace {
@@ -39,6 +41,21 @@ std::string windowsNameProblem(const std::string& name)
     if (isDeviceName(name))
         return "the name is a device name on Windows";
     return "";
+}
+
+namespace {
+std::atomic<DurabilityTrace> g_durabilityTrace{nullptr};
+} // namespace
+
+void SetDurabilityTrace(DurabilityTrace trace)
+{
+    g_durabilityTrace.store(trace);
+}
+
+void TraceDurability(const char* step, const std::string& path)
+{
+    if (const DurabilityTrace trace = g_durabilityTrace.load())
+        trace(step, path);
 }
 
 } // namespace platform

@@ -135,6 +135,16 @@ RenameResult renameOver(const std::string& from, const std::string& to, std::str
 // Flushes `stream` and forces its bytes to the disk. False with `error`.
 bool flushAndSync(std::FILE* stream, std::string& error);
 
+// A seam for tests of the replacement order: called with "sync" once a
+// file's bytes are on the disk (flushAndSync), "rename" just before `from` of
+// renameOver() replaces its target (its held file still held) and "folder
+// sync" once the rename is lasting (the folder of the target). nullptr, the
+// default, calls nothing.
+using DurabilityTrace = void (*)(const char* step, const std::string& path);
+void SetDurabilityTrace(DurabilityTrace trace);
+// Calls the installed trace; for the implementations.
+void TraceDurability(const char* step, const std::string& path);
+
 // Reads exactly `length` bytes at `offset` of the file under `stream`; safe
 // from several threads at once. The stream's own position is not to be relied
 // on afterwards (Windows moves it). False on a failure or a short file.

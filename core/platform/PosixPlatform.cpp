@@ -279,6 +279,7 @@ bool removeFile(const std::string& path, std::string& error, bool* missing)
 
 RenameResult renameOver(const std::string& from, const std::string& to, std::string& error, File*)
 {
+    TraceDurability("rename", from);
     if (::rename(from.c_str(), to.c_str()) != 0) {
         error = errorText(errno);
         return RenameResult::Failed;
@@ -290,14 +291,17 @@ RenameResult renameOver(const std::string& from, const std::string& to, std::str
         ::fsync(fd); // the rename is done either way; this only hurries it to the disk
         ::close(fd);
     }
+    TraceDurability("folder sync", folder);
     return RenameResult::Done;
 }
 
 bool flushAndSync(std::FILE* stream, std::string& error)
 {
     errno = 0;
-    if (std::fflush(stream) == 0 && ::fsync(::fileno(stream)) == 0)
+    if (std::fflush(stream) == 0 && ::fsync(::fileno(stream)) == 0) {
+        TraceDurability("sync", "");
         return true;
+    }
     error = errorText(errno);
     return false;
 }

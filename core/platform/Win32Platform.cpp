@@ -378,12 +378,15 @@ bool removeFile(const std::string& path, std::string& error, bool* missing)
 
 RenameResult renameOver(const std::string& from, const std::string& to, std::string& error, File* held)
 {
+    TraceDurability("rename", from);
     // A held file does not share deletion, which a move needs.
     if (held)
         held->close();
     const std::wstring target = apiPath(to);
-    if (MoveFileExW(apiPath(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (MoveFileExW(apiPath(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        TraceDurability("folder sync", to); // written through: the move is on the disk
         return RenameResult::Done;
+    }
     const DWORD code = GetLastError();
     error = systemText(code);
     if (code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION)
@@ -412,6 +415,7 @@ bool flushAndSync(std::FILE* stream, std::string& error)
         error = lastErrorText();
         return false;
     }
+    TraceDurability("sync", "");
     return true;
 }
 

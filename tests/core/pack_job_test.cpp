@@ -3,6 +3,7 @@
 // between files are with the parallel packing tests, which run them on both
 // paths; a cancel in the scan is with the left-out files.
 
+#include "platform/Platform.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -142,3 +143,28 @@ TEST(PackJob, AnArchiveHeldOpenByTheGameIsKeptAndTheFailureSaysWhy)
         EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << "left behind";
 }
 #endif
+
+// Issue 22: the new archive is synced before it replaces the previous one and
+// its folder after, its temporary file held until then; a rename that fails
+// (the name taken by a folder that is not empty) is a failure that leaves no
+// temporary file behind.
+TEST(PackJob, ReplacesOnlyOnceSyncedAndHeldAndAFailedRenameIsAFailure)
+{
+    ModTree mod;
+    mod.file("objects/a.txt", "a");
+    static Strings steps;
+    platform::SetDurabilityTrace([](const char* step, const std::string& path) {
+        steps.push_back(step);
+        if (std::string(step) == "rename")
+            steps.push_back(platform::removeIfUnheld(path) == platform::StaleResult::Held ? "held" : "not held");
+    });
+    run("objects");
+    platform::SetDurabilityTrace(nullptr);
+    EXPECT_EQ(steps, (Strings{"sync", "rename", "held", "folder sync"}));
+
+    fs::remove("objects.kob");
+    mod.file("Archives/objects.kob/keep.txt", "kept");
+    EXPECT_EQ(run("objects").outcome, PackOutcome::Failed);
+    for (const auto& entry : fs::directory_iterator("."))
+        EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
+}
