@@ -2,17 +2,16 @@
 
 #include "format/ArchiveFormat.h"
 #include "source/DirListing.h"
+#include "source/PathText.h"
 
 #include <cerrno>
 #include <cstring>
-#include <random>
 
 namespace {
 
 constexpr const char* kTemporaryMark = ".tmp-"; // what a name must begin with to be looked at
 constexpr const char* kOwnMark = ".tmp-kobpack-";
 constexpr int kRandomLength = 6;
-constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
 
 std::string fileNameOf(const std::string& path)
 {
@@ -20,20 +19,10 @@ std::string fileNameOf(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string randomSuffix()
-{
-    thread_local std::mt19937 generator{std::random_device{}()};
-    std::uniform_int_distribution<int> pick(0, int(sizeof kLetters) - 2);
-    std::string suffix;
-    for (int i = 0; i < kRandomLength; ++i)
-        suffix += kLetters[pick(generator)];
-    return suffix;
-}
-
 bool isOwnName(const std::string& name, const std::string& prefix)
 {
     return name.size() == prefix.size() + kRandomLength && name.compare(0, prefix.size(), prefix) == 0
-           && name.find_first_not_of(kLetters, prefix.size()) == std::string::npos;
+           && name.find_first_not_of(kNameLetters, prefix.size()) == std::string::npos;
 }
 
 // An archive being written begins with its header once anything reached the
@@ -111,7 +100,7 @@ std::FILE* PendingArchive::create()
     const platform::FileInfo previous = platform::statPath(m_archivePath);
     const bool hasPrevious = previous.kind == platform::Kind::Regular;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string path = m_archivePath + kOwnMark + randomSuffix();
+        const std::string path = m_archivePath + kOwnMark + randomLetters(kRandomLength);
         platform::OpenProblem problem;
         platform::File held = platform::File::createHeld(path, problem, m_error);
         if (problem == platform::OpenProblem::Exists)

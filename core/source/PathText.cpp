@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <random>
 #include <system_error>
 
 namespace {
@@ -56,6 +57,16 @@ std::string folderPrefix(std::string path)
     if (!path.empty() && path.back() != '/')
         path += '/';
     return path;
+}
+
+std::string randomLetters(size_t count)
+{
+    thread_local std::mt19937 generator{std::random_device{}()};
+    std::uniform_int_distribution<size_t> pick(0, sizeof kNameLetters - 2);
+    std::string letters;
+    for (size_t i = 0; i < count; ++i)
+        letters += kNameLetters[pick(generator)];
+    return letters;
 }
 
 std::vector<std::string> splitPath(const std::string& path)

@@ -34,5 +34,10 @@ std::vector<std::string> splitPath(const std::string& path);
 bool listingOrderLess(const std::string& a, const std::string& b);
 bool nameOrderLess(const std::string& a, const std::string& b);
 
+// The letters and digits a temporary file's random name part is made of,
+// and `count` of them drawn at random (a new draw on every call, any thread).
+inline constexpr char kNameLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+std::string randomLetters(size_t count);
+
 // Sorts in name order; names equal in it keep their order.
 void SortNoCase(std::vector<std::string>& names);

@@ -1,10 +1,10 @@
 #include "source/WholeFile.h"
 
 #include "platform/Platform.h"
+#include "source/PathText.h"
 
 #include <cerrno>
 #include <cstdio>
-#include <random>
 #include <utility>
 
 namespace {
@@ -13,17 +13,6 @@ namespace {
 constexpr size_t kNameKept = 200;
 constexpr int kSuffixLength = 6;
 
-std::string randomSuffix()
-{
-    static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    thread_local std::mt19937 generator{std::random_device{}()};
-    std::uniform_int_distribution<int> pick(0, int(sizeof kLetters) - 2);
-    std::string suffix;
-    for (int i = 0; i < kSuffixLength; ++i)
-        suffix += kLetters[pick(generator)];
-    return suffix;
-}
-
 // Creates a temporary file beside `path`, or returns a closed File with `reason`.
 platform::File createTemporary(const std::string& path, std::string& temporary, std::string& reason)
 {
@@ -31,7 +20,7 @@ platform::File createTemporary(const std::string& path, std::string& temporary, 
     const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
     const std::string name = path.substr(folder.size()).substr(0, kNameKept);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = folder + name + ".tmp-" + randomSuffix();
+        temporary = folder + name + ".tmp-" + randomLetters(kSuffixLength);
         platform::OpenProblem problem;
         platform::File file = platform::File::createHeld(temporary, problem, reason);
         if (file.isOpen() || problem != platform::OpenProblem::Exists)
