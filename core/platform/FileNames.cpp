@@ -47,6 +47,29 @@ namespace {
 std::atomic<DurabilityTrace> g_durabilityTrace{nullptr};
 } // namespace
 
+// A File's lifetime is the same on every system: -1 is no file, and
+// close() (each system's own) lets it go.
+File::~File()
+{
+    close();
+}
+
+File::File(File&& other) noexcept
+    : m_handle(other.m_handle)
+{
+    other.m_handle = -1;
+}
+
+File& File::operator=(File&& other) noexcept
+{
+    if (this != &other) {
+        close();
+        m_handle = other.m_handle;
+        other.m_handle = -1;
+    }
+    return *this;
+}
+
 void SetDurabilityTrace(DurabilityTrace trace)
 {
     g_durabilityTrace.store(trace);

@@ -102,27 +102,6 @@ bool isExecutable(const std::string& path)
            && ::access(path.c_str(), X_OK) == 0;
 }
 
-File::~File()
-{
-    close();
-}
-
-File::File(File&& other) noexcept
-    : m_handle(other.m_handle)
-{
-    other.m_handle = -1;
-}
-
-File& File::operator=(File&& other) noexcept
-{
-    if (this != &other) {
-        close();
-        m_handle = other.m_handle;
-        other.m_handle = -1;
-    }
-    return *this;
-}
-
 bool File::isOpen() const
 {
     return m_handle >= 0;

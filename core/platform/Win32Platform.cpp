@@ -212,27 +212,6 @@ bool isExecutable(const std::string& path)
     return statPath(path).kind == Kind::Regular;
 }
 
-File::~File()
-{
-    close();
-}
-
-File::File(File&& other) noexcept
-    : m_handle(other.m_handle)
-{
-    other.m_handle = -1;
-}
-
-File& File::operator=(File&& other) noexcept
-{
-    if (this != &other) {
-        close();
-        m_handle = other.m_handle;
-        other.m_handle = -1;
-    }
-    return *this;
-}
-
 bool File::isOpen() const
 {
     return handleOf(m_handle) != INVALID_HANDLE_VALUE;
