@@ -1,12 +1,12 @@
-#include "gui/CQuickLaunchDlg.h"
+#include "qt/CQuickLaunchDlg.h"
 
-#include "gui/ByteNames.h"
-#include "gui/DialogUnits.h"
+#include "qt/ByteNames.h"
+#include "qt/DialogUnits.h"
 #include "source/PathText.h"
 
 #include "game/SettingsFile.h"
 #include "game/TestLaunch.h"
-#include "gui/QuickLaunchError.h"
+#include "qt/QuickLaunchError.h"
 
 #include <QCheckBox>
 #include <QComboBox>

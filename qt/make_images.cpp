@@ -1,7 +1,7 @@
 // Draws the button images and the icon of the window tool into images/ and
-// icons/ of the folder given as the only argument (the gui/ folder). The PNG
+// icons/ of the folder given as the only argument (the qt/ folder). The PNG
 // files it makes are committed; run it again after changing a drawing here:
-//   QT_QPA_PLATFORM=offscreen kobpack-make-images gui
+//   QT_QPA_PLATFORM=offscreen kobpack-make-images qt
 
 #include <QColor>
 #include <QDir>
@@ -138,7 +138,7 @@ int main(int argc, char** argv)
 {
     QGuiApplication application(argc, argv);
     if (argc != 2) {
-        std::fprintf(stderr, "usage: kobpack-make-images GUI-FOLDER\n");
+        std::fprintf(stderr, "usage: kobpack-make-images QT-FOLDER\n");
         return 2;
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));

@@ -1,12 +1,12 @@
-#include "gui/KobPackDlg.h"
+#include "qt/KobPackDlg.h"
 
 #include "app/PackPlan.h"
 #include "game/Discovery.h"
-#include "gui/ByteNames.h"
-#include "gui/DialogUnits.h"
-#include "gui/PackRunner.h"
-#include "gui/QtPackControls.h"
-#include "gui/QuickLaunch.h"
+#include "qt/ByteNames.h"
+#include "qt/DialogUnits.h"
+#include "qt/PackRunner.h"
+#include "qt/QtPackControls.h"
+#include "qt/QuickLaunch.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>

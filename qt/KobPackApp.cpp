@@ -1,7 +1,7 @@
-#include "gui/KobPackApp.h"
+#include "qt/KobPackApp.h"
 
-#include "gui/DialogUnits.h"
-#include "gui/KobPackDlg.h"
+#include "qt/DialogUnits.h"
+#include "qt/KobPackDlg.h"
 #include "pack/MessageSink.h"
 
 #include <memory>
@@ -10,7 +10,7 @@ bool CKobPackApp::InitInstance()
 {
     InstallDialogFont();
     auto window = std::make_unique<CKobPackDlg>();
-    // A batch's problems come back in its report (gui/PackRunner.h); the sink only
+    // A batch's problems come back in its report (qt/PackRunner.h); the sink only
     // catches what is said outside a batch, which the window does not show.
     auto sink = std::make_unique<MessageSink>();
     InstallMessageSink(sink.get());

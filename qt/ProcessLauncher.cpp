@@ -1,4 +1,4 @@
-#include "gui/ProcessLauncher.h"
+#include "qt/ProcessLauncher.h"
 
 #include <QDir>
 #include <QFile>

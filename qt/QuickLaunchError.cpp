@@ -1,4 +1,4 @@
-#include "gui/QuickLaunchError.h"
+#include "qt/QuickLaunchError.h"
 
 #include <QMessageBox>
 

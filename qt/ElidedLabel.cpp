@@ -1,4 +1,4 @@
-#include "gui/ElidedLabel.h"
+#include "qt/ElidedLabel.h"
 
 #include <QPainter>
 #include <QStyle>

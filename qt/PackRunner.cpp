@@ -1,8 +1,8 @@
-#include "gui/PackRunner.h"
+#include "qt/PackRunner.h"
 
 #include "app/BatchReport.h"
-#include "gui/PackProgressDlg.h"
-#include "gui/QtPackControls.h"
+#include "qt/PackProgressDlg.h"
+#include "qt/QtPackControls.h"
 
 #include <QLabel>
 #include <QMessageBox>

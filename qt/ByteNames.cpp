@@ -1,6 +1,6 @@
-#include "gui/ByteNames.h"
+#include "qt/ByteNames.h"
 
-#include "gui/QtPackControls.h"
+#include "qt/QtPackControls.h"
 
 #include <QByteArray>
 #include <QComboBox>

@@ -1,8 +1,8 @@
-#include "gui/PackProgressDlg.h"
+#include "qt/PackProgressDlg.h"
 
 #include "app/BatchReport.h"
-#include "gui/DialogUnits.h"
-#include "gui/ElidedLabel.h"
+#include "qt/DialogUnits.h"
+#include "qt/ElidedLabel.h"
 #include "pack/MessageSink.h"
 #include "pack/PackBatch.h"
 

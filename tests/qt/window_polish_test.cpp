@@ -1,11 +1,11 @@
 // What a mod author meets first: the work folder, the dialogs' font and the start-up.
 
-#include "gui/CQuickLaunchDlg.h"
-#include "gui/GuiTestHelpers.h"
-#include "gui/KobPackApp.h"
-#include "gui/KobPackDlg.h"
-#include "gui/ProcessLauncher.h"
-#include "gui/WorkFolder.h"
+#include "qt/CQuickLaunchDlg.h"
+#include "qt/GuiTestHelpers.h"
+#include "qt/KobPackApp.h"
+#include "qt/KobPackDlg.h"
+#include "qt/ProcessLauncher.h"
+#include "qt/WorkFolder.h"
 
 #include <QMessageBox>
 

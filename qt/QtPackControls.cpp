@@ -1,4 +1,4 @@
-#include "gui/QtPackControls.h"
+#include "qt/QtPackControls.h"
 
 #include <QFile>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "gui/DialogUnits.h"
+#include "qt/DialogUnits.h"
 
 #include <QApplication>
 #include <QFontMetrics>

@@ -1,4 +1,4 @@
-#include "gui/BitmapButton.h"
+#include "qt/BitmapButton.h"
 
 #include <QPainter>
 #include <QStyleOptionButton>

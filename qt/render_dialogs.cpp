@@ -9,11 +9,11 @@
 // no window frame.
 
 #include "game/Launcher.h"
-#include "gui/CQuickLaunchDlg.h"
-#include "gui/DialogUnits.h"
-#include "gui/KobPackDlg.h"
-#include "gui/PackProgressDlg.h"
-#include "gui/QtPackControls.h"
+#include "qt/CQuickLaunchDlg.h"
+#include "qt/DialogUnits.h"
+#include "qt/KobPackDlg.h"
+#include "qt/PackProgressDlg.h"
+#include "qt/QtPackControls.h"
 
 #include <QApplication>
 #include <QDir>

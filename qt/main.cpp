@@ -1,8 +1,8 @@
 // kobpack-gui [DIR]: the window tool. It works in the mod's Archives folder:
 // DIR, else the folder it is started in, else the one the user picks.
 
-#include "gui/KobPackApp.h"
-#include "gui/WorkFolder.h"
+#include "qt/KobPackApp.h"
+#include "qt/WorkFolder.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

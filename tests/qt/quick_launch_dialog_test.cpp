@@ -3,11 +3,11 @@
 
 #include "game/Discovery.h"
 #include "game/Launcher.h"
-#include "gui/CQuickLaunchDlg.h"
-#include "gui/GuiTestHelpers.h"
-#include "gui/KobPackDlg.h"
-#include "gui/QuickLaunch.h"
-#include "gui/QuickLaunchError.h"
+#include "qt/CQuickLaunchDlg.h"
+#include "qt/GuiTestHelpers.h"
+#include "qt/KobPackDlg.h"
+#include "qt/QuickLaunch.h"
+#include "qt/QuickLaunchError.h"
 
 #include <QCheckBox>
 #include <QPushButton>

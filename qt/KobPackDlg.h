@@ -3,10 +3,10 @@
 // levels and one of the mod's folders, each with a Pack button and an All
 // button, the Compress switch, a status line, Help and the two quick-launch
 // buttons. It runs in the mod's Archives folder; a button press becomes pack
-// names (app/PackPlan.h) handed to the batch runner (gui/PackRunner.h).
+// names (app/PackPlan.h) handed to the batch runner (qt/PackRunner.h).
 
 #include "game/Game.h"
-#include "gui/BitmapButton.h"
+#include "qt/BitmapButton.h"
 
 #include <QDialog>
 #include <QIcon>

@@ -2,8 +2,8 @@
 // Helpers of the window tests. No test may hang on a modal dialog: a watchdog fails the test
 // and ends whatever is left open, and dialogs a test answers are answered through a timer.
 
-#include "gui/DialogUnits.h"
-#include "gui/PackProgressDlg.h"
+#include "qt/DialogUnits.h"
+#include "qt/PackProgressDlg.h"
 #include "pack/PackJob.h"
 #include "support/TestSupport.h"
 

@@ -1,10 +1,10 @@
-#include "gui/QuickLaunch.h"
+#include "qt/QuickLaunch.h"
 
 #include "game/Game.h"
 #include "game/SettingsFile.h"
-#include "gui/CQuickLaunchDlg.h"
-#include "gui/ProcessLauncher.h"
-#include "gui/QuickLaunchError.h"
+#include "qt/CQuickLaunchDlg.h"
+#include "qt/ProcessLauncher.h"
+#include "qt/QuickLaunchError.h"
 
 void QuickLaunch(QWidget* parent, Game game, const std::vector<std::string>& levels)
 {

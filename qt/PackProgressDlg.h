@@ -4,7 +4,7 @@
 // running job, and Cancel asks that job to stop. The dialog starts the
 // batch's worker when it is shown, and the worker closes it as its last act.
 
-#include "gui/QtPackControls.h"
+#include "qt/QtPackControls.h"
 
 #include <QDialog>
 

@@ -1,8 +1,8 @@
 // The progress dialog and its worker on temporary mod trees, offscreen.
 
-#include "gui/ElidedLabel.h"
-#include "gui/GuiTestHelpers.h"
-#include "gui/QtPackControls.h"
+#include "qt/ElidedLabel.h"
+#include "qt/GuiTestHelpers.h"
+#include "qt/QtPackControls.h"
 
 #include <QLabel>
 #include <QPushButton>

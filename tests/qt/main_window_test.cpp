@@ -1,9 +1,9 @@
 // The main window on temporary mod trees, offscreen; controls are found by their item numbers.
 
 #include "format/ArchiveReader.h"
-#include "gui/GuiTestHelpers.h"
-#include "gui/KobPackApp.h"
-#include "gui/KobPackDlg.h"
+#include "qt/GuiTestHelpers.h"
+#include "qt/KobPackApp.h"
+#include "qt/KobPackDlg.h"
 
 #include <QLineEdit>
 #include <QMessageBox>

@@ -1,4 +1,4 @@
-#include "gui/WorkFolder.h"
+#include "qt/WorkFolder.h"
 
 #include "game/ArchivesFolder.h"
 #include "game/Discovery.h"
