@@ -1,6 +1,7 @@
 #include "qt/KobPackDlg.h"
 
 #include "app/PackPlan.h"
+#include "app/WindowTexts.h"
 #include "game/Discovery.h"
 #include "qt/ByteNames.h"
 #include "qt/DialogUnits.h"
@@ -19,14 +20,6 @@
 #include <QValidator>
 
 #include <algorithm>
-
-const char* const kHelpText =
-    "- Place this utility in your mod's archives folder.\n"
-    "- Unpacked folders should be at your mod's root.\n"
-    "- Directories and levels will be automaticly detected and added to drop down lists. \n"
-    "\nExample:\n"
-    "   Extracted objects folder should be located \\mods\\YourMod\\Objects\\\n"
-    "    This program should be executed from \\mods\\YourMod\\Archives\\\n";
 
 namespace {
 
@@ -104,7 +97,7 @@ CKobPackDlg::CKobPackDlg(QWidget* parent)
     , m_hIcon(QStringLiteral(":/icons/kobpack.png"))
 {
     m_hIcon.addFile(QStringLiteral(":/icons/kobpack-16.png"));
-    setWindowTitle(QStringLiteral("Kob Mod Quick Pack 1.5"));
+    setWindowTitle(QString::fromUtf8(kMainWindowCaption));
     const DialogUnits units(font());
     setFixedSize(units.toPixelsX(361), units.toPixelsY(33));
 
@@ -268,7 +261,7 @@ void CKobPackDlg::OnAllFolders()
 
 std::unique_ptr<QMessageBox> MakeHelpBox(QWidget* parent)
 {
-    auto box = std::make_unique<QMessageBox>(QMessageBox::Question, QStringLiteral("Help"),
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Question, QString::fromUtf8(kHelpCaption),
                                              QString::fromLatin1(kHelpText), QMessageBox::Ok, parent);
     box->setTextFormat(Qt::PlainText);
     return box;

@@ -22,8 +22,6 @@ class QLabel;
 class QMessageBox;
 class QPushButton;
 
-// The text of the Help box.
-extern const char* const kHelpText;
 // The Help box ("?"), not yet shown.
 std::unique_ptr<QMessageBox> MakeHelpBox(QWidget* parent);
 

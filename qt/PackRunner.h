@@ -4,6 +4,8 @@
 // afterwards it reads "Ready", and one box lists the archives that were not
 // written whole, if any were.
 
+#include "app/WindowTexts.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,8 +13,6 @@
 class QLabel;
 class QWidget;
 
-inline constexpr const char* kStatusReady = "Ready";
-inline constexpr const char* kStatusPleaseWait = "Please Wait...";
 
 // Packs `names` in order ("../NAME" into "NAME.kob") with the compress
 // switch `compress`, and returns once the progress dialog has closed. An

@@ -68,7 +68,7 @@ int main(int argc, char** argv)
     if (folders.size() > 1)
         return usageError(QStringLiteral("give at most one DIR"));
 
-    const WorkFolderResult start = EnterWorkFolder(folders.value(0), AskForArchivesFolder, AskUseFolderAnyway);
+    const WorkFolderResult start = EnterWorkFolder(folders.value(0));
     if (start.outcome != WorkFolderOutcome::Entered)
         return ReportNoWorkFolder(start);
     return theApp.InitInstance() ? QApplication::exec() : 0;
