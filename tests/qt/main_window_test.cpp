@@ -52,7 +52,7 @@ TEST(MainWindow, StartStateOnDifferentModTrees)
         for (const std::string& folder : row.made)
             mod.folder(folder);
         const auto window = openWindow();
-        EXPECT_EQ(std::tuple(window->m_game, choices(levels(*window)), choices(folders(*window))),
+        EXPECT_EQ(std::tuple(window->logic().game(), choices(levels(*window)), choices(folders(*window))),
                   std::tuple(row.game, row.levels, row.folders));
         EXPECT_EQ(std::tuple(FindControl(window.get(), 1015)->property("checked").toBool(), textOf(window.get(), 1008),
                              window->focusWidget()),
@@ -132,7 +132,7 @@ TEST(MainWindow, AllFoldersPacksEveryEntryWithTheToggledCompressAndRestoresTheSe
     BatchWatch watch;
     watch.onLine = [&](CPackProgressDlg&, const std::string&) { window->OnAllFolders(); }; // turned away while busy
     press(window.get(), 1010);
-    EXPECT_EQ(window->m_allFoldersBusy, 0);
+    EXPECT_EQ(window->logic().allFoldersBusy(), 0);
     EXPECT_EQ(watch.captions, (Strings{"Creating (1 of 4): kelVane/game.kob", "Creating (2 of 4): Menu.kob",
                                      "Creating (3 of 4): objects.kob", "Creating (4 of 4): sound.kob"}));
     EXPECT_EQ(std::tuple(contents("kelVane/game.kob").first, contents("Menu.kob").first, contents("objects.kob").first,

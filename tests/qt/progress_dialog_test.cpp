@@ -15,7 +15,7 @@ namespace {
 
 struct BatchRun { int result; bool visible; QString upper, lower; };
 
-// Packs `names` in a dialog of its own, as PackList does.
+// Packs `names` in a dialog of its own, as the main window does.
 BatchRun runDialog(const Strings& names, int compress)
 {
     Watchdog dog;
@@ -23,7 +23,7 @@ BatchRun runDialog(const Strings& names, int compress)
     dialog.m_names = names;
     dialog.m_compress = compress;
     dialog.exec();
-    return {dialog.m_result, dialog.isVisible(), dialog.m_status->text(), dialog.m_status2->text()};
+    return {dialog.result(), dialog.isVisible(), dialog.m_status->text(), dialog.m_status2->text()};
 }
 
 } // namespace
