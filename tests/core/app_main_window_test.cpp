@@ -78,12 +78,15 @@ TEST(MainWindowLogic, PackButtonsPackTellWhatWentWrongAndReselect)
     logic.Press(PackButton::AllFolders, 0); // the list's entries, never the typed field
     view.fields[1] = " ";
     logic.Press(PackButton::PackFolder, 0);
-    const std::string box = "box Not everything was packed|";
+    const std::string box = "box Not everything was packed|", failed = box + "Menu.kob: Error! Could not write .kob file: Menu.kob: ";
+    for (std::string& line : view.log) // the system's reason is its own on each system
+        if (line.starts_with(failed))
+            line = failed + "REASON" + line.substr(line.find('\n'));
     EXPECT_EQ(view.log, (Strings{"status Please Wait...", "batch1 ostrel/levels/Alpine", "status Ready",
                                  "status Please Wait...", "batch0 _typed", "status Ready",
                                  "status Please Wait...", "batch0 Menu Objects ostrel/game", "status Ready",
                                  "select levels 1", "select folders -1",
-                                 box + "Menu.kob: Error! Could not write .kob file: Menu.kob: Is a directory\nMenu.kob: not written",
+                                 failed + "REASON\nMenu.kob: not written",
                                  "status Ready", box + "an empty or blank folder name; not packed"}));
     ArchiveReader level;
     ASSERT_TRUE(level.open("ostrel/levels/Alpine.kob"));
