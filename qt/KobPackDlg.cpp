@@ -1,13 +1,12 @@
 #include "qt/KobPackDlg.h"
 
+#include "app/BatchReport.h"
 #include "app/WindowTexts.h"
 #include "qt/ByteNames.h"
 #include "qt/DialogUnits.h"
 #include "qt/PackRunner.h"
 #include "qt/QtPackControls.h"
 #include "qt/QuickLaunch.h"
-
-#include "app/BatchReport.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
