@@ -1,0 +1,64 @@
+#pragma once
+// The modal dialog that stands over the main window while a batch packs: its
+// caption names the archive being created, two lines and a bar show the
+// running job, and Cancel asks that job to stop. It draws and forwards: the
+// batch's worker and the rules of its keys are app/BatchWorker.h's.
+
+#include "app/BatchWorker.h"
+#include "qt/QtPackControls.h"
+
+#include <QDialog>
+
+#include <string>
+#include <vector>
+
+namespace kob {
+class BatchReport;
+}
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+class CPackProgressDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit CPackProgressDlg(QWidget* parent = nullptr);
+    // Should the modal run have been ended by someone else while the batch
+    // still runs, cancels and serves the worker's last display updates.
+    ~CPackProgressDlg() override;
+
+    // The batch result; 0 until the batch ends.
+    int result() const { return m_worker.result(); }
+    std::vector<std::string> m_names; // names to pack, in order
+    int m_compress = 0;               // compress switch of the whole batch
+    kob::BatchReport* m_report = nullptr; // hears the batch's problems and outcomes; none: the message sink does
+    QPushButton* m_cancel;            // item 2
+    QProgressBar* m_progress;         // item 1017
+    QLabel* m_status2;                // item 1018, the packing mode
+    QLabel* m_status;                 // item 1016, the file being packed
+
+public slots:
+    // Enter: does nothing.
+    void accept() override;
+    // Cancel, Esc and the close box: BatchWorker::OnCancel.
+    void reject() override;
+
+protected:
+    // Sets the bar's range and starts the worker.
+    virtual bool OnInitDialog();
+    virtual void OnOK();
+    virtual void OnCancel();
+
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    // Ends the modal run from the event loop, as the worker's close request.
+    void PostClose();
+
+    QtPackControls m_controls;
+    BatchWorker m_worker;
+    bool m_initPending = true;
+};

@@ -1,0 +1,21 @@
+#pragma once
+// How the Qt main window runs a batch: behind the modal progress dialog, and
+// afterwards the box of what went wrong. What is packed, the status line and
+// the box's text are the core's (app/MainWindowLogic.h).
+
+#include <string>
+#include <vector>
+
+namespace kob {
+class BatchReport;
+}
+class QWidget;
+
+// Packs `names` in order ("../NAME" into "NAME.kob") with the compress
+// switch `compress` behind the progress dialog over `parent`, and returns
+// once the dialog has closed. Returns the batch result: 1, -1 when it was
+// cancelled, 0 when no batch ran.
+int RunBatchDialog(const std::vector<std::string>& names, int compress, kob::BatchReport& report, QWidget* parent);
+
+// Shows `text` in a warning box over `parent`; an empty text shows nothing.
+void ShowPackProblems(QWidget* parent, const char* caption, const std::string& text);
