@@ -87,10 +87,13 @@ bool ComparingOutput::takePrevious(uint8_t* data, size_t length)
     return true;
 }
 
+// Its content as it was: a write moves the modification time. The status
+// change time would also move when the file is only renamed or removed,
+// which leaves the bytes read through the open file as they were.
 bool ComparingOutput::previousUnchangedSinceOpen(const platform::FileInfo& now) const
 {
     return now.kind == platform::Kind::Regular && now.size == m_previousInfo.size
-           && now.modified == m_previousInfo.modified && now.changed == m_previousInfo.changed;
+           && now.modified == m_previousInfo.modified;
 }
 
 bool ComparingOutput::diverge()
@@ -180,7 +183,8 @@ bool ComparingOutput::close()
             same = same && placeholder.current == placeholder.previous;
         // The name must still lead to the file compared, as it was.
         const platform::FileInfo now = platform::statPath(m_pending.archivePath());
-        if (same && now.sameFile(m_previousInfo) && previousUnchangedSinceOpen(now)) {
+        if (same && now.sameFile(m_previousInfo) && previousUnchangedSinceOpen(now)
+            && now.changed == m_previousInfo.changed) {
             m_previous.close();
             m_unchanged = true;
             return true;
