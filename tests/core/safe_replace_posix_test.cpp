@@ -156,28 +156,18 @@ TEST_F(SafeReplace, AfterTheFirstDifferenceThePreviousArchiveIsKeptOrWrittenAnew
     struct Row {
         const char* name;
         int changed; // the file edited after the first pack, or -1 (f30 is the 25th in the archive, f39 the 34th)
-        std::function<void(const std::string&)> onCall;
+        const char* at; // the progress call that sets `act` off
+        std::function<void()> act;
         int result;
         const char* text;
     };
     const std::vector<Row> rows = {
-        {"cancelled with the copy done", 30, [](const std::string& call) {
-             if (call == "pos:39")
-                 g_cancelPack = 1;
-         },
-         kPackCancelled, nullptr},
-        {"disk full in the copy", 39, [](const std::string& call) {
-             if (call == "range:0-40")
-                 limitFileSize(600000);
-         }, kPackWriteFailed, "Error! Could not write .kob file: objects.kob: cannot copy from the previous archive: File too large"},
-        {"previous cut short", -1, [](const std::string& call) {
-             if (call == "pos:20")
-                 fs::resize_file("objects.kob", 100000);
-         }, kPackWriteFailed, "Error! Could not write .kob file: objects.kob: the previous archive changed while it was read"},
-        {"previous removed", -1, [](const std::string& call) {
-             if (call == "pos:30")
-                 fs::remove("objects.kob");
-         }, 40, nullptr},
+        {"cancelled with the copy done", 30, "pos:39", [] { g_cancelPack = 1; }, kPackCancelled, nullptr},
+        {"disk full in the copy", 39, "range:0-40", [] { limitFileSize(600000); }, kPackWriteFailed,
+         "Error! Could not write .kob file: objects.kob: cannot copy from the previous archive: File too large"},
+        {"previous cut short", -1, "pos:20", [] { fs::resize_file("objects.kob", 100000); }, kPackWriteFailed,
+         "Error! Could not write .kob file: objects.kob: the previous archive changed while it was read"},
+        {"previous removed", -1, "pos:30", [] { fs::remove("objects.kob"); }, 40, nullptr},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -188,7 +178,10 @@ TEST_F(SafeReplace, AfterTheFirstDifferenceThePreviousArchiveIsKeptOrWrittenAnew
         const std::string previous = readFile("objects.kob");
         steps.clear();
         platform::SetDurabilityTrace([](const char* step, const std::string&) { steps.push_back(step); });
-        const PackRun run = packObjects(0, nullptr, row.onCall);
+        const PackRun run = packObjects(0, nullptr, [&](const std::string& call) {
+            if (call == row.at)
+                row.act();
+        });
         platform::SetDurabilityTrace(nullptr);
         limitFileSize(RLIM_INFINITY);
         EXPECT_EQ(run.result, row.result);
