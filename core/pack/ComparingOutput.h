@@ -9,10 +9,13 @@
 // renamed, its times kept.
 //
 // A previous archive that cannot be read on (an I/O error, a shorter file)
-// differs from that point on. The copied part is trusted only while the
-// previous archive is the file compared, with the size and times it had at
-// the start; when it is not, or cannot be read back, the output fails, and
-// the pack with it: the previous archive then stays whatever it became.
+// differs from that point on. The part copied is read again through the file
+// compared, and trusted only while that file keeps the size and modification
+// time it had at the start; when it does not, or cannot be read back, the
+// output fails, and the pack with it (no second pass to make the bytes
+// anew): the previous archive then stays whatever it became. A file left
+// alone must still be the one at the archive's name, its status change time
+// kept as well.
 
 #include "format/ArchiveOutput.h"
 #include "pack/PendingArchive.h"
