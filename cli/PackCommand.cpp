@@ -70,6 +70,8 @@ public:
             return;
         const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - m_started;
         clear();
+        if (result.unchanged)
+            PrintError(archive + ": unchanged, left as it was");
         PrintError(archive + ": " + PackSummary(resolveNoCase(archive), result.reused, seconds.count()));
     }
     void clear()

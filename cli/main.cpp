@@ -35,8 +35,9 @@ int main(int argc, char** argv)
     packCmd->add_flag("--any-folder", pack.anyFolder,
                       "Allow --all-folders and --all-levels in a folder not named Archives");
     packCmd->add_flag("--fresh", pack.fresh,
-                      "Compress every file anew; without it, entries the previous archive holds unchanged are copied, "
-                      "which gives a fresh pack's bytes only when KobPack wrote that archive");
+                      "Compress every file anew and write every archive; without it, entries the previous archive "
+                      "holds unchanged are copied, which gives a fresh pack's bytes only when KobPack wrote that "
+                      "archive, and an archive that would not change is left as it was");
     packCmd->add_option("-j,--jobs", pack.threads, "Compress on N threads (default: every hardware thread; 1: one)")
         ->option_text("N")
         ->check(CLI::Range(1u, 1024u));

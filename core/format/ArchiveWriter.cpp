@@ -1,24 +1,14 @@
 #include "format/ArchiveWriter.h"
 
 #include "format/BlockArea.h"
-#include "platform/Platform.h"
-
-#include <cerrno>
-#include <cstring>
 
 using namespace kob;
 
-ArchiveWriter::ArchiveWriter(std::string entryPrefix, uint32_t compression, std::FILE* output)
+ArchiveWriter::ArchiveWriter(std::string entryPrefix, uint32_t compression, ArchiveOutput& output)
     : m_entryPrefix(std::move(entryPrefix))
     , m_compression(compression)
     , m_output(output)
 {
-}
-
-ArchiveWriter::~ArchiveWriter()
-{
-    if (m_output)
-        std::fclose(m_output);
 }
 
 void ArchiveWriter::Fail(const std::string& reason)
@@ -37,12 +27,10 @@ bool ArchiveWriter::FitsBelowLimit(uint64_t length)
 
 bool ArchiveWriter::WriteBytes(const void* data, size_t length)
 {
-    if (failed() || !m_output)
+    if (failed())
         return false;
-    if (length == 0)
-        return true;
-    if (std::fwrite(data, 1, length, m_output) != length) {
-        Fail(std::strerror(errno ? errno : EIO));
+    if (!m_output.append(data, length)) {
+        Fail(m_output.error());
         return false;
     }
     m_outputPosition += length;
@@ -58,7 +46,16 @@ bool ArchiveWriter::WriteWord(uint32_t value)
 
 bool ArchiveWriter::WriteHeader()
 {
-    return WriteWord(0) && WriteWord(1) && WriteBytes(kHeaderBlock, sizeof kHeaderBlock);
+    // The index offset and the compression word are known only at the end.
+    uint8_t words[8];
+    putWord(words, 0);
+    putWord(words + 4, 1);
+    if (failed() || !m_output.appendPlaceholder(words, sizeof words)) {
+        Fail(m_output.error());
+        return false;
+    }
+    m_outputPosition += sizeof words;
+    return WriteBytes(kHeaderBlock, sizeof kHeaderBlock);
 }
 
 bool ArchiveWriter::AddEntry(const std::string& name, uint64_t size, std::vector<BlockDescriptor>& blocks,
@@ -120,29 +117,18 @@ void ArchiveWriter::Finish()
     const uint32_t indexOffset = static_cast<uint32_t>(m_outputPosition);
     WriteIndex();
     WriteWord(0);
-    if (failed() || !m_output)
+    if (failed())
         return;
-    if (std::fseek(m_output, 0, SEEK_SET) != 0)
-        return Fail(std::strerror(errno));
-    m_outputPosition = 0;
-    WriteWord(indexOffset);
-    WriteWord(m_compression);
+    uint8_t words[8];
+    putWord(words, indexOffset);
+    putWord(words + 4, m_compression);
+    if (!m_output.patch(0, words, sizeof words))
+        Fail(m_output.error());
 }
 
 bool ArchiveWriter::CloseOutput()
 {
-    if (!m_output)
-        return !failed();
-    // Synced before it is renamed over the previous archive: a crash must
-    // not leave a renamed archive whose data never reached the disk.
-    std::string flushError;
-    const bool flushed = platform::flushAndSync(m_output, flushError);
-    errno = 0;
-    const bool closed = std::fclose(m_output) == 0;
-    m_output = nullptr;
-    if (!flushed)
-        Fail(flushError);
-    else if (!closed)
-        Fail(std::strerror(errno ? errno : EIO));
+    if (!failed() && !m_output.close())
+        Fail(m_output.error());
     return !failed();
 }

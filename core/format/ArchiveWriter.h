@@ -1,12 +1,12 @@
 #pragma once
-// Writes one archive to an open file: the header, each entry's data area as
-// it comes, then the index and the final header words. It reports nothing;
-// the first failed write is kept in writeError() and nothing more is written
+// Writes one archive to an output: the header, each entry's data area as it
+// comes, then the index and the final header words. It reports nothing; the
+// first failed write is kept in writeError() and nothing more is written
 // after it, so a caller checks once, at the end.
 
 #include "format/ArchiveFormat.h"
+#include "format/ArchiveOutput.h"
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -27,9 +27,9 @@ struct ArchiveEntry {
 class ArchiveWriter {
 public:
     // `entryPrefix` goes in front of every name in the index; `compression`
-    // is 0 (plain) or 1 (LZO1X-999 blocks); `output` (owned) is at its start.
-    ArchiveWriter(std::string entryPrefix, uint32_t compression, std::FILE* output);
-    ~ArchiveWriter(); // closes the output file if one is set
+    // is 0 (plain) or 1 (LZO1X-999 blocks); `output`, empty, must outlive
+    // the writer.
+    ArchiveWriter(std::string entryPrefix, uint32_t compression, ArchiveOutput& output);
     ArchiveWriter(const ArchiveWriter&) = delete;
     ArchiveWriter& operator=(const ArchiveWriter&) = delete;
 
@@ -44,11 +44,11 @@ public:
                   const std::vector<ByteRange>& pieces);
     // Writes the entry count and every record at the current output position.
     void WriteIndex();
-    // The index, the end word and the final header words (the output is then
-    // no longer at its end); nothing when the entries already passed 4 GiB.
+    // The index, the end word and the final header words; nothing when the
+    // entries already passed 4 GiB.
     void Finish();
-    // Flushes, syncs and closes the output file; false (with writeError())
-    // when the data did not reach the disk.
+    // Closes the output, which puts the bytes on the disk; false (with
+    // writeError()) when they did not reach it.
     bool CloseOutput();
 
     // Output primitives: each notes the first failure in writeError() and
@@ -68,7 +68,7 @@ private:
     std::string m_entryPrefix;
     uint32_t m_compression;
     std::vector<ArchiveEntry> m_entries;
-    std::FILE* m_output = nullptr; // owned
+    ArchiveOutput& m_output;
     uint64_t m_outputPosition = 0;
     std::string m_writeError;
 };

@@ -1,6 +1,7 @@
 #include "pack/PackJob.h"
 
 #include "format/ArchiveWriter.h"
+#include "pack/ComparingOutput.h"
 #include "pack/PendingArchive.h"
 #include "pack/PreviousArchive.h"
 #include "pack/ReadAhead.h"
@@ -45,6 +46,11 @@ void dropArchive(PendingArchive& pending, PackObserver& observer)
     const std::string problem = pending.discard();
     if (!problem.empty())
         observer.problem("Error! Could not delete temporary file: " + problem);
+}
+
+std::string couldNotCreate(const std::string& archivePath, const PendingArchive& pending)
+{
+    return "Error! Could not create .kob file: " + archivePath + ": " + pending.error();
 }
 
 void reportSkip(PackObserver& observer, InputProblem problem, const char* path)
@@ -134,15 +140,13 @@ PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, P
     PreviousArchive previousArchive(entryPrefix);
     const PreviousArchive* previous =
         compress == 1 && options.reusePrevious && previousArchive.open(job.archivePath) ? &previousArchive : nullptr;
-    std::FILE* file = pending.create();
-    if (!file) {
-        observer.problem("Error! Could not create .kob file: " + job.archivePath + ": " + pending.error());
+    // Written only from the first byte that differs from the previous archive's.
+    ComparingOutput output(pending);
+    if (!output.open(options.reusePrevious)) {
+        observer.problem(couldNotCreate(job.archivePath, pending));
         return {kPackEndedEarly, PackOutcome::Failed, {}};
     }
-    if (!pending.hardLinkWarning().empty())
-        observer.problem(pending.hardLinkWarning());
-    std::setvbuf(file, nullptr, _IOFBF, 1 << 20);
-    ArchiveWriter writer(entryPrefix, compress, file);
+    ArchiveWriter writer(entryPrefix, compress, output);
     writer.WriteHeader();
 
     uint32_t skipped = scan.leftOut;
@@ -179,18 +183,27 @@ PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, P
 
     controls.setUpperLine("Writing index");
     observer.note("Writing Index...");
-    writer.Finish();
+    // An archive that is dropped anyway is neither finished nor synced.
+    if (!cancel.cancelled())
+        writer.Finish();
     controls.setUpperLine("Cleaning Up");
     const int entries = static_cast<int>(writer.entries().size());
-    writer.CloseOutput();
+    if (!cancel.cancelled() && entries != 0 && !writer.failed())
+        writer.CloseOutput();
+    else
+        output.abandon();
     previousArchive.close(); // Windows replaces no archive that is open
 
     if (cancel.cancelled()) {
         dropArchive(pending, observer);
         return {kPackCancelled, PackOutcome::Cancelled, {}};
     }
+    if (output.createFailed()) {
+        observer.problem(couldNotCreate(job.archivePath, pending));
+        return {kPackEndedEarly, PackOutcome::Failed, {}};
+    }
     std::string failure = writer.writeError();
-    if (failure.empty() && entries != 0 && !pending.commit())
+    if (failure.empty() && entries != 0 && !output.unchanged() && !pending.commit())
         failure = pending.error();
     if (!failure.empty()) {
         // A truncated archive must never look written.
@@ -208,7 +221,9 @@ PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, P
         dropArchive(pending, observer);
         return {0, PackOutcome::Failed, {}};
     }
-    return {entries, skipped ? PackOutcome::WrittenWithSkips : PackOutcome::Written, reused};
+    if (!output.unchanged() && !pending.hardLinkWarning().empty())
+        observer.problem(pending.hardLinkWarning());
+    return {entries, skipped ? PackOutcome::WrittenWithSkips : PackOutcome::Written, reused, output.unchanged()};
 }
 
 int PackArchive(std::string& sourcePath, std::string& folderName, const std::string& archivePath,

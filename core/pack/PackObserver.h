@@ -34,6 +34,7 @@ struct PackResult {
     int code = kPackEndedEarly; // kPackCancelled, kPackEndedEarly, kPackWriteFailed or the entries written
     PackOutcome outcome = PackOutcome::Failed;
     ReuseCounts reused;         // zero unless written
+    bool unchanged = false;     // written: the archive already held these bytes and was left as it was
 };
 
 class PackObserver {

@@ -93,6 +93,7 @@ public:
 private:
     friend struct FileAccess;
     friend bool copyMode(const FileInfo& from, File& to);
+    friend bool copyRange(File& from, uint64_t offset, uint64_t length, std::FILE* to, std::string& error);
     intptr_t m_handle = -1;
     mutable std::string m_error;
 };
@@ -149,6 +150,12 @@ void TraceDurability(const char* step, const std::string& path);
 // from several threads at once. The stream's own position is not to be relied
 // on afterwards (Windows moves it). False on a failure or a short file.
 bool readAt(std::FILE* stream, uint64_t offset, void* data, size_t length);
+
+// Appends the `length` bytes at `offset` of `from` to the stream `to`, which
+// must be at its end and stays there; on Linux the system copies them without passing
+// them through this process where it can. `from`'s own position is not to be
+// relied on afterwards. False with `error` on a failure or a short file.
+bool copyRange(File& from, uint64_t offset, uint64_t length, std::FILE* to, std::string& error);
 
 // Moves `stream` to `offset` from its start; false on a failure.
 bool seekTo(std::FILE* stream, uint64_t offset);

@@ -1,5 +1,6 @@
 #include "platform/Platform.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -38,6 +39,23 @@ FileInfo infoOf(const struct stat& st)
 int fdOf(intptr_t handle)
 {
     return static_cast<int>(handle);
+}
+
+bool writeAll(int fd, const void* data, size_t length, std::string& error)
+{
+    const auto* bytes = static_cast<const char*>(data);
+    while (length > 0) {
+        const ssize_t n = ::write(fd, bytes, length);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            error = n < 0 ? errorText(errno) : "nothing written";
+            return false;
+        }
+        bytes += n;
+        length -= static_cast<size_t>(n);
+    }
+    return true;
 }
 
 // Opens without waiting and keeps the file only when it is a regular one.
@@ -133,19 +151,7 @@ int64_t File::read(void* data, size_t length)
 
 bool File::write(const void* data, size_t length)
 {
-    const auto* bytes = static_cast<const char*>(data);
-    while (length > 0) {
-        const ssize_t n = ::write(fdOf(m_handle), bytes, length);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            m_error = n < 0 ? errorText(errno) : "nothing written";
-            return false;
-        }
-        bytes += n;
-        length -= static_cast<size_t>(n);
-    }
-    return true;
+    return writeAll(fdOf(m_handle), data, length, m_error);
 }
 
 std::FILE* File::toStream(const char* mode)
@@ -299,6 +305,50 @@ bool readAt(std::FILE* stream, uint64_t offset, void* data, size_t length)
         out += got;
         offset += static_cast<uint64_t>(got);
         length -= static_cast<size_t>(got);
+    }
+    return true;
+}
+
+bool copyRange(File& from, uint64_t offset, uint64_t length, std::FILE* to, std::string& error)
+{
+    errno = 0;
+    if (std::fflush(to) != 0) {
+        error = errorText(errno);
+        return false;
+    }
+    const int in = fdOf(from.m_handle);
+    const int out = ::fileno(to);
+    // The kernel copies, or shares the blocks on file systems that can; any
+    // refusal (another file system, an old kernel) falls back to reading
+    // and writing, which also names a real failure.
+    off_t at = static_cast<off_t>(offset);
+    while (length > 0) {
+        const ssize_t n = ::copy_file_range(in, &at, out, nullptr, length, 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        length -= static_cast<uint64_t>(n);
+    }
+    std::vector<char> buffer(static_cast<size_t>(std::min<uint64_t>(length, 1 << 20)));
+    while (length > 0) {
+        const ssize_t got = ::pread(in, buffer.data(), std::min<uint64_t>(length, buffer.size()), at);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            error = got == 0 ? "the file ends early" : errorText(errno);
+            return false;
+        }
+        if (!writeAll(out, buffer.data(), size_t(got), error))
+            return false;
+        at += got;
+        length -= static_cast<uint64_t>(got);
+    }
+    // The bytes went past the stream: it is moved to the file's end again
+    // before it writes on.
+    if (::fseeko(to, 0, SEEK_END) != 0) {
+        error = errorText(errno);
+        return false;
     }
     return true;
 }

@@ -1,5 +1,6 @@
 #include "platform/Platform.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -411,6 +412,34 @@ bool readAt(std::FILE* stream, uint64_t offset, void* data, size_t length)
         if (!ReadFile(h, out, ask, &got, &at) || got == 0)
             return false;
         out += got;
+        offset += got;
+        length -= got;
+    }
+    return true;
+}
+
+bool copyRange(File& from, uint64_t offset, uint64_t length, std::FILE* to, std::string& error)
+{
+    std::vector<char> buffer(static_cast<size_t>(std::min<uint64_t>(length, 1 << 20)));
+    while (length > 0) {
+        OVERLAPPED at{};
+        at.Offset = DWORD(offset);
+        at.OffsetHigh = DWORD(offset >> 32);
+        DWORD got = 0;
+        if (!ReadFile(handleOf(from.m_handle), buffer.data(), DWORD(std::min<uint64_t>(length, buffer.size())), &got,
+                      &at)) {
+            error = lastErrorText();
+            return false;
+        }
+        if (got == 0) {
+            error = "the file ends early";
+            return false;
+        }
+        errno = 0;
+        if (std::fwrite(buffer.data(), 1, got, to) != got) {
+            error = errorText(errno);
+            return false;
+        }
         offset += got;
         length -= got;
     }

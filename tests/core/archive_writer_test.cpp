@@ -118,14 +118,16 @@ TEST(ArchiveWriter, FailedWriteIsNotedAndStopsFurtherWrites)
     std::FILE* full = std::fopen("/dev/full", "wb");
     ASSERT_NE(full, nullptr);
     std::setvbuf(full, nullptr, _IONBF, 0); // every write reaches the device at once
-    ArchiveWriter writer("objects/", 0, full);
+    StreamOutput fullOutput(full);
+    ArchiveWriter writer("objects/", 0, fullOutput);
     EXPECT_FALSE(writer.AddEntry("a", data.size(), noBlocks, {{reinterpret_cast<const uint8_t*>(data.data()), data.size()}}));
     EXPECT_TRUE(writer.failed());
     EXPECT_NE(writer.writeError().find("No space left"), std::string::npos) << writer.writeError();
     EXPECT_TRUE(writer.entries().empty()) << "an entry whose data did not reach the file is not recorded";
     EXPECT_FALSE(writer.WriteWord(0));
 
-    ArchiveWriter buffered("objects/", 0, std::fopen("/dev/full", "wb")); // fails only when flushed
+    StreamOutput bufferedOutput(std::fopen("/dev/full", "wb"));
+    ArchiveWriter buffered("objects/", 0, bufferedOutput); // fails only when flushed
     EXPECT_TRUE(buffered.WriteWord(7));
     EXPECT_FALSE(buffered.CloseOutput());
     EXPECT_TRUE(buffered.failed());

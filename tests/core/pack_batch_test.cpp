@@ -5,6 +5,7 @@
 
 #include "pack/PackBatch.h"
 #include "pack/SourceFile.h"
+#include "platform/Platform.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -66,6 +67,21 @@ TEST_F(Batch, CaptionsPlainSoundAndMusicAndEveryCore)
     EXPECT_EQ(flags, (std::vector<uint32_t>{1, 0, 1, 0, 1}))
         << "sound and music plain by the whole name in any case; a level named sound is compressed";
     EXPECT_EQ(controls.calls[1], "lower:Packing Archive (Compressed)") << "the caption comes before the job";
+
+    // Packed again with one folder changed: only its archive is replaced.
+    const auto identities = [&] {
+        std::vector<std::pair<uint64_t, int64_t>> found;
+        for (const std::string& name : names)
+            found.emplace_back(platform::statPath(name + ".kob").index, platform::statPath(name + ".kob").modified);
+        return found;
+    };
+    const auto before = identities();
+    mod.file("music2/a.txt", "b");
+    EXPECT_EQ(run(names, 1, 0), 1);
+    auto after = identities();
+    EXPECT_NE(after[2], before[2]);
+    after[2] = before[2];
+    EXPECT_EQ(after, before) << "the others are left as they were";
 }
 
 TEST_F(Batch, LongNamesAreCutTo256Characters)

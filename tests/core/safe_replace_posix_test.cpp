@@ -3,6 +3,7 @@
 // on Windows the platform test holds a temporary file against the clean-up.
 
 #include "format/ArchiveReader.h"
+#include "platform/Platform.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <csignal>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -63,13 +65,15 @@ protected:
 
 TEST_F(SafeReplace, AKilledPackLeavesThePreviousArchiveAndTheNextPackTidiesUpOnlyItsOwn)
 {
-    writeFile("objects.kob", "previous");
+    // The temporary file begins with a copy of this plain archive's header,
+    // but its words must be a pack's own for the next pack to remove it.
+    const std::string previous = packObjects(0).bytes;
     const int status = packInChild([](const std::string& call) {
         if (call == "pos:20")
             raise(SIGKILL);
     });
     ASSERT_TRUE(WIFSIGNALED(status));
-    EXPECT_EQ(readFile("objects.kob"), "previous");
+    EXPECT_EQ(readFile("objects.kob"), previous);
     const std::vector<std::string> stale = temporaryFiles();
     ASSERT_EQ(stale.size(), 1u) << "the killed pack's temporary file";
 
@@ -138,5 +142,59 @@ TEST_F(SafeReplace, LinkedReadOnlyAndHardLinkedArchives)
         EXPECT_EQ(run.result, 40);
         expectWholeArchive();
         row.after(run);
+    }
+}
+
+// Issue 19: from the first difference on, the new archive goes to a
+// temporary file that begins with a copy of the previous archive. A cancel,
+// a full disk in the copy or a previous archive cut short under the pack
+// still leave the previous archive and no temporary file, and nothing is
+// synced or renamed; one removed under the pack is written anew.
+TEST_F(SafeReplace, AfterTheFirstDifferenceThePreviousArchiveIsKeptOrWrittenAnew)
+{
+    static Strings steps;
+    struct Row {
+        const char* name;
+        int changed; // the file edited after the first pack, or -1 (f30 is the 25th in the archive, f39 the 34th)
+        const char* at; // the progress call that sets `act` off
+        std::function<void()> act;
+        int result;
+        const char* text;
+    };
+    const std::vector<Row> rows = {
+        {"cancelled with the copy done", 30, "pos:39", [] { g_cancelPack = 1; }, kPackCancelled, nullptr},
+        {"disk full in the copy", 39, "range:0-40", [] { limitFileSize(600000); }, kPackWriteFailed,
+         "Error! Could not write .kob file: objects.kob: cannot copy from the previous archive: File too large"},
+        {"previous cut short", -1, "pos:20", [] { fs::resize_file("objects.kob", 100000); }, kPackWriteFailed,
+         "Error! Could not write .kob file: objects.kob: the previous archive changed while it was read"},
+        {"previous removed", -1, "pos:30", [] { fs::remove("objects.kob"); }, 40, nullptr},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const PackRun first = packObjects(0);
+        const std::string changed = "objects/f" + std::to_string(row.changed) + ".dat";
+        if (row.changed >= 0)
+            mod.file(changed, textBytes(40000, 99));
+        const std::string previous = readFile("objects.kob");
+        steps.clear();
+        platform::SetDurabilityTrace([](const char* step, const std::string&) { steps.push_back(step); });
+        const PackRun run = packObjects(0, nullptr, [&](const std::string& call) {
+            if (call == row.at)
+                row.act();
+        });
+        platform::SetDurabilityTrace(nullptr);
+        limitFileSize(RLIM_INFINITY);
+        EXPECT_EQ(run.result, row.result);
+        EXPECT_EQ(run.texts, row.text ? Strings{row.text} : Strings{});
+        EXPECT_EQ(temporaryFiles(), Strings{});
+        if (row.result == 40) {
+            EXPECT_EQ(run.bytes, first.bytes) << "written anew from the file compared";
+            continue;
+        }
+        EXPECT_EQ(steps, Strings{});
+        if (row.changed >= 0) {
+            EXPECT_EQ(readFile("objects.kob"), previous);
+            mod.file(changed, textBytes(40000, uint32_t(row.changed)));
+        }
     }
 }
