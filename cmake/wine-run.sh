@@ -10,8 +10,10 @@
 set -euo pipefail
 export WINEPREFIX=$1 WINEDEBUG=-all WINEARCH=win64
 shift
-# No prompts to install .NET or a browser engine; console programs need no display.
-export WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=
+# No prompts to install .NET or a browser engine. Console programs need no
+# display; the window tests get the one in KOBPACK_WINE_DISPLAY (scripts/windows.sh
+# starts an Xvfb for them).
+export WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=${KOBPACK_WINE_DISPLAY:-}
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 
