@@ -1,18 +1,20 @@
-# Fails when the layers mix: a file under core/ or cli/ that includes a Qt
-# header or, outside core/platform/, a POSIX or Windows header, or a file
-# under core/ that reaches up into gui/ or cli/.
+# Fails when the layers mix: a file outside qt/ (core/, cli/, win32/) that
+# includes a Qt header; outside core/platform/ and win32/, a POSIX or Windows
+# header; or a file under core/ that reaches up into a front end (qt/, win32/,
+# cli/).
 # cmake -DROOT=<source> -P layering.cmake
-file(GLOB_RECURSE files RELATIVE ${ROOT} ${ROOT}/core/*.h ${ROOT}/core/*.cpp ${ROOT}/cli/*.h ${ROOT}/cli/*.cpp)
+file(GLOB_RECURSE files RELATIVE ${ROOT}
+  ${ROOT}/core/*.h ${ROOT}/core/*.cpp ${ROOT}/cli/*.h ${ROOT}/cli/*.cpp ${ROOT}/win32/*.h ${ROOT}/win32/*.cpp)
 set(bad "")
-set(system_header "<(csignal|(unistd|fcntl|dirent|signal|termios|poll|pwd|spawn|dlfcn|io|direct|process|windows|winbase|windef|winnt|winuser|wincon|shellapi|shlobj|sys/[a-z_]+|arpa/[a-z]+|netinet/[a-z]+)\\.h)>")
+set(system_header "<(csignal|(unistd|fcntl|dirent|signal|termios|poll|pwd|spawn|dlfcn|io|direct|process|windows|winbase|windef|winnt|winuser|wincon|shellapi|shlobj|shobjidl|commctrl|commdlg|sys/[a-z_]+|arpa/[a-z]+|netinet/[a-z]+)\\.h)>")
 foreach(f IN LISTS files)
   file(STRINGS ${ROOT}/${f} includes REGEX "^[ \t]*#[ \t]*include")
   foreach(line IN LISTS includes)
     if(line MATCHES "[<\"](Q[A-Za-z]*|Qt[A-Za-z]*/[^>\"]*)[>\"]")
       list(APPEND bad "${f}: ${line}")
-    elseif(f MATCHES "^core/" AND line MATCHES "\"(gui|cli)/")
+    elseif(f MATCHES "^core/" AND line MATCHES "\"(qt|gui|win32|cli)/")
       list(APPEND bad "${f}: ${line}")
-    elseif(NOT f MATCHES "^core/platform/" AND line MATCHES "${system_header}")
+    elseif(NOT f MATCHES "^(core/platform|win32)/" AND line MATCHES "${system_header}")
       list(APPEND bad "${f}: ${line}")
     endif()
   endforeach()
@@ -22,4 +24,4 @@ if(bad)
   message(FATAL_ERROR "includes across the layers:\n  ${text}")
 endif()
 list(LENGTH files n)
-message(STATUS "layering: ${n} files under core/ and cli/ include no Qt header, and only core/platform/ a system one")
+message(STATUS "layering: ${n} files under core/, cli/ and win32/ include no Qt header, and only core/platform/ and win32/ a system one")

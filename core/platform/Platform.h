@@ -179,6 +179,9 @@ bool makeFolder(const std::string& path);
 
 // Makes `folder` the current one; false with `error`.
 bool changeFolder(const std::string& folder, std::string& error);
+// The user's home folder: $HOME on Linux, %USERPROFILE% on Windows; "" when
+// it is not set (or the code page cannot spell it).
+std::string homeFolder();
 
 // Calls `onInterrupt` when the user interrupts the process: Ctrl-C or SIGTERM,
 // and on Windows also Ctrl-Break and closing the console window, which

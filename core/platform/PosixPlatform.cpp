@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -380,6 +381,12 @@ bool changeFolder(const std::string& folder, std::string& error)
         return true;
     error = errorText(errno);
     return false;
+}
+
+std::string homeFolder()
+{
+    const char* home = std::getenv("HOME");
+    return home ? home : "";
 }
 
 namespace {

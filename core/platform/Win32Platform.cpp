@@ -505,6 +505,18 @@ bool changeFolder(const std::string& folder, std::string& error)
     return false;
 }
 
+std::string homeFolder()
+{
+    const DWORD n = GetEnvironmentVariableW(L"USERPROFILE", nullptr, 0);
+    std::wstring wide(n, L'\0');
+    if (n == 0 || GetEnvironmentVariableW(L"USERPROFILE", wide.data(), n) != n - 1)
+        return {};
+    wide.resize(n - 1);
+    bool exact = false;
+    const std::string text = toNarrow(wide, exact);
+    return exact ? text : std::string();
+}
+
 namespace {
 
 void (*g_onInterrupt)() = nullptr;

@@ -1,7 +1,7 @@
 // Entry point of the window tests: one QApplication for the whole run, on the
 // offscreen platform unless the environment chose another.
 
-#include "gui/DialogUnits.h"
+#include "qt/DialogUnits.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>

@@ -1,0 +1,307 @@
+#include "qt/KobPackDlg.h"
+
+#include "app/PackPlan.h"
+#include "app/WindowTexts.h"
+#include "game/Discovery.h"
+#include "qt/ByteNames.h"
+#include "qt/DialogUnits.h"
+#include "qt/PackRunner.h"
+#include "qt/QtPackControls.h"
+#include "qt/QuickLaunch.h"
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QValidator>
+
+#include <algorithm>
+
+namespace {
+
+// The field of a drop-down does not scroll sideways, so typing stops where
+// the field is full. Qt undoes only an edit that makes a fitting text too
+// wide, so an entry chosen from the list that is wider than the field can
+// still be edited.
+class FitsFieldValidator : public QValidator {
+public:
+    explicit FitsFieldValidator(QLineEdit* field)
+        : QValidator(field)
+        , m_field(field)
+    {
+    }
+
+    State validate(QString& input, int&) const override
+    {
+        const int room = m_field->contentsRect().width() - 4; // the field's inner margins
+        return m_field->fontMetrics().horizontalAdvance(input) <= room ? Acceptable : Invalid;
+    }
+
+private:
+    QLineEdit* m_field;
+};
+
+QComboBox* makeList(QWidget* parent)
+{
+    auto* list = new QComboBox(parent);
+    list->setEditable(true);
+    list->setInsertPolicy(QComboBox::NoInsert); // the lists hold what discovery found, nothing else
+    list->setCompleter(nullptr);                // a typed name stays as typed
+    list->setValidator(new FitsFieldValidator(list->lineEdit()));
+    return list;
+}
+
+QPushButton* makePushButton(const QString& text, QWidget* parent)
+{
+    auto* button = new QPushButton(text, parent);
+    // No button is the window's default; the window's Enter handling presses
+    // the focused one.
+    button->setAutoDefault(false);
+    return button;
+}
+
+// Sorted without regard to case, as the drop-downs keep their entries.
+void fillList(QComboBox* list, std::vector<std::string> names)
+{
+    SortNoCase(names);
+    for (const std::string& name : names)
+        AddByteName(list, name);
+}
+
+std::vector<std::string> entries(const QComboBox* list)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < list->count(); ++i)
+        names.push_back(ByteNameAt(list, i));
+    return names;
+}
+
+// The height of the dropped list, given with the field in the template.
+void fitDroppedList(QComboBox* list, const DialogUnits& units, int templateHeight)
+{
+    const int row = std::max(1, list->view()->sizeHintForRow(0) > 0 ? list->view()->sizeHintForRow(0)
+                                                                       : list->fontMetrics().height());
+    const int room = units.toPixelsY(templateHeight) - list->height();
+    list->setMaxVisibleItems(std::max(1, room / row));
+}
+
+} // namespace
+
+CKobPackDlg::CKobPackDlg(QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowCloseButtonHint)
+    , m_hIcon(QStringLiteral(":/icons/kobpack.png"))
+{
+    m_hIcon.addFile(QStringLiteral(":/icons/kobpack-16.png"));
+    setWindowTitle(QString::fromUtf8(kMainWindowCaption));
+    const DialogUnits units(font());
+    setFixedSize(units.toPixelsX(361), units.toPixelsY(33));
+
+    // Made in tab order, so the focus chain follows the template.
+    m_packLevelButton = new CBitmapButton(QStringLiteral("Pack Level"), this);
+    PlaceControl(m_packLevelButton, 1005, units, 96, 4, 47, 18);
+    m_levelList = makeList(this);
+    PlaceControl(m_levelList, 1004, units, 7, 4, 85, 56);
+    m_folderList = makeList(this);
+    PlaceControl(m_folderList, 1006, units, 188, 4, 81, 64);
+    m_packFolderButton = new CBitmapButton(QStringLiteral("Pack Folder"), this);
+    PlaceControl(m_packFolderButton, 1007, units, 273, 4, 48, 18);
+    m_statusCtrl = new QLabel(QStringLiteral("Ready"), this);
+    m_statusCtrl->setTextFormat(Qt::PlainText);
+    m_statusCtrl->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    PlaceControl(m_statusCtrl, 1008, units, 145, 23, 59, 8);
+    m_allLevelsButton = new CBitmapButton(QStringLiteral("All"), this);
+    PlaceControl(m_allLevelsButton, 1009, units, 147, 4, 26, 12);
+    m_allFoldersButton = new CBitmapButton(QStringLiteral("All"), this);
+    PlaceControl(m_allFoldersButton, 1010, units, 325, 4, 26, 12);
+    m_helpButton = makePushButton(QStringLiteral("?"), this);
+    PlaceControl(m_helpButton, 1012, units, 341, 19, 13, 12);
+    auto* separator = new QLabel(QStringLiteral("|\n|"), this);
+    separator->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    PlaceControl(separator, -1, units, 178, 4, 8, 15);
+    m_compressBox = new QCheckBox(QStringLiteral("Compress"), this);
+    PlaceControl(m_compressBox, 1015, units, 7, 21, 47, 10);
+    m_quickLaunchButton = makePushButton(QStringLiteral("T"), this);
+    PlaceControl(m_quickLaunchButton, 1014, units, 326, 19, 13, 12);
+    m_resetButton = makePushButton(QString(), this);
+    PlaceControl(m_resetButton, 1025, units, 317, 24, 7, 8);
+
+    QWidget* const tabOrder[] = {m_packLevelButton, m_levelList,   m_folderList,  m_packFolderButton,
+                                 m_allLevelsButton, m_allFoldersButton, m_helpButton, m_compressBox,
+                                 m_quickLaunchButton, m_resetButton};
+    for (size_t i = 1; i < std::size(tabOrder); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+
+    // The template's height of a drop-down includes its dropped list; the
+    // field itself is as high as the style draws it.
+    for (QComboBox* list : {m_levelList, m_folderList})
+        list->resize(list->width(), list->sizeHint().height());
+
+    connect(m_packFolderButton, &QAbstractButton::clicked, this, &CKobPackDlg::OnPackFolder);
+    connect(m_packLevelButton, &QAbstractButton::clicked, this, &CKobPackDlg::OnPackLevel);
+    connect(m_allLevelsButton, &QAbstractButton::clicked, this, &CKobPackDlg::OnAllLevels);
+    connect(m_allFoldersButton, &QAbstractButton::clicked, this, &CKobPackDlg::OnAllFolders);
+    connect(m_helpButton, &QAbstractButton::clicked, this, &CKobPackDlg::OnHelpButton);
+    connect(m_compressBox, &QAbstractButton::clicked, this, &CKobPackDlg::OnCompress);
+    connect(m_quickLaunchButton, &QAbstractButton::clicked, this, &CKobPackDlg::QuickLaunch);
+    connect(m_resetButton, &QAbstractButton::clicked, this, &CKobPackDlg::ResetQuickLaunch);
+}
+
+CKobPackDlg::~CKobPackDlg() = default;
+
+void CKobPackDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (m_initPending && !event->spontaneous()) {
+        m_initPending = false;
+        OnInitDialog();
+    }
+}
+
+bool CKobPackDlg::OnInitDialog()
+{
+    UpdateData(false);
+    setWindowIcon(m_hIcon);
+
+    m_game = Game::None;
+    m_game = DetectGame();
+    fillList(m_levelList, ListLevels(m_game));
+    fillList(m_folderList, ListFolders(m_game));
+    const DialogUnits units(font());
+    fitDroppedList(m_levelList, units, 56);
+    fitDroppedList(m_folderList, units, 64);
+    // An empty list stays without selection and its field stays empty.
+    m_levelList->setCurrentIndex(m_levelList->count() > 0 ? 0 : -1);
+    m_folderList->setCurrentIndex(m_folderList->count() > 0 ? 0 : -1);
+
+    m_packLevelButton->LoadBitmaps(QStringLiteral(":/images/pack_level.png"),
+                                   QStringLiteral(":/images/pack_level_pressed.png"),
+                                   QStringLiteral(":/images/pack_level.png"));
+    m_packFolderButton->LoadBitmaps(QStringLiteral(":/images/pack_folder.png"),
+                                    QStringLiteral(":/images/pack_folder_pressed.png"),
+                                    QStringLiteral(":/images/pack_folder.png"));
+    for (CBitmapButton* all : {m_allLevelsButton, m_allFoldersButton})
+        all->LoadBitmaps(QStringLiteral(":/images/all.png"), QStringLiteral(":/images/all_pressed.png"),
+                         QStringLiteral(":/images/all.png"));
+
+    m_statusCtrl->setText(QString::fromLatin1(kStatusReady));
+    m_packLevelButton->setFocus(Qt::OtherFocusReason);
+    return true;
+}
+
+void CKobPackDlg::UpdateData(bool saveAndValidate)
+{
+    if (saveAndValidate) {
+        m_folderName = FieldByteName(m_folderList);
+        m_levelName = FieldByteName(m_levelList);
+        m_compress = m_compressBox->isChecked() ? 1 : 0;
+    } else {
+        m_folderList->lineEdit()->setText(FromLocalBytes(m_folderName));
+        m_levelList->lineEdit()->setText(FromLocalBytes(m_levelName));
+        m_compressBox->setChecked(m_compress != 0);
+    }
+}
+
+void CKobPackDlg::Pack(const PackChoice& choice)
+{
+    const PackPlan plan = PlanPack(m_game, choice);
+    MakeDirectories(plan.folders);
+    ::PackList(plan.names(), m_compress, *m_statusCtrl);
+    std::string refused;
+    for (const std::string& text : plan.refused)
+        refused += (refused.empty() ? "" : "\n") + text;
+    ShowPackProblems(this, refused);
+}
+
+void CKobPackDlg::Reselect(QComboBox* list, int index)
+{
+    list->setCurrentIndex(index);
+    if (index < 0)
+        list->lineEdit()->clear();
+}
+
+void CKobPackDlg::OnPackFolder()
+{
+    UpdateData(true);
+    Pack({{m_folderName}, {}});
+}
+
+void CKobPackDlg::OnPackLevel()
+{
+    UpdateData(true);
+    Pack({{}, {m_levelName}});
+}
+
+void CKobPackDlg::OnAllLevels()
+{
+    // The controls are not read: m_compress mirrors the box since its last click.
+    const int levelIndex = m_levelList->currentIndex();
+    const int folderIndex = m_folderList->currentIndex();
+    Pack({{}, entries(m_levelList)});
+    Reselect(m_levelList, levelIndex);
+    Reselect(m_folderList, folderIndex);
+}
+
+void CKobPackDlg::OnAllFolders()
+{
+    if (m_allFoldersBusy == 1)
+        return;
+    m_allFoldersBusy = 1;
+    const int levelIndex = m_levelList->currentIndex();
+    const int folderIndex = m_folderList->currentIndex();
+    Pack({entries(m_folderList), {}});
+    Reselect(m_levelList, levelIndex);
+    Reselect(m_folderList, folderIndex);
+    m_allFoldersBusy = 0;
+}
+
+std::unique_ptr<QMessageBox> MakeHelpBox(QWidget* parent)
+{
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Question, QString::fromUtf8(kHelpCaption),
+                                             QString::fromLatin1(kHelpText), QMessageBox::Ok, parent);
+    box->setTextFormat(Qt::PlainText);
+    return box;
+}
+
+void CKobPackDlg::OnHelpButton()
+{
+    MakeHelpBox(this)->exec();
+}
+
+void CKobPackDlg::OnCompress()
+{
+    UpdateData(true);
+}
+
+std::vector<std::string> CKobPackDlg::levelEntries() const
+{
+    return entries(m_levelList);
+}
+
+void CKobPackDlg::QuickLaunch()
+{
+    ::QuickLaunch(this, m_game, levelEntries());
+}
+
+void CKobPackDlg::ResetQuickLaunch()
+{
+    ::ResetQuickLaunch(this, m_game, levelEntries());
+}
+
+void CKobPackDlg::keyPressEvent(QKeyEvent* event)
+{
+    // Enter presses the plain push button that has the focus; anywhere else
+    // it closes the window, like OK.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
+            button->click();
+        else
+            accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

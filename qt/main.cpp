@@ -1,0 +1,75 @@
+// kobpack-gui [DIR]: the window tool. It works in the mod's Archives folder:
+// DIR, else the folder it is started in, else the one the user picks.
+
+#include "qt/KobPackApp.h"
+#include "qt/WorkFolder.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+CKobPackApp theApp;
+
+namespace {
+
+// --help and --version are answered without a display, and so is -v, which
+// is refused: in kobpack it means --verbose, not --version.
+bool asksForText(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i)
+        for (const char* option : {"-h", "--help", "--version", "-v"})
+            if (std::strcmp(argv[i], option) == 0)
+                return true;
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::unique_ptr<QCoreApplication> application;
+    if (asksForText(argc, argv))
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    else
+        application = std::make_unique<QApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kobpack-gui"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KOBPACK_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Packs the folders of a game mod into .kob archives and starts the game with the mod.\n"
+                       "Works in the mod's Archives folder: DIR, else the folder it is started in, else\n"
+                       "the one it asks for."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Print this help and exit"));
+    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Print the version and exit"));
+    parser.addOptions({help, version});
+    parser.addPositionalArgument(QStringLiteral("DIR"),
+                                 QStringLiteral("The mod's Archives folder (another folder only after a question)"),
+                                 QStringLiteral("[DIR]"));
+    // Usage errors read like kobpack's, with the same exit status.
+    const auto usageError = [](const QString& text) {
+        std::fprintf(stderr, "kobpack-gui: %s (see kobpack-gui --help)\n", qPrintable(text));
+        return 2;
+    };
+    if (!parser.parse(QCoreApplication::arguments()))
+        return usageError(parser.errorText());
+    if (parser.isSet(help)) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::puts("kobpack-gui " KOBPACK_VERSION);
+        return 0;
+    }
+    const QStringList folders = parser.positionalArguments();
+    if (folders.size() > 1)
+        return usageError(QStringLiteral("give at most one DIR"));
+
+    const WorkFolderResult start = EnterWorkFolder(folders.value(0));
+    if (start.outcome != WorkFolderOutcome::Entered)
+        return ReportNoWorkFolder(start);
+    return theApp.InitInstance() ? QApplication::exec() : 0;
+}

@@ -1,0 +1,143 @@
+#pragma once
+// Helpers of the window tests. No test may hang on a modal dialog: a watchdog fails the test
+// and ends whatever is left open, and dialogs a test answers are answered through a timer.
+
+#include "qt/DialogUnits.h"
+#include "qt/PackProgressDlg.h"
+#include "pack/PackJob.h"
+#include "support/TestSupport.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+// Failure messages show texts as text.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
+namespace kobtest {
+
+// Fails the test when it still runs after `seconds`, and from then on ends
+// every modal run (a batch is cancelled first) so that the test returns.
+class Watchdog : public QTimer {
+public:
+    explicit Watchdog(int seconds = 60)
+    {
+        connect(this, &QTimer::timeout, [this] {
+            if (interval() != 50) // not fired before
+                ADD_FAILURE() << "a dialog was still open when the watchdog fired";
+            setInterval(50);
+            g_cancelPack.store(1);
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                dialog->QDialog::done(QDialog::Rejected);
+        });
+        start(seconds * 1000);
+    }
+};
+
+// Runs `answer` once on the first modal widget that opens while it lives.
+class WhenModal : public QTimer {
+public:
+    explicit WhenModal(std::function<void(QWidget*)> answer)
+    {
+        connect(this, &QTimer::timeout, [this, answer] {
+            if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->isVisible())
+                stop(), answer(modal);
+        });
+        start(10);
+    }
+};
+
+// Records each message box that opens while it lives as "CAPTION|TEXT", and closes it.
+class BoxRecorder : public QTimer {
+public:
+    Strings boxes;
+    BoxRecorder()
+    {
+        connect(this, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); box && box->isVisible()) {
+                boxes.push_back((box->windowTitle() + "|" + box->text()).toStdString());
+                box->done(0);
+            }
+        });
+        start(10);
+    }
+};
+
+inline void press(const QWidget* dialog, int id) { FindControl<QAbstractButton>(dialog, id)->click(); }
+inline QString textOf(const QWidget* dialog, int id) { return FindControl(dialog, id)->property("text").toString(); }
+
+// A list's entries and, after ">", its current text: "alpine,Bay>alpine".
+inline std::string choices(const QComboBox* list)
+{
+    QStringList entries;
+    for (int i = 0; i < list->count(); ++i)
+        entries << list->itemText(i);
+    return (entries.join(",") + ">" + list->currentText()).toStdString();
+}
+
+// A quick-launch settings file as the dialog writes it.
+inline std::string settingsText(const std::string& map, const std::string& exe, int debug)
+{
+    return "m_MapName\r\n" + map + "\r\n\r\nm_gpmString\r\nGPM_CQ\r\n\r\nm_gameExe\r\n" + exe + "\r\n\r\nm_UseDebug\r\n"
+        + std::to_string(debug) + "\r\n\r\n";
+}
+
+// Records, in order, the caption ("caption:TEXT") and bar ("pos:N of MAX") changes of every
+// progress dialog shown while it lives (the bar reports changes only); `onLine` runs after each.
+class BatchWatch : public QObject {
+public:
+    BatchWatch() { qApp->installEventFilter(this); }
+    ~BatchWatch() override { qApp->removeEventFilter(this); }
+    Strings log, captions;
+    std::function<void(CPackProgressDlg&, const std::string&)> onLine;
+
+protected:
+    // Sees a dialog's show before the dialog does, so before its worker starts.
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* dialog = event->type() == QEvent::Show && !event->spontaneous() ? qobject_cast<CPackProgressDlg*>(watched) : nullptr;
+        const auto add = [this, dialog](const std::string& line) {
+            log.push_back(line);
+            if (onLine)
+                onLine(*dialog, line);
+        };
+        if (dialog) {
+            connect(dialog, &QWidget::windowTitleChanged, this, [this, add](const QString& title) {
+                captions.push_back(title.toStdString());
+                add("caption:" + captions.back());
+            });
+            connect(dialog->m_progress, &QProgressBar::valueChanged, this, [add, dialog](int value) {
+                add("pos:" + std::to_string(value) + " of " + std::to_string(dialog->m_progress->maximum()));
+            });
+        }
+        return false;
+    }
+};
+
+// One control of a dialog template: item number, text (nullptr: none to
+// check) and place in dialog units, where a height of 0 is the control's own.
+struct TemplateRow { int id; const char* text; int x, y, w, h; };
+
+// Checks the size of `dialog` and the place and text of each control.
+inline void expectLayout(const QWidget& dialog, int width, int height, const std::vector<TemplateRow>& rows)
+{
+    const DialogUnits du(dialog.font());
+    EXPECT_EQ(dialog.size(), QSize(du.toPixelsX(width), du.toPixelsY(height)));
+    for (const TemplateRow& row : rows) {
+        SCOPED_TRACE(row.id);
+        QWidget* control = FindControl(&dialog, row.id);
+        ASSERT_NE(control, nullptr);
+        QRect expected = du.toPixels(row.x, row.y, row.w, row.h);
+        expected.setHeight(row.h ? expected.height() : control->height());
+        EXPECT_EQ(control->geometry(), expected);
+        if (row.text) {
+            EXPECT_EQ(control->property("text").toString(), row.text);
+        }
+    }
+}
+
+} // namespace kobtest
