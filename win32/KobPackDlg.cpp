@@ -1,11 +1,8 @@
 #include "win32/KobPackDlg.h"
 
-#include "app/PackPlan.h"
-#include "game/Discovery.h"
-#include "pack/PackJob.h"
+#include "app/WindowTexts.h"
 #include "win32/DialogHooks.h"
-#include "win32/HelpText.h"
-#include "win32/PackRunner.h"
+#include "win32/PackProgressDlg.h"
 #include "win32/QuickLaunchDlg.h"
 #include "win32/WideText.h"
 #include "win32/resource.h"
@@ -14,19 +11,9 @@ namespace {
 
 void fillList(HWND list, const std::vector<std::string>& names)
 {
-    // The list sorts itself (CBS_SORT), without regard to case.
+    // In the core's order, which the field's own sorting would not change.
     for (const std::string& name : names)
-        SendMessageW(list, CB_ADDSTRING, 0, LPARAM(Widen(name).c_str()));
-}
-
-std::string entryAt(HWND list, int index)
-{
-    const LRESULT length = SendMessageW(list, CB_GETLBTEXTLEN, WPARAM(index), 0);
-    if (length == CB_ERR)
-        return {};
-    std::wstring text(size_t(length) + 1, L'\0');
-    text.resize(size_t(SendMessageW(list, CB_GETLBTEXT, WPARAM(index), LPARAM(text.data()))));
-    return Narrow(text);
+        SendMessageW(list, CB_INSERTSTRING, WPARAM(-1), LPARAM(Widen(name).c_str()));
 }
 
 } // namespace
@@ -111,18 +98,14 @@ CBitmapButton* CKobPackDlg::ButtonFor(int id)
 BOOL CKobPackDlg::OnInitDialog(HWND dialog)
 {
     m_hWnd = dialog;
-    UpdateData(false);
     SendMessageW(dialog, WM_SETICON, ICON_BIG, LPARAM(m_hIcon));
     SendMessageW(dialog, WM_SETICON, ICON_SMALL, LPARAM(m_hSmallIcon));
 
-    m_game = Game::None;
-    m_game = DetectGame();
-    fillList(item(IDC_LEVEL_LIST), ListLevels(m_game));
-    fillList(item(IDC_FOLDER_LIST), ListFolders(m_game));
-    // An empty list stays without selection and its field stays empty.
-    for (int list : {IDC_LEVEL_LIST, IDC_FOLDER_LIST})
-        if (SendMessageW(item(list), CB_GETCOUNT, 0, 0) > 0)
-            SendMessageW(item(list), CB_SETCURSEL, 0, 0);
+    m_logic.Discover();
+    for (WindowList which : {WindowList::Levels, WindowList::Folders}) {
+        fillList(list(which), m_logic.entries(which));
+        select(which, InitialSelection(m_logic.entries(which)));
+    }
 
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     m_packLevelButton.LoadBitmaps(instance, IDB_PACK_LEVEL, IDB_PACK_LEVEL_PRESSED, IDB_PACK_LEVEL);
@@ -130,7 +113,7 @@ BOOL CKobPackDlg::OnInitDialog(HWND dialog)
     m_allLevelsButton.LoadBitmaps(instance, IDB_ALL, IDB_ALL_PRESSED, IDB_ALL);
     m_allFoldersButton.LoadBitmaps(instance, IDB_ALL, IDB_ALL_PRESSED, IDB_ALL);
 
-    SetDlgItemTextW(dialog, IDC_STATUS, L"Ready");
+    setStatus(kStatusReady);
     NotifyDialogOpened(dialog, IDD_KOBPACK_DIALOG);
     return TRUE; // the focus goes to the first control in tab order
 }
@@ -138,10 +121,11 @@ BOOL CKobPackDlg::OnInitDialog(HWND dialog)
 void CKobPackDlg::OnCommand(int id)
 {
     switch (id) {
-    case IDC_PACK_FOLDER: OnPackFolder(); break;
-    case IDC_PACK_LEVEL: OnPackLevel(); break;
-    case IDC_ALL_LEVELS: OnAllLevels(); break;
-    case IDC_ALL_FOLDERS: OnAllFolders(); break;
+    case IDC_PACK_FOLDER: UpdateData(); Press(PackButton::PackFolder); break;
+    case IDC_PACK_LEVEL: UpdateData(); Press(PackButton::PackLevel); break;
+    // The All buttons do not read the controls: m_compress mirrors the box since its last click.
+    case IDC_ALL_LEVELS: Press(PackButton::AllLevels); break;
+    case IDC_ALL_FOLDERS: Press(PackButton::AllFolders); break;
     case IDC_HELP_BUTTON: OnHelpButton(); break;
     case IDC_COMPRESS: OnCompress(); break;
     case IDC_QUICK_LAUNCH: QuickLaunch(); break;
@@ -155,10 +139,10 @@ void CKobPackDlg::OnCommand(int id)
 
 void CKobPackDlg::OnClose(int result)
 {
-    if (m_packing) {
+    if (m_progress) {
         // The window goes once the batch has ended; the job stops at its next
         // check and the previous archive stays.
-        g_cancelPack.store(1);
+        m_progress->OnCancel();
         m_closeAfterBatch = result;
         return;
     }
@@ -168,109 +152,68 @@ void CKobPackDlg::OnClose(int result)
         DestroyWindow(m_hWnd);
 }
 
-void CKobPackDlg::UpdateData(bool saveAndValidate)
+void CKobPackDlg::UpdateData()
 {
-    if (saveAndValidate) {
-        m_folderName = WindowBytes(item(IDC_FOLDER_LIST));
-        m_levelName = WindowBytes(item(IDC_LEVEL_LIST));
-        m_compress = IsDlgButtonChecked(m_hWnd, IDC_COMPRESS) == BST_CHECKED ? 1 : 0;
-    } else {
-        SetWindowBytes(item(IDC_FOLDER_LIST), m_folderName);
-        SetWindowBytes(item(IDC_LEVEL_LIST), m_levelName);
-        CheckDlgButton(m_hWnd, IDC_COMPRESS, m_compress ? BST_CHECKED : BST_UNCHECKED);
-    }
+    m_compress = IsDlgButtonChecked(m_hWnd, IDC_COMPRESS) == BST_CHECKED ? 1 : 0;
 }
 
-std::vector<std::string> CKobPackDlg::entries(int listId) const
+void CKobPackDlg::Press(PackButton button)
 {
-    std::vector<std::string> names;
-    const LRESULT count = SendMessageW(item(listId), CB_GETCOUNT, 0, 0);
-    for (int i = 0; i < count; ++i)
-        names.push_back(entryAt(item(listId), i));
-    return names;
-}
-
-int CKobPackDlg::selection(int listId) const
-{
-    return int(SendMessageW(item(listId), CB_GETCURSEL, 0, 0));
-}
-
-void CKobPackDlg::reselect(int listId, int index)
-{
-    // CB_SETCURSEL with -1 clears the field too.
-    SendMessageW(item(listId), CB_SETCURSEL, WPARAM(index), 0);
-}
-
-void CKobPackDlg::Pack(const PackChoice& choice)
-{
-    const PackPlan plan = PlanPack(m_game, choice);
-    MakeDirectories(plan.folders);
-    m_packing = true;
-    PackList(m_hWnd, item(IDC_STATUS), plan.names(), m_compress);
-    m_packing = false;
-    std::string refused;
-    for (const std::string& text : plan.refused)
-        refused += (refused.empty() ? "" : "\n") + text;
-    ShowPackProblems(m_hWnd, refused);
+    m_logic.Press(button, m_compress);
     if (m_closeAfterBatch >= 0)
         OnClose(m_closeAfterBatch);
 }
 
-void CKobPackDlg::OnPackFolder()
+std::string CKobPackDlg::fieldText(WindowList which) const
 {
-    UpdateData(true);
-    Pack({{m_folderName}, {}});
+    return WindowBytes(list(which));
 }
 
-void CKobPackDlg::OnPackLevel()
+int CKobPackDlg::selectedIndex(WindowList which) const
 {
-    UpdateData(true);
-    Pack({{}, {m_levelName}});
+    return int(SendMessageW(list(which), CB_GETCURSEL, 0, 0));
 }
 
-void CKobPackDlg::OnAllLevels()
+void CKobPackDlg::select(WindowList which, int index)
 {
-    // The controls are not read: m_compress mirrors the box since its last click.
-    const int levelIndex = selection(IDC_LEVEL_LIST);
-    const int folderIndex = selection(IDC_FOLDER_LIST);
-    Pack({{}, entries(IDC_LEVEL_LIST)});
-    if (!m_hWnd)
-        return;
-    reselect(IDC_LEVEL_LIST, levelIndex);
-    reselect(IDC_FOLDER_LIST, folderIndex);
+    // CB_SETCURSEL with -1 empties the field too.
+    SendMessageW(list(which), CB_SETCURSEL, WPARAM(index), 0);
 }
 
-void CKobPackDlg::OnAllFolders()
+void CKobPackDlg::setStatus(const char* text)
 {
-    if (m_allFoldersBusy == 1)
-        return;
-    m_allFoldersBusy = 1;
-    const int levelIndex = selection(IDC_LEVEL_LIST);
-    const int folderIndex = selection(IDC_FOLDER_LIST);
-    Pack({entries(IDC_FOLDER_LIST), {}});
-    m_allFoldersBusy = 0;
-    if (!m_hWnd)
-        return;
-    reselect(IDC_LEVEL_LIST, levelIndex);
-    reselect(IDC_FOLDER_LIST, folderIndex);
+    SetWindowBytes(item(IDC_STATUS), text);
+}
+
+void CKobPackDlg::runBatch(const std::vector<std::string>& names, int compress, kob::BatchReport& report)
+{
+    CPackProgressDlg progress(names, compress, report);
+    m_progress = &progress;
+    progress.DoModal(m_hWnd);
+    m_progress = nullptr;
+}
+
+void CKobPackDlg::showProblems(const char* caption, const std::string& text)
+{
+    ShowMessageBox(m_hWnd, Widen(text), Widen(caption), MB_OK | MB_ICONWARNING);
 }
 
 void CKobPackDlg::OnHelpButton()
 {
-    ShowMessageBox(m_hWnd, Widen(kHelpText), L"Help", MB_OK | MB_ICONQUESTION);
+    ShowMessageBox(m_hWnd, Widen(kHelpText), Widen(kHelpCaption), MB_OK | MB_ICONQUESTION);
 }
 
 void CKobPackDlg::OnCompress()
 {
-    UpdateData(true);
+    UpdateData();
 }
 
 void CKobPackDlg::QuickLaunch()
 {
-    RunQuickLaunch(m_hWnd, m_game, entries(IDC_LEVEL_LIST), m_launcher, false);
+    RunQuickLaunch(m_hWnd, m_logic.game(), m_logic.entries(WindowList::Levels), m_launcher, false);
 }
 
 void CKobPackDlg::ResetQuickLaunch()
 {
-    RunQuickLaunch(m_hWnd, m_game, entries(IDC_LEVEL_LIST), m_launcher, true);
+    RunQuickLaunch(m_hWnd, m_logic.game(), m_logic.entries(WindowList::Levels), m_launcher, true);
 }

@@ -4,7 +4,7 @@
 // quick-launch buttons. It draws and forwards: what a press packs and what
 // the lists hold is the core's to decide.
 
-#include "game/Game.h"
+#include "app/MainWindowLogic.h"
 #include "win32/BitmapButton.h"
 
 #include <windows.h>
@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
+class CPackProgressDlg;
 class Launcher;
-struct PackChoice;
 
-class CKobPackDlg {
+class CKobPackDlg : public MainWindowView {
 public:
     explicit CKobPackDlg(Launcher& launcher);
-    ~CKobPackDlg();
+    ~CKobPackDlg() override;
 
     // Runs the window modally until it is closed.
     INT_PTR DoModal();
@@ -26,10 +26,6 @@ public:
     HWND Create();
 
     HWND m_hWnd = nullptr;
-    int m_allFoldersBusy = 0;  // 1 while All (folders) runs its batch
-    Game m_game = Game::None;  // game choice
-    std::string m_folderName;  // the folder field's text, as last read
-    std::string m_levelName;   // the level field's text, as last read
     int m_compress = 0;        // Compress (1015), as last read
     HICON m_hIcon = nullptr;
     HICON m_hSmallIcon = nullptr;
@@ -38,14 +34,9 @@ public:
     CBitmapButton m_allLevelsButton;  // 1009
     CBitmapButton m_allFoldersButton; // 1010
 
-    // true: reads the fields and the Compress box into the members; false:
-    // writes the members into the controls.
-    void UpdateData(bool saveAndValidate = true);
+    // Reads the Compress box into m_compress.
+    void UpdateData();
 
-    void OnPackFolder();
-    void OnPackLevel();
-    void OnAllLevels();
-    void OnAllFolders();
     void OnHelpButton();
     void OnCompress();
     void QuickLaunch();
@@ -60,14 +51,20 @@ private:
     CBitmapButton* ButtonFor(int id);
 
     HWND item(int id) const { return GetDlgItem(m_hWnd, id); }
-    std::vector<std::string> entries(int listId) const;
-    int selection(int listId) const;
-    void reselect(int listId, int index);
-    // Makes the folders the choice needs and packs it behind the progress dialog.
-    void Pack(const PackChoice& choice);
+    HWND list(WindowList which) const { return item(which == WindowList::Levels ? 1004 : 1006); }
+    void Press(PackButton button);
+
+    // MainWindowView
+    std::string fieldText(WindowList which) const override;
+    int selectedIndex(WindowList which) const override;
+    void select(WindowList which, int index) override;
+    void setStatus(const char* text) override;
+    void runBatch(const std::vector<std::string>& names, int compress, kob::BatchReport& report) override;
+    void showProblems(const char* caption, const std::string& text) override;
 
     Launcher& m_launcher;
+    MainWindowLogic m_logic{*this};
     bool m_modal = false;
-    bool m_packing = false;    // a batch runs behind the progress dialog
-    int m_closeAfterBatch = -1; // the window was asked to close while a batch ran
+    CPackProgressDlg* m_progress = nullptr; // while a batch runs behind it
+    int m_closeAfterBatch = -1;             // the window was asked to close while a batch ran
 };

@@ -1,9 +1,6 @@
 #include "win32/PackProgressDlg.h"
 
 #include "app/BatchReport.h"
-#include "pack/MessageSink.h"
-#include "pack/PackBatch.h"
-#include "pack/PackJob.h"
 #include "win32/DialogHooks.h"
 #include "win32/WideText.h"
 #include "win32/resource.h"
@@ -12,7 +9,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <system_error>
 
 namespace {
 
@@ -116,12 +112,19 @@ void Win32PackControls::setPosition(uint32_t position)
     });
 }
 
+CPackProgressDlg::CPackProgressDlg(const std::vector<std::string>& names, int compress, kob::BatchReport& report)
+    : m_names(names)
+    , m_compress(compress)
+    , m_report(report)
+    , m_worker(m_controls, [this] { PostMessageW(m_hWnd, kBatchDone, 0, 0); })
+{
+}
+
 INT_PTR CPackProgressDlg::DoModal(HWND owner)
 {
     const INT_PTR result =
         DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PACK_PROGRESS), owner, DialogProc, LPARAM(this));
-    if (m_worker.joinable())
-        m_worker.join(); // it posted the close as its last act: it is ending or has ended
+    m_worker.Finish(); // it posted the close as its last act: it is ending or has ended
     return result;
 }
 
@@ -142,10 +145,11 @@ INT_PTR CALLBACK CPackProgressDlg::DialogProc(HWND dialog, UINT message, WPARAM 
         EndDialog(dialog, IDCANCEL);
         return TRUE;
     case WM_COMMAND:
-        // The Cancel button, Esc and the close box all come as IDCANCEL.
+        // The Cancel button, Esc and the close box all come as IDCANCEL;
+        // IDOK (Enter) does nothing.
         if (LOWORD(wParam) == IDCANCEL)
-            g_cancelPack.store(1);
-        return TRUE; // IDOK (Enter) does nothing
+            self->OnCancel();
+        return TRUE;
     case WM_DESTROY:
         RemoveWindowSubclass(GetDlgItem(dialog, IDCANCEL), CancelButtonProc, 0);
         return FALSE;
@@ -156,40 +160,11 @@ INT_PTR CALLBACK CPackProgressDlg::DialogProc(HWND dialog, UINT message, WPARAM 
 BOOL CPackProgressDlg::OnInitDialog(HWND dialog)
 {
     m_hWnd = dialog;
+    m_controls.attach(dialog);
     SetWindowSubclass(GetDlgItem(dialog, IDCANCEL), CancelButtonProc, 0, 0);
-    SendDlgItemMessageW(dialog, IDC_PROGRESS_BAR, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+    SendDlgItemMessageW(dialog, IDC_PROGRESS_BAR, PBM_SETRANGE, 0, MAKELPARAM(kProgressLower, kProgressUpper));
     SendDlgItemMessageW(dialog, IDC_PROGRESS_BAR, PBM_SETPOS, 0, 0);
-    if (m_names.empty())
-        PostMessageW(dialog, kBatchDone, 0, 0); // no worker would ever close it
-    else
-        StartPackThread();
+    m_worker.Start(m_names, m_compress, &m_report);
     NotifyDialogOpened(dialog, IDD_PACK_PROGRESS);
     return TRUE;
-}
-
-void CPackProgressDlg::StartPackThread()
-{
-    m_result = 0;
-    g_cancelPack.store(0);
-    try {
-        m_worker = std::thread([this, dialog = m_hWnd] { RunBatch(dialog); });
-    } catch (const std::system_error& error) {
-        const std::string text = std::string("Error! Could not start the packing thread: ") + error.what();
-        if (m_report)
-            m_report->problem(text);
-        else
-            ReportMessage(text);
-        PostMessageW(m_hWnd, kBatchDone, 0, 0);
-    }
-}
-
-void CPackProgressDlg::RunBatch(HWND dialog)
-{
-    Win32PackControls controls(dialog);
-    kob::SinkObserver toSink;
-    kob::PackObserver& observer = m_report ? static_cast<kob::PackObserver&>(*m_report) : toSink;
-    // Every hardware thread compresses; the archives are the same as on one.
-    m_result = kob::packBatch(m_names, {static_cast<uint32_t>(m_compress), 0, true}, controls, observer,
-                              kob::CancelToken(g_cancelPack));
-    PostMessageW(dialog, kBatchDone, 0, 0); // the last act: nothing of the dialog is touched after it
 }

@@ -2,16 +2,17 @@
 // The progress dialog (template 143) that stands over the main window while a
 // batch packs on its worker thread. The worker's updates of the caption, the
 // two lines and the bar are sent to the dialog, which applies them on the
-// window's thread while the worker waits; its last act posts the close.
-// Cancel, Esc and the close box only raise g_cancelPack; Enter does nothing.
+// window's thread while the worker waits; its last act posts the close. The
+// batch and its rules (Cancel, Esc and the close box only ask the job to
+// stop; Enter does nothing) are the core's BatchWorker.
 
+#include "app/BatchWorker.h"
 #include "pack/PackControls.h"
 
 #include <windows.h>
 
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace kob {
@@ -26,7 +27,7 @@ void SetProgressTrace(ProgressTrace trace);
 // PackControls that carries each call to the dialog's thread and waits for it.
 class Win32PackControls : public PackControls {
 public:
-    explicit Win32PackControls(HWND dialog) : m_dialog(dialog) {}
+    void attach(HWND dialog) { m_dialog = dialog; }
     void setCaption(const std::string& text) override;
     void setUpperLine(const std::string& text) override;
     void setLowerLine(const std::string& text) override;
@@ -35,26 +36,28 @@ public:
 
 private:
     void apply(const std::function<void()>& update);
-    HWND m_dialog;
+    HWND m_dialog = nullptr;
 };
 
 class CPackProgressDlg {
 public:
-    std::vector<std::string> m_names; // names to pack, in order
-    int m_compress = 0;
-    int m_result = 0;
-    kob::BatchReport* m_report = nullptr; // hears each archive's problems and outcome
+    CPackProgressDlg(const std::vector<std::string>& names, int compress, kob::BatchReport& report);
 
-    // Runs the dialog modally over `owner` until its worker closes it, then
-    // waits for the worker's end.
+    // Runs the dialog modally over `owner` until its worker closes it.
     INT_PTR DoModal(HWND owner);
+    // Cancel, Esc, the close box, and the main window closing: the job stops
+    // at its next check; the dialog stays until the worker closes it.
+    void OnCancel() { m_worker.OnCancel(); }
+    int result() const { return m_worker.result(); }
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
     BOOL OnInitDialog(HWND dialog);
-    void StartPackThread();
-    void RunBatch(HWND dialog);
 
+    std::vector<std::string> m_names;
+    int m_compress;
+    kob::BatchReport& m_report;
     HWND m_hWnd = nullptr;
-    std::thread m_worker;
+    Win32PackControls m_controls; // outlives the worker
+    BatchWorker m_worker;
 };

@@ -1,38 +1,35 @@
 #include "win32/QuickLaunchDlg.h"
 
-#include "game/TestLaunch.h"
+#include "app/WindowTexts.h"
 #include "win32/DialogHooks.h"
 #include "win32/WideText.h"
 #include "win32/resource.h"
 
 namespace {
 
-// The settings file is read 255 characters at a time, so longer texts would
-// come back in pieces.
-constexpr WPARAM kMaxText = 255;
-
-void showError(HWND owner, const std::string& text)
+void fill(HWND combo, const std::vector<std::string>& entries, int index)
 {
-    ShowMessageBox(owner, Widen(text), L"ERROR!", MB_OK | MB_ICONERROR);
+    // In the core's order, which the field's own sorting would not change.
+    for (const std::string& entry : entries)
+        SendMessageW(combo, CB_INSERTSTRING, WPARAM(-1), LPARAM(Widen(entry).c_str()));
+    SendMessageW(combo, CB_SETCURSEL, WPARAM(index), 0);
+    SendMessageW(combo, CB_LIMITTEXT, kMaxSavedText, 0);
 }
 
-void addEntries(HWND combo, const std::vector<std::string>& entries)
+// The "ERROR!" box over `owner`: the dialog when it is shown, else the main window.
+ErrorReport errorBox(HWND owner)
 {
-    // The combo box sorts itself (CBS_SORT), without regard to case.
-    for (const std::string& entry : entries)
-        SendMessageW(combo, CB_ADDSTRING, 0, LPARAM(Widen(entry).c_str()));
+    return [owner](const std::string& text) {
+        ShowMessageBox(owner, Widen(text), Widen(kErrorCaption), MB_OK | MB_ICONERROR);
+    };
 }
 
 } // namespace
 
 INT_PTR CQuickLaunchDlg::DoModal(HWND owner)
 {
-    if (LoadSettings(owner) == SettingsLoad::Complete) {
-        // Started at once, without showing the dialog or writing the file again.
-        ::CheckDebugExe(m_state);
-        LaunchGame(owner);
+    if (BeginQuickLaunch(m_state, m_launcher, errorBox(owner), m_form) == QuickLaunchStart::StartedAtOnce)
         return IDOK;
-    }
     return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_QUICK_LAUNCH), owner, DialogProc,
                            LPARAM(this));
 }
@@ -56,71 +53,26 @@ INT_PTR CALLBACK CQuickLaunchDlg::DialogProc(HWND dialog, UINT message, WPARAM w
 BOOL CQuickLaunchDlg::OnInitDialog(HWND dialog)
 {
     m_hWnd = dialog;
-    // What a file with fewer entries gave is not shown; only its m_gameExe,
-    // which no control shows, takes effect.
-    const HWND gpm = GetDlgItem(dialog, IDC_GPM_COMBO);
-    const HWND map = GetDlgItem(dialog, IDC_MAP_COMBO);
-    SendMessageW(gpm, CB_LIMITTEXT, kMaxText, 0);
-    SendMessageW(map, CB_LIMITTEXT, kMaxText, 0);
-    addEntries(gpm, {"GPM_COOP", "GPM_CQ"});
-    SendMessageW(gpm, CB_SETCURSEL, 1, 0);
-    addEntries(map, m_state.m_MapList);
-    if (!m_state.m_MapList.empty())
-        SendMessageW(map, CB_SETCURSEL, 0, 0);
-    CheckDlgButton(dialog, IDC_USE_DEBUG, BST_UNCHECKED);
-    CheckDebugExe();
+    fill(GetDlgItem(dialog, IDC_GPM_COMBO), m_form.modes, m_form.modeIndex);
+    fill(GetDlgItem(dialog, IDC_MAP_COMBO), m_form.maps, m_form.mapIndex);
+    CheckDlgButton(dialog, IDC_USE_DEBUG, m_form.useDebug ? BST_CHECKED : BST_UNCHECKED);
+    EnableWindow(GetDlgItem(dialog, IDC_USE_DEBUG), m_form.debugEnabled);
     NotifyDialogOpened(dialog, IDD_QUICK_LAUNCH);
     return TRUE;
 }
 
 void CQuickLaunchDlg::OnOK()
 {
-    SaveSettings();
-    LaunchGame(m_hWnd);
+    const QuickLaunchChoice choice{WindowBytes(GetDlgItem(m_hWnd, IDC_MAP_COMBO)),
+                                   WindowBytes(GetDlgItem(m_hWnd, IDC_GPM_COMBO)),
+                                   IsDlgButtonChecked(m_hWnd, IDC_USE_DEBUG) == BST_CHECKED};
+    AcceptQuickLaunch(m_state, choice, m_launcher, errorBox(m_hWnd));
     EndDialog(m_hWnd, IDOK);
-}
-
-SettingsLoad CQuickLaunchDlg::LoadSettings(HWND owner)
-{
-    // A refused file is named before the dialog shows its first-use choices.
-    std::string refusal;
-    const SettingsLoad loaded = LoadSettingsFile(m_state, &refusal);
-    if (!refusal.empty())
-        showError(owner, refusal);
-    return loaded;
-}
-
-void CQuickLaunchDlg::SaveSettings()
-{
-    m_state.m_MapName = WindowBytes(GetDlgItem(m_hWnd, IDC_MAP_COMBO)).substr(0, kMaxText);
-    m_state.m_gpmString = WindowBytes(GetDlgItem(m_hWnd, IDC_GPM_COMBO)).substr(0, kMaxText);
-    m_state.m_UseDebug = IsDlgButtonChecked(m_hWnd, IDC_USE_DEBUG) == BST_CHECKED ? 1 : 0;
-    // Not remembering the choices is harmless: the dialog comes back next
-    // time, and the game is started with them all the same.
-    ::SaveSettings(m_state);
-}
-
-void CQuickLaunchDlg::CheckDebugExe()
-{
-    EnableWindow(GetDlgItem(m_hWnd, IDC_USE_DEBUG), ::CheckDebugExe(m_state));
-}
-
-void CQuickLaunchDlg::LaunchGame(HWND owner)
-{
-    ::LaunchGame(m_state, m_launcher, [owner](const std::string& text) { showError(owner, text); });
 }
 
 void RunQuickLaunch(HWND owner, Game game, const std::vector<std::string>& levels, Launcher& launcher, bool reset)
 {
-    if (reset) {
-        // A settings file that cannot be deleted would start the game at once
-        // with the old choices; say so rather than leave the user guessing.
-        const std::string error = RemoveSettings();
-        if (!error.empty())
-            showError(owner, error);
-    }
-    CQuickLaunchDlg dialog(launcher);
-    dialog.state().m_gameExe = GameIdentifier(game);
-    dialog.state().m_MapList = levels;
-    dialog.DoModal(owner);
+    if (reset)
+        ForgetQuickLaunchSettings(errorBox(owner));
+    CQuickLaunchDlg(launcher, QuickLaunchStateFor(game, levels)).DoModal(owner);
 }

@@ -1,24 +1,19 @@
 #pragma once
 // The quick launch: the "Quick Launch Settings" dialog (template 144) over the
 // main window, or, with complete saved settings, the start of the game at
-// once. The settings file, the map list and the start are the core's.
+// once. What it offers, saves and starts is the core's QuickLaunchLogic.
 
-#include "game/Game.h"
-#include "game/QuickLaunchState.h"
-#include "game/SettingsFile.h"
+#include "app/QuickLaunchLogic.h"
 
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
-class Launcher;
-
 class CQuickLaunchDlg {
 public:
-    explicit CQuickLaunchDlg(Launcher& launcher) : m_launcher(launcher) {}
+    CQuickLaunchDlg(Launcher& launcher, QuickLaunchState state) : m_launcher(launcher), m_state(std::move(state)) {}
 
-    QuickLaunchState& state() { return m_state; }
     // Starts the game at once with complete saved settings; else runs the
     // dialog modally over `owner`.
     INT_PTR DoModal(HWND owner);
@@ -27,13 +22,10 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
     BOOL OnInitDialog(HWND dialog);
     void OnOK();
-    SettingsLoad LoadSettings(HWND owner);
-    void SaveSettings();
-    void CheckDebugExe();
-    void LaunchGame(HWND owner);
 
     Launcher& m_launcher;
     QuickLaunchState m_state;
+    QuickLaunchForm m_form;
     HWND m_hWnd = nullptr;
 };
 

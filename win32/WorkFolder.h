@@ -1,18 +1,11 @@
 #pragma once
-// The folder KobPack.exe works in: the folder it starts in (a double-click
-// starts it in its own folder, the mod's Archives folder); where there is
-// nothing to pack, the folder the user picks once in the system's chooser.
+// Where KobPack.exe works: the core decides (app/WorkFolder.h); this gives
+// it the system's folder chooser and the Yes/No question.
 
-#include <windows.h>
+#include "app/WorkFolder.h"
 
-#include <string>
-
-// The system's folder chooser (IFileDialog, FOS_PICKFOLDERS) asking for the
-// mod's Archives folder; "" when cancelled.
-std::wstring AskForArchivesFolder();
+// The system's folder chooser (IFileDialog with FOS_PICKFOLDERS) asking for
+// the mod's Archives folder; "" when cancelled.
+std::string AskForArchivesFolder();
 // A Yes/No box with the question (No is the default).
-bool AskUseFolderAnyway(const std::wstring& question);
-
-// Makes the folder to work in current. False when the user cancelled or the
-// folder could not be entered (already said in a box): the tool quits.
-bool EnterWorkFolder();
+bool AskUseFolderAnyway(const std::string& question);
