@@ -1,6 +1,7 @@
 #include "win32/KobPackDlg.h"
 
 #include "app/WindowTexts.h"
+#include "win32/DialogBinding.h"
 #include "win32/DialogHooks.h"
 #include "win32/PackProgressDlg.h"
 #include "win32/QuickLaunchDlg.h"
@@ -39,28 +40,17 @@ CKobPackDlg::~CKobPackDlg()
 INT_PTR CKobPackDlg::DoModal()
 {
     m_modal = true;
-    return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_KOBPACK_DIALOG), nullptr, DialogProc,
-                           LPARAM(this));
+    return RunDialog(IDD_KOBPACK_DIALOG, nullptr, *this);
 }
 
 HWND CKobPackDlg::Create()
 {
     m_modal = false;
-    return CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_KOBPACK_DIALOG), nullptr, DialogProc,
-                              LPARAM(this));
+    return CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_KOBPACK_DIALOG), nullptr,
+                              BoundDialogProc<CKobPackDlg>, LPARAM(this));
 }
 
-INT_PTR CALLBACK CKobPackDlg::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        return reinterpret_cast<CKobPackDlg*>(lParam)->OnInitDialog(dialog);
-    }
-    auto* self = reinterpret_cast<CKobPackDlg*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    return self ? self->HandleMessage(message, wParam, lParam) : FALSE;
-}
-
-INT_PTR CKobPackDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR CKobPackDlg::HandleMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_COMMAND:

@@ -42,10 +42,11 @@ public:
     void QuickLaunch();
     void ResetQuickLaunch();
 
-private:
-    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // Called through BoundDialogProc.
     BOOL OnInitDialog(HWND dialog);
+    INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
     void OnCommand(int id);
     void OnClose(int result);
     CBitmapButton* ButtonFor(int id);

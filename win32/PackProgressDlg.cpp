@@ -1,6 +1,7 @@
 #include "win32/PackProgressDlg.h"
 
 #include "app/BatchReport.h"
+#include "win32/DialogBinding.h"
 #include "win32/DialogHooks.h"
 #include "win32/WideText.h"
 #include "win32/resource.h"
@@ -122,21 +123,13 @@ CPackProgressDlg::CPackProgressDlg(const std::vector<std::string>& names, int co
 
 INT_PTR CPackProgressDlg::DoModal(HWND owner)
 {
-    const INT_PTR result =
-        DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PACK_PROGRESS), owner, DialogProc, LPARAM(this));
+    const INT_PTR result = RunDialog(IDD_PACK_PROGRESS, owner, *this);
     m_worker.Finish(); // it posted the close as its last act: it is ending or has ended
     return result;
 }
 
-INT_PTR CALLBACK CPackProgressDlg::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR CPackProgressDlg::HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        return reinterpret_cast<CPackProgressDlg*>(lParam)->OnInitDialog(dialog);
-    }
-    auto* self = reinterpret_cast<CPackProgressDlg*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    if (!self)
-        return FALSE;
     switch (message) {
     case kApplyUpdate:
         (*reinterpret_cast<const std::function<void()>*>(lParam))();
@@ -148,7 +141,7 @@ INT_PTR CALLBACK CPackProgressDlg::DialogProc(HWND dialog, UINT message, WPARAM 
         // The Cancel button, Esc and the close box all come as IDCANCEL;
         // IDOK (Enter) does nothing.
         if (LOWORD(wParam) == IDCANCEL)
-            self->OnCancel();
+            OnCancel();
         return TRUE;
     case WM_DESTROY:
         RemoveWindowSubclass(GetDlgItem(dialog, IDCANCEL), CancelButtonProc, 0);

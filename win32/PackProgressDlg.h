@@ -50,9 +50,11 @@ public:
     void OnCancel() { m_worker.OnCancel(); }
     int result() const { return m_worker.result(); }
 
-private:
-    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    // Called through BoundDialogProc.
     BOOL OnInitDialog(HWND dialog);
+    INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
 
     std::vector<std::string> m_names;
     int m_compress;

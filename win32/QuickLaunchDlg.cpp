@@ -1,6 +1,7 @@
 #include "win32/QuickLaunchDlg.h"
 
 #include "app/WindowTexts.h"
+#include "win32/DialogBinding.h"
 #include "win32/DialogHooks.h"
 #include "win32/WideText.h"
 #include "win32/resource.h"
@@ -30,21 +31,15 @@ INT_PTR CQuickLaunchDlg::DoModal(HWND owner)
 {
     if (BeginQuickLaunch(m_state, m_launcher, errorBox(owner), m_form) == QuickLaunchStart::StartedAtOnce)
         return IDOK;
-    return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_QUICK_LAUNCH), owner, DialogProc,
-                           LPARAM(this));
+    return RunDialog(IDD_QUICK_LAUNCH, owner, *this);
 }
 
-INT_PTR CALLBACK CQuickLaunchDlg::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR CQuickLaunchDlg::HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        return reinterpret_cast<CQuickLaunchDlg*>(lParam)->OnInitDialog(dialog);
-    }
-    auto* self = reinterpret_cast<CQuickLaunchDlg*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    if (!self || message != WM_COMMAND || HIWORD(wParam) != BN_CLICKED)
+    if (message != WM_COMMAND || HIWORD(wParam) != BN_CLICKED)
         return FALSE;
     if (LOWORD(wParam) == IDOK)
-        self->OnOK();
+        OnOK();
     else if (LOWORD(wParam) == IDCANCEL)
         EndDialog(dialog, IDCANCEL); // closes, nothing else
     return TRUE;

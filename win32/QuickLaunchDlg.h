@@ -18,9 +18,11 @@ public:
     // dialog modally over `owner`.
     INT_PTR DoModal(HWND owner);
 
-private:
-    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    // Called through BoundDialogProc.
     BOOL OnInitDialog(HWND dialog);
+    INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
     void OnOK();
 
     Launcher& m_launcher;

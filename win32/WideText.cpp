@@ -1,25 +1,16 @@
 #include "win32/WideText.h"
 
+#include "platform/Platform.h"
+
 std::wstring Widen(const std::string& text)
 {
-    if (text.empty())
-        return {};
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0);
-    std::wstring wide(size_t(n > 0 ? n : 0), L'\0');
-    if (n > 0)
-        MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), wide.data(), n);
-    return wide;
+    return platform::toWide(text);
 }
 
 std::string Narrow(const std::wstring& text)
 {
-    if (text.empty())
-        return {};
-    const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(size_t(n > 0 ? n : 0), '\0');
-    if (n > 0)
-        WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), bytes.data(), n, nullptr, nullptr);
-    return bytes;
+    bool exact = true; // a character the code page lacks becomes its default character
+    return platform::toNarrow(text, exact);
 }
 
 std::wstring WindowTextW(HWND window)
