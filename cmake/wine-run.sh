@@ -33,6 +33,9 @@ start_server() {
       timeout -k 5 300 "$wine" wineboot --init </dev/null >/dev/null 2>&1 ||
         { echo "wine-run: could not make the Wine prefix $WINEPREFIX" >&2; exit 1; }
     fi
+    # Wine's own fonts (fonts-wine) where the prefix's programs look, so the
+    # dialogs get their "MS Sans Serif" instead of a stand-in of other widths.
+    [ -d /usr/share/wine/fonts ] && cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
     # Replaces any server (wineboot's own quits when idle) with one that
     # stays, and quits by itself 15 minutes after its last program should
     # nobody stop it.

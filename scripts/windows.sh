@@ -28,7 +28,7 @@ command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DC
 
 packages=(cmake make g++ pkg-config liblzo2-dev libcli11-dev help2man googletest dpkg-dev zip
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64
-          qt6-base-dev fonts-dejavu-core xvfb imagemagick)
+          qt6-base-dev fonts-dejavu-core fonts-wine xvfb imagemagick)
 scripts/install-packages.sh "${packages[@]}"
 mkdir -p "$deps/lib/pkgconfig" "$deps/include"
 
