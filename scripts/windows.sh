@@ -138,19 +138,21 @@ make_zip() {
   step "$name.zip"
   # The manifest makes long paths work and names the Windows versions; without
   # it the program still runs, limited to 260 characters a path.
-  for exe in kobpack.exe KobPack.exe; do
+  for exe in kobpack.exe win32/KobPack.exe; do
     grep -q longPathAware "$out/$exe" || { echo "windows: $exe has no manifest" >&2; exit 1; }
   done
-  rm -rf "$out/zip" "$out/$name.zip" && mkdir -p "$stage"
+  # The window goes into a folder of its own: Windows names do not tell
+  # KobPack.exe from kobpack.exe.
+  rm -rf "$out/zip" "$out/$name.zip" && mkdir -p "$stage/window"
   "$triple-strip" -o "$stage/kobpack.exe" "$out/kobpack.exe"
-  "$triple-strip" -o "$stage/KobPack.exe" "$out/KobPack.exe"
+  "$triple-strip" -o "$stage/window/KobPack.exe" "$out/win32/KobPack.exe"
   sed "s/@VERSION@/$version/g; s/\$/\r/" packaging/windows/README.txt >"$stage/README.txt"
   sed 's/$/\r/' COPYING >"$stage/COPYING.txt"
   sed 's/$/\r/' "$deps/LZO-COPYING" >"$stage/LZO-COPYING.txt"
-  touch -d @"$(git log -1 --format=%ct 2>/dev/null || date +%s)" "$stage" "$stage"/*
+  touch -d @"$(git log -1 --format=%ct 2>/dev/null || date +%s)" "$stage" "$stage"/* "$stage"/window/*
   (cd "$out/zip" && zip -qX -r "../$name.zip" "$name")
   echo "windows: made $out/$name.zip ($(stat -c %s "$out/$name.zip") bytes; kobpack.exe $(stat -c %s "$stage/kobpack.exe")," \
-    "KobPack.exe $(stat -c %s "$stage/KobPack.exe") bytes)"
+    "KobPack.exe $(stat -c %s "$stage/window/KobPack.exe") bytes)"
 }
 
 build_lzo
