@@ -1,11 +1,9 @@
 #include "qt/CQuickLaunchDlg.h"
 
+#include "app/QuickLaunchLogic.h"
+#include "app/WindowTexts.h"
 #include "qt/ByteNames.h"
 #include "qt/DialogUnits.h"
-#include "source/PathText.h"
-
-#include "game/SettingsFile.h"
-#include "game/TestLaunch.h"
 #include "qt/QuickLaunchError.h"
 
 #include <QCheckBox>
@@ -18,41 +16,24 @@
 
 namespace {
 
-// The settings file is read 255 characters at a time, so longer texts would
-// come back in pieces.
-constexpr int kMaxText = 255;
 constexpr int kNoItem = -1;
 
+// Typing stops at the most a saved text may hold.
 class Utf8LengthValidator : public QValidator {
 public:
     using QValidator::QValidator;
     State validate(QString& input, int&) const override
     {
-        return input.toUtf8().size() <= kMaxText ? Acceptable : Invalid;
+        return static_cast<size_t>(input.toUtf8().size()) <= kMaxSavedText ? Acceptable : Invalid;
     }
 };
 
-// At most kMaxText bytes, never cutting a UTF-8 character in two.
-std::string limitText(std::string bytes)
-{
-    if (bytes.size() <= static_cast<size_t>(kMaxText))
-        return bytes;
-    size_t end = kMaxText;
-    while (end > 0 && (static_cast<unsigned char>(bytes[end]) & 0xC0) == 0x80)
-        --end;
-    bytes.resize(end);
-    return bytes;
-}
-
-// Fills `combo` with `entries` sorted without regard to case, the order the
-// main window's lists keep too. Map names are level folder names, kept as
-// the file system spells them.
-void fillSorted(QComboBox* combo, std::vector<std::string> entries)
+void fill(QComboBox* combo, const std::vector<std::string>& entries, int index)
 {
     combo->clear();
-    SortNoCase(entries);
     for (const std::string& entry : entries)
         AddByteName(combo, entry);
+    combo->setCurrentIndex(index);
 }
 
 // Places `widget` with item number `id`, in dialog units, and hands it back.
@@ -84,7 +65,7 @@ CQuickLaunchDlg::CQuickLaunchDlg(Launcher& launcher, QWidget* parent)
     : QDialog(parent)
     , m_launcher(launcher)
 {
-    setWindowTitle(QStringLiteral("Quick Launch Settings"));
+    setWindowTitle(QString::fromUtf8(kQuickLaunchCaption));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     const DialogUnits units(font());
@@ -115,68 +96,30 @@ int CQuickLaunchDlg::DoModal()
 
 void CQuickLaunchDlg::OnInitDialog()
 {
-    if (LoadSettings() == SettingsLoad::Complete) {
-        CheckDebugExe();
-        LaunchGame();
+    const ErrorReport report = [this](const std::string& text) { showError(text); };
+    QuickLaunchForm form;
+    if (BeginQuickLaunch(m_state, m_launcher, report, form) == QuickLaunchStart::StartedAtOnce) {
         // The base class's accept: the settings file is not written again.
         QDialog::accept();
         m_startedAtOnce = true;
         return;
     }
-
-    // What a file with fewer entries gave is not shown; only its m_gameExe,
-    // which no control shows, takes effect.
-    fillSorted(m_gpmCombo, {"GPM_COOP", "GPM_CQ"});
-    m_gpmCombo->setCurrentIndex(1);
-    fillSorted(m_mapCombo, m_state.m_MapList);
-    if (!m_state.m_MapList.empty())
-        m_mapCombo->setCurrentIndex(0);
-
-    m_useDebugCheck->setChecked(false);
-    CheckDebugExe();
-}
-
-SettingsLoad CQuickLaunchDlg::LoadSettings()
-{
-    // A refused file is named before the dialog shows its first-use choices.
-    std::string refusal;
-    const SettingsLoad loaded = LoadSettingsFile(m_state, &refusal);
-    if (!refusal.empty())
-        ShowQuickLaunchError(parentWidget(), QString::fromStdString(refusal));
-    return loaded;
-}
-
-void CQuickLaunchDlg::SaveSettings()
-{
-    m_state.m_MapName = limitText(FieldByteName(m_mapCombo));
-    m_state.m_gpmString = limitText(FieldByteName(m_gpmCombo));
-    m_state.m_UseDebug = m_useDebugCheck->isChecked() ? 1 : 0;
-    // Not remembering the choices is harmless: the dialog comes back next
-    // time, and the game is started with them all the same.
-    ::SaveSettings(m_state);
-}
-
-void CQuickLaunchDlg::CheckDebugExe()
-{
-    m_useDebugCheck->setEnabled(::CheckDebugExe(m_state));
-}
-
-void CQuickLaunchDlg::LaunchGame()
-{
-    ::LaunchGame(m_state, m_launcher,
-                 [this](const std::string& text) { ShowQuickLaunchError(messageParent(), QString::fromStdString(text)); });
+    fill(m_gpmCombo, form.modes, form.modeIndex);
+    fill(m_mapCombo, form.maps, form.mapIndex);
+    m_useDebugCheck->setChecked(form.useDebug);
+    m_useDebugCheck->setEnabled(form.debugEnabled);
 }
 
 void CQuickLaunchDlg::accept()
 {
-    SaveSettings();
-    LaunchGame();
+    AcceptQuickLaunch(m_state, {FieldByteName(m_mapCombo), FieldByteName(m_gpmCombo), m_useDebugCheck->isChecked()},
+                      m_launcher, [this](const std::string& text) { showError(text); });
     QDialog::accept();
 }
 
-QWidget* CQuickLaunchDlg::messageParent()
+void CQuickLaunchDlg::showError(const std::string& text)
 {
     // When the game starts at once the dialog is never shown; a box over a
     // hidden window would float free of the main window.
-    return isVisible() ? this : parentWidget();
+    ShowQuickLaunchError(isVisible() ? this : parentWidget(), QString::fromStdString(text));
 }

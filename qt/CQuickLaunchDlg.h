@@ -1,10 +1,10 @@
 #pragma once
 // The "Quick Launch Settings" dialog: the map, the gameplay mode and the
 // debug choice for starting the game with the mod. With a complete settings
-// file it does not show itself and starts the game at once.
+// file it does not show itself and starts the game at once. It draws and
+// forwards: app/QuickLaunchLogic.h decides.
 
 #include "game/QuickLaunchState.h"
-#include "game/SettingsFile.h"
 
 #include <QDialog>
 
@@ -30,17 +30,8 @@ public:
     // True when the last DoModal started the game without showing the dialog.
     bool startedAtOnce() const { return m_startedAtOnce; }
 
-    SettingsLoad LoadSettings();
-    // Takes the choices from the controls into the state and writes the
-    // settings file; a file that cannot be written is not reported.
-    void SaveSettings();
-    // Looks for the debug executable and enables "Use Debug Exe" accordingly.
-    void CheckDebugExe();
-    // Writes the map list and starts the game; failures are shown as "ERROR!".
-    void LaunchGame();
-
-    // Loads the settings; starts the game at once when they are complete,
-    // else fills the controls with their first-use choices. DoModal calls it.
+    // Starts the game at once when the settings are complete, else fills
+    // the controls with their first-use choices. DoModal calls it.
     void OnInitDialog();
 
 public slots:
@@ -48,7 +39,9 @@ public slots:
     void accept() override;
 
 private:
-    QWidget* messageParent();
+    // Shows a quick-launch error over the dialog, or over the main window
+    // while the dialog is not shown.
+    void showError(const std::string& text);
 
     Launcher& m_launcher;
     QuickLaunchState m_state;

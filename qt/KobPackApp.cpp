@@ -10,7 +10,7 @@ bool CKobPackApp::InitInstance()
 {
     InstallDialogFont();
     auto window = std::make_unique<CKobPackDlg>();
-    // A batch's problems come back in its report (qt/PackRunner.h); the sink only
+    // A batch's problems come back in its report (app/MainWindowLogic.h); the sink only
     // catches what is said outside a batch, which the window does not show.
     auto sink = std::make_unique<MessageSink>();
     InstallMessageSink(sink.get());

@@ -1,8 +1,7 @@
 #include "qt/KobPackDlg.h"
 
-#include "app/PackPlan.h"
+#include "app/BatchReport.h"
 #include "app/WindowTexts.h"
-#include "game/Discovery.h"
 #include "qt/ByteNames.h"
 #include "qt/DialogUnits.h"
 #include "qt/PackRunner.h"
@@ -64,20 +63,10 @@ QPushButton* makePushButton(const QString& text, QWidget* parent)
     return button;
 }
 
-// Sorted without regard to case, as the drop-downs keep their entries.
-void fillList(QComboBox* list, std::vector<std::string> names)
+void fillList(QComboBox* list, const std::vector<std::string>& names)
 {
-    SortNoCase(names);
     for (const std::string& name : names)
         AddByteName(list, name);
-}
-
-std::vector<std::string> entries(const QComboBox* list)
-{
-    std::vector<std::string> names;
-    for (int i = 0; i < list->count(); ++i)
-        names.push_back(ByteNameAt(list, i));
-    return names;
 }
 
 // The height of the dropped list, given with the field in the template.
@@ -167,16 +156,14 @@ bool CKobPackDlg::OnInitDialog()
     UpdateData(false);
     setWindowIcon(m_hIcon);
 
-    m_game = Game::None;
-    m_game = DetectGame();
-    fillList(m_levelList, ListLevels(m_game));
-    fillList(m_folderList, ListFolders(m_game));
+    m_logic.Discover();
+    fillList(m_levelList, m_logic.entries(WindowList::Levels));
+    fillList(m_folderList, m_logic.entries(WindowList::Folders));
     const DialogUnits units(font());
     fitDroppedList(m_levelList, units, 56);
     fitDroppedList(m_folderList, units, 64);
-    // An empty list stays without selection and its field stays empty.
-    m_levelList->setCurrentIndex(m_levelList->count() > 0 ? 0 : -1);
-    m_folderList->setCurrentIndex(m_folderList->count() > 0 ? 0 : -1);
+    m_levelList->setCurrentIndex(InitialSelection(m_logic.entries(WindowList::Levels)));
+    m_folderList->setCurrentIndex(InitialSelection(m_logic.entries(WindowList::Folders)));
 
     m_packLevelButton->LoadBitmaps(QStringLiteral(":/images/pack_level.png"),
                                    QStringLiteral(":/images/pack_level_pressed.png"),
@@ -206,57 +193,64 @@ void CKobPackDlg::UpdateData(bool saveAndValidate)
     }
 }
 
-void CKobPackDlg::Pack(const PackChoice& choice)
+QComboBox* CKobPackDlg::list(WindowList which) const
 {
-    const PackPlan plan = PlanPack(m_game, choice);
-    MakeDirectories(plan.folders);
-    ::PackList(plan.names(), m_compress, *m_statusCtrl);
-    std::string refused;
-    for (const std::string& text : plan.refused)
-        refused += (refused.empty() ? "" : "\n") + text;
-    ShowPackProblems(this, refused);
+    return which == WindowList::Levels ? m_levelList : m_folderList;
 }
 
-void CKobPackDlg::Reselect(QComboBox* list, int index)
+std::string CKobPackDlg::fieldText(WindowList which) const
 {
-    list->setCurrentIndex(index);
+    return which == WindowList::Levels ? m_levelName : m_folderName;
+}
+
+int CKobPackDlg::selectedIndex(WindowList which) const
+{
+    return list(which)->currentIndex();
+}
+
+void CKobPackDlg::select(WindowList which, int index)
+{
+    list(which)->setCurrentIndex(index);
     if (index < 0)
-        list->lineEdit()->clear();
+        list(which)->lineEdit()->clear();
+}
+
+void CKobPackDlg::setStatus(const char* text)
+{
+    m_statusCtrl->setText(QString::fromLatin1(text));
+}
+
+void CKobPackDlg::runBatch(const std::vector<std::string>& names, int compress, kob::BatchReport& report)
+{
+    RunBatchDialog(names, compress, report, this);
+}
+
+void CKobPackDlg::showProblems(const char* caption, const std::string& text)
+{
+    ShowPackProblems(this, caption, text);
 }
 
 void CKobPackDlg::OnPackFolder()
 {
     UpdateData(true);
-    Pack({{m_folderName}, {}});
+    m_logic.Press(PackButton::PackFolder, m_compress);
 }
 
 void CKobPackDlg::OnPackLevel()
 {
     UpdateData(true);
-    Pack({{}, {m_levelName}});
+    m_logic.Press(PackButton::PackLevel, m_compress);
 }
 
 void CKobPackDlg::OnAllLevels()
 {
     // The controls are not read: m_compress mirrors the box since its last click.
-    const int levelIndex = m_levelList->currentIndex();
-    const int folderIndex = m_folderList->currentIndex();
-    Pack({{}, entries(m_levelList)});
-    Reselect(m_levelList, levelIndex);
-    Reselect(m_folderList, folderIndex);
+    m_logic.Press(PackButton::AllLevels, m_compress);
 }
 
 void CKobPackDlg::OnAllFolders()
 {
-    if (m_allFoldersBusy == 1)
-        return;
-    m_allFoldersBusy = 1;
-    const int levelIndex = m_levelList->currentIndex();
-    const int folderIndex = m_folderList->currentIndex();
-    Pack({entries(m_folderList), {}});
-    Reselect(m_levelList, levelIndex);
-    Reselect(m_folderList, folderIndex);
-    m_allFoldersBusy = 0;
+    m_logic.Press(PackButton::AllFolders, m_compress);
 }
 
 std::unique_ptr<QMessageBox> MakeHelpBox(QWidget* parent)
@@ -277,19 +271,14 @@ void CKobPackDlg::OnCompress()
     UpdateData(true);
 }
 
-std::vector<std::string> CKobPackDlg::levelEntries() const
-{
-    return entries(m_levelList);
-}
-
 void CKobPackDlg::QuickLaunch()
 {
-    ::QuickLaunch(this, m_game, levelEntries());
+    ::QuickLaunch(this, m_logic.game(), m_logic.entries(WindowList::Levels));
 }
 
 void CKobPackDlg::ResetQuickLaunch()
 {
-    ::ResetQuickLaunch(this, m_game, levelEntries());
+    ::ResetQuickLaunch(this, m_logic.game(), m_logic.entries(WindowList::Levels));
 }
 
 void CKobPackDlg::keyPressEvent(QKeyEvent* event)

@@ -2,10 +2,11 @@
 // The tool's one window, "Kob Mod Quick Pack 1.5": a drop-down of the game's
 // levels and one of the mod's folders, each with a Pack button and an All
 // button, the Compress switch, a status line, Help and the two quick-launch
-// buttons. It runs in the mod's Archives folder; a button press becomes pack
-// names (app/PackPlan.h) handed to the batch runner (qt/PackRunner.h).
+// buttons. It draws and forwards: what it shows and what a button does are
+// decided by app/MainWindowLogic.h; a batch runs behind the progress dialog
+// (qt/PackRunner.h).
 
-#include "game/Game.h"
+#include "app/MainWindowLogic.h"
 #include "qt/BitmapButton.h"
 
 #include <QDialog>
@@ -15,7 +16,6 @@
 #include <string>
 #include <vector>
 
-struct PackChoice;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -25,15 +25,13 @@ class QPushButton;
 // The Help box ("?"), not yet shown.
 std::unique_ptr<QMessageBox> MakeHelpBox(QWidget* parent);
 
-class CKobPackDlg : public QDialog {
+class CKobPackDlg : public QDialog, private MainWindowView {
     Q_OBJECT
 
 public:
     explicit CKobPackDlg(QWidget* parent = nullptr);
     ~CKobPackDlg() override;
 
-    int m_allFoldersBusy = 0;     // 1 while All (folders) runs its batch
-    Game m_game = Game::None;     // game choice
     QLabel* m_statusCtrl;         // 1008
     CBitmapButton* m_allLevelsButton;  // 1009
     CBitmapButton* m_packLevelButton;  // 1005
@@ -45,6 +43,9 @@ public:
     std::string m_levelName;      // text of the level field, as last read
     int m_compress = 0;           // Compress (1015), as last read
     QIcon m_hIcon;
+
+    // The game, the lists and the All (folders) guard.
+    const MainWindowLogic& logic() const { return m_logic; }
 
     // true: reads the fields and the Compress box into the members; false:
     // writes the members into the controls.
@@ -58,7 +59,7 @@ public slots:
     void OnHelpButton();
     void OnCompress();
     // The quick launch ("T") and the quick launch after forgetting its saved
-    // settings (1025); they read m_game and the level list only.
+    // settings (1025); they read the game and the level list only.
     void QuickLaunch();
     void ResetQuickLaunch();
 
@@ -71,15 +72,16 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    // The level list's entries, in list order (its typed text does not count).
-    std::vector<std::string> levelEntries() const;
-    // Makes the folders the choice needs and packs it behind the progress
-    // dialog; a choice of nothing only sets "Ready". Names the plan refuses
-    // (an empty field) are said in a box.
-    void Pack(const PackChoice& choice);
-    // Selects `index` of `list` again after a batch (-1 clears the field).
-    static void Reselect(QComboBox* list, int index);
+    QComboBox* list(WindowList which) const;
+    // MainWindowView: the logic reads and sets the controls through these.
+    std::string fieldText(WindowList which) const override;
+    int selectedIndex(WindowList which) const override;
+    void select(WindowList which, int index) override;
+    void setStatus(const char* text) override;
+    void runBatch(const std::vector<std::string>& names, int compress, kob::BatchReport& report) override;
+    void showProblems(const char* caption, const std::string& text) override;
 
+    MainWindowLogic m_logic{*this};
     QCheckBox* m_compressBox;       // 1015
     QPushButton* m_helpButton;      // 1012
     QPushButton* m_quickLaunchButton; // 1014

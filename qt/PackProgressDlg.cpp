@@ -1,10 +1,9 @@
 #include "qt/PackProgressDlg.h"
 
 #include "app/BatchReport.h"
+
 #include "qt/DialogUnits.h"
 #include "qt/ElidedLabel.h"
-#include "pack/MessageSink.h"
-#include "pack/PackBatch.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -12,7 +11,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include <system_error>
 
 namespace {
 
@@ -33,6 +31,7 @@ CPackProgressDlg::CPackProgressDlg(QWidget* parent)
     , m_status2(makeLine(this, QStringLiteral("Status: 2")))
     , m_status(makeLine(this, QStringLiteral("Status:")))
     , m_controls(this, m_status, m_status2, m_progress)
+    , m_worker(m_controls, [this] { PostClose(); })
 {
     const DialogUnits units(font());
     setFixedSize(units.toPixelsX(265), units.toPixelsY(54));
@@ -43,7 +42,7 @@ CPackProgressDlg::CPackProgressDlg(QWidget* parent)
     PlaceControl(m_cancel, 2, units, 208, 33, 50, 14);
 
     m_progress->setTextVisible(false);
-    m_progress->setRange(0, 100);
+    m_progress->setRange(kProgressLower, kProgressUpper);
     m_progress->setValue(0);
     // Enter must not press Cancel through the default-button rule.
     m_cancel->setAutoDefault(false);
@@ -53,14 +52,9 @@ CPackProgressDlg::CPackProgressDlg(QWidget* parent)
 
 CPackProgressDlg::~CPackProgressDlg()
 {
-    if (!m_worker.joinable())
-        return;
-    if (!m_workerDone.load()) {
-        g_cancelPack.store(1);
-        while (!m_workerDone.load())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::ExcludeUserInputEvents);
-    }
-    m_worker.join();
+    m_worker.Finish([] {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::ExcludeUserInputEvents);
+    });
 }
 
 void CPackProgressDlg::accept()
@@ -75,11 +69,12 @@ void CPackProgressDlg::reject()
 
 void CPackProgressDlg::OnOK()
 {
+    m_worker.OnOK();
 }
 
 void CPackProgressDlg::OnCancel()
 {
-    g_cancelPack.store(1);
+    m_worker.OnCancel();
 }
 
 void CPackProgressDlg::showEvent(QShowEvent* event)
@@ -110,46 +105,10 @@ void CPackProgressDlg::keyPressEvent(QKeyEvent* event)
 
 bool CPackProgressDlg::OnInitDialog()
 {
-    m_progress->setRange(0, 100);
+    m_progress->setRange(kProgressLower, kProgressUpper);
     m_progress->setValue(0);
-    if (m_names.empty())
-        PostClose(); // no worker would ever close it
-    else
-        StartPackThread();
+    m_worker.Start(m_names, m_compress, m_report);
     return true;
-}
-
-void CPackProgressDlg::StartPackThread()
-{
-    if (!m_workerDone.load())
-        return; // shown again while its batch still runs: that worker closes it
-    if (m_worker.joinable())
-        m_worker.join(); // the worker of an earlier run, already finished
-    m_result = 0;
-    g_cancelPack.store(0);
-    m_workerDone.store(false);
-    try {
-        m_worker = std::thread([this] { RunBatch(); });
-    } catch (const std::system_error& error) {
-        m_workerDone.store(true);
-        const std::string text = std::string("Error! Could not start the packing thread: ") + error.what();
-        if (m_report)
-            m_report->problem(text);
-        else
-            ReportMessage(text);
-        PostClose();
-    }
-}
-
-void CPackProgressDlg::RunBatch()
-{
-    // Every hardware thread compresses; the archives are the same as on one.
-    kob::SinkObserver toSink;
-    kob::PackObserver& observer = m_report ? static_cast<kob::PackObserver&>(*m_report) : toSink;
-    m_result = kob::packBatch(m_names, {static_cast<uint32_t>(m_compress), 0, true}, m_controls, observer,
-                              kob::CancelToken(g_cancelPack));
-    m_workerDone.store(true);
-    PostClose(); // the worker's last act: it touches nothing of the dialog after this
 }
 
 void CPackProgressDlg::PostClose()

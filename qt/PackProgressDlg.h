@@ -1,16 +1,15 @@
 #pragma once
 // The modal dialog that stands over the main window while a batch packs: its
 // caption names the archive being created, two lines and a bar show the
-// running job, and Cancel asks that job to stop. The dialog starts the
-// batch's worker when it is shown, and the worker closes it as its last act.
+// running job, and Cancel asks that job to stop. It draws and forwards: the
+// batch's worker and the rules of its keys are app/BatchWorker.h's.
 
+#include "app/BatchWorker.h"
 #include "qt/QtPackControls.h"
 
 #include <QDialog>
 
-#include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace kob {
@@ -25,14 +24,12 @@ class CPackProgressDlg : public QDialog {
 
 public:
     explicit CPackProgressDlg(QWidget* parent = nullptr);
-    // Joins the worker. Should the modal run have been ended by someone else
-    // while the batch still runs, it first raises the cancel flag and serves
-    // the worker's last display updates, so the two cannot deadlock.
+    // Should the modal run have been ended by someone else while the batch
+    // still runs, cancels and serves the worker's last display updates.
     ~CPackProgressDlg() override;
 
-    // The batch result; 0 until the batch ends. Atomic: a modal run ended by
-    // someone else may read it while the worker still runs.
-    std::atomic<int> m_result{0};
+    // The batch result; 0 until the batch ends.
+    int result() const { return m_worker.result(); }
     std::vector<std::string> m_names; // names to pack, in order
     int m_compress = 0;               // compress switch of the whole batch
     kob::BatchReport* m_report = nullptr; // hears the batch's problems and outcomes; none: the message sink does
@@ -44,13 +41,11 @@ public:
 public slots:
     // Enter: does nothing.
     void accept() override;
-    // Cancel, Esc and the close box: only raise the cancel flag; the dialog
-    // stays until the worker closes it.
+    // Cancel, Esc and the close box: BatchWorker::OnCancel.
     void reject() override;
 
 protected:
-    // Sets the bar to 0 .. 100 and starts the worker; with no names to pack
-    // it closes the dialog at once instead.
+    // Sets the bar's range and starts the worker.
     virtual bool OnInitDialog();
     virtual void OnOK();
     virtual void OnCancel();
@@ -60,13 +55,10 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void StartPackThread();
-    void RunBatch();
     // Ends the modal run from the event loop, as the worker's close request.
     void PostClose();
 
     QtPackControls m_controls;
-    std::thread m_worker;
-    std::atomic<bool> m_workerDone{true};
+    BatchWorker m_worker;
     bool m_initPending = true;
 };

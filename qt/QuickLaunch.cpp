@@ -1,7 +1,6 @@
 #include "qt/QuickLaunch.h"
 
-#include "game/Game.h"
-#include "game/SettingsFile.h"
+#include "app/QuickLaunchLogic.h"
 #include "qt/CQuickLaunchDlg.h"
 #include "qt/ProcessLauncher.h"
 #include "qt/QuickLaunchError.h"
@@ -15,9 +14,7 @@ void QuickLaunch(QWidget* parent, Game game, const std::vector<std::string>& lev
 void QuickLaunch(QWidget* parent, Game game, const std::vector<std::string>& levels, Launcher& launcher)
 {
     CQuickLaunchDlg dialog(launcher, parent);
-    QuickLaunchState& state = dialog.state();
-    state.m_gameExe = GameIdentifier(game);
-    state.m_MapList = levels;
+    dialog.state() = QuickLaunchStateFor(game, levels);
     dialog.DoModal();
 }
 
@@ -29,10 +26,6 @@ void ResetQuickLaunch(QWidget* parent, Game game, const std::vector<std::string>
 
 void ResetQuickLaunch(QWidget* parent, Game game, const std::vector<std::string>& levels, Launcher& launcher)
 {
-    // A settings file that cannot be deleted would start the game at once
-    // with the old choices; say so rather than leave the user guessing.
-    const std::string error = RemoveSettings();
-    if (!error.empty())
-        ShowQuickLaunchError(parent, QString::fromStdString(error));
+    ForgetQuickLaunchSettings([parent](const std::string& text) { ShowQuickLaunchError(parent, QString::fromStdString(text)); });
     QuickLaunch(parent, game, levels, launcher);
 }

@@ -1,5 +1,7 @@
 #include "qt/QuickLaunchError.h"
 
+#include "app/WindowTexts.h"
+
 #include <QMessageBox>
 
 namespace {
@@ -14,7 +16,7 @@ QuickLaunchErrorBox& errorBox()
 
 void ShowQuickLaunchError(QWidget* parent, const QString& text)
 {
-    const QString title = QStringLiteral("ERROR!");
+    const QString title = QString::fromUtf8(kErrorCaption);
     if (errorBox())
         errorBox()(parent, title, text);
     else

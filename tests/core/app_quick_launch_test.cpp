@@ -12,12 +12,6 @@ using namespace kobtest;
 
 namespace {
 
-std::string settingsText(const std::string& map, const std::string& mode, const std::string& exe, int debug)
-{
-    return "m_MapName\r\n" + map + "\r\n\r\nm_gpmString\r\n" + mode + "\r\n\r\nm_gameExe\r\n" + exe
-        + "\r\n\r\nm_UseDebug\r\n" + std::to_string(debug) + "\r\n\r\n";
-}
-
 // A game root with mods/MyMod (the current directory is its Archives folder)
 // and ostrel's Settings folder.
 class QuickLaunchLogicTest : public ::testing::Test, protected ModTree {
@@ -82,7 +76,8 @@ TEST_F(QuickLaunchLogicTest, OkSavesThenStartsAndResetRemoves)
     QuickLaunchState state = QuickLaunchStateFor(Game::Ostrel, {"Alpine"});
     EXPECT_EQ(AcceptQuickLaunch(state, {std::string(300, 'm'), "GPM_COOP", true}, launcher, report), LaunchOutcome::Started);
     EXPECT_EQ(std::tuple(readFile(settings), launcher.programs, errors),
-              std::tuple(settingsText(std::string(255, 'm'), "GPM_COOP", "ostrel", 1), Strings{"ostrel.exe"}, Strings{}));
+              std::tuple("m_MapName\r\n" + std::string(255, 'm') + "\r\n\r\nm_gpmString\r\nGPM_COOP\r\n\r\nm_gameExe\r\nostrel\r\n\r\n"
+                                     "m_UseDebug\r\n1\r\n\r\n", Strings{"ostrel.exe"}, Strings{}));
     EXPECT_EQ(readFile(top() / "mods/ostrel/Settings/maplist.con").substr(0, 14 + 255), "game.addLevel " + std::string(255, 'm'));
 
     ForgetQuickLaunchSettings(report);
@@ -90,6 +85,9 @@ TEST_F(QuickLaunchLogicTest, OkSavesThenStartsAndResetRemoves)
     EXPECT_EQ(std::pair(fs::exists(settings), errors), std::pair(false, Strings{}));
     fs::create_directories(settings / "inside");
     ForgetQuickLaunchSettings(report);
-    ASSERT_EQ(errors.size(), 1u);
+    QuickLaunchForm form;
+    EXPECT_EQ(BeginQuickLaunch(state, launcher, report, form), QuickLaunchStart::ShowDialog);
+    ASSERT_EQ(errors.size(), 2u) << "the folder left in its place is named as settings ignored";
     EXPECT_TRUE(errors[0].starts_with("Unable to delete _quickLaunch.cfg: ")) << errors[0];
+    EXPECT_EQ(errors[1], "Ignored the settings in _quickLaunch.cfg: not a regular file");
 }

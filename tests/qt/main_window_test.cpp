@@ -1,9 +1,14 @@
-// The main window on temporary mod trees, offscreen; controls are found by their item numbers.
+// The main window on temporary mod trees, offscreen, and what a mod author meets
+// first: the work folder's error box, the dialogs' font and the start-up.
+// Controls are found by their item numbers.
 
 #include "format/ArchiveReader.h"
+#include "qt/CQuickLaunchDlg.h"
 #include "qt/GuiTestHelpers.h"
 #include "qt/KobPackApp.h"
 #include "qt/KobPackDlg.h"
+#include "qt/ProcessLauncher.h"
+#include "qt/WorkFolder.h"
 
 #include <QLineEdit>
 #include <QMessageBox>
@@ -21,44 +26,9 @@ std::unique_ptr<CKobPackDlg> openWindow() { auto window = std::make_unique<CKobP
 QComboBox* levels(const QWidget& w) { return FindControl<QComboBox>(&w, 1004); }
 QComboBox* folders(const QWidget& w) { return FindControl<QComboBox>(&w, 1006); }
 
-// Whether `archive` is compressed, and its entry names.
-std::pair<bool, Strings> contents(const std::string& archive)
-{
-    ArchiveReader reader;
-    EXPECT_TRUE(reader.open(archive)) << archive << ": " << reader.error();
-    Strings names;
-    for (const ReaderEntry& entry : reader.entries())
-        names.push_back(entry.name);
-    return {reader.compressed(), names};
-}
+bool compressed(const std::string& archive) { ArchiveReader reader; return reader.open(archive) && reader.compressed(); }
 
 } // namespace
-
-// What the window finds in the mod root: the game, both lists sorted without
-// regard to case with their first entries chosen, Compress clear, "Ready".
-TEST(MainWindow, StartStateOnDifferentModTrees)
-{
-    struct Row { const char* name; Strings made; Game game; std::string levels, folders; };
-    const Row rows[] = {
-        {"OnlyPackableFolders", {"Objects", "Menu", "Movies", "Music", "Logs", "lightmaps", "_backup", ".svn",
-                                 "kelVane/levels/Bay", "kelVane/levels/alpine", "kelVane/levels/.svn"},
-         Game::KelVane, "alpine,Bay>alpine", "kelVane/game,lightmaps,Menu,Objects>kelVane/game"},
-        {"BothGamesGiveTheSecond", {"Ostrel/levels/Os", "KelVane/levels/Kel"}, Game::KelVane, "Kel>Kel", "kelVane/game>kelVane/game"},
-        {"NoGame", {"Objects"}, Game::None, ">", "Objects>Objects"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        ModTree mod;
-        for (const std::string& folder : row.made)
-            mod.folder(folder);
-        const auto window = openWindow();
-        EXPECT_EQ(std::tuple(window->m_game, choices(levels(*window)), choices(folders(*window))),
-                  std::tuple(row.game, row.levels, row.folders));
-        EXPECT_EQ(std::tuple(FindControl(window.get(), 1015)->property("checked").toBool(), textOf(window.get(), 1008),
-                             window->focusWidget()),
-                  std::tuple(false, QString("Ready"), FindControl(window.get(), 1005)));
-    }
-}
 
 TEST(MainWindow, ImagesAndFocusFrame)
 {
@@ -97,82 +67,36 @@ TEST(MainWindow, ImagesAndFocusFrame)
     EXPECT_EQ(all->grab().toImage(), plain) << "the frame goes with the focus";
 }
 
-// The folder field is packed as it reads, listed or not; a game folder that
-// exists in another case is used as it is.
-TEST(MainWindow, PackFolderPacksTheFieldAndUsesAnExistingGameFolder)
+// At start the drop-downs show the core's lists, the first entries chosen;
+// Compress clear, "Ready", the focus on Pack Level. The buttons hand the core
+// the fields and the Compress box as toggled; the window shows the selection
+// put back after All and the box of what went wrong.
+TEST(MainWindow, StartStateAndButtonsForwardFieldsCompressAndSelection)
 {
     ModTree mod;
-    for (const char* file : {"Objects/o.con", "_backup/b.con", "kelVane/Game/g.con"})
-        mod.file(file, "x");
-    fs::create_directory("KELVANE");
-    const auto window = openWindow();
-    Watchdog dog;
-    for (const char* field : {"Objects", "kelVane/game", "_backup"}) {
-        folders(*window)->lineEdit()->setText(field);
-        press(window.get(), 1007);
-    }
-    EXPECT_EQ(std::tuple(contents("Objects.kob"), contents("KELVANE/game.kob"), contents("_backup.kob"), fs::exists("kelVane")),
-              std::tuple(std::pair(false, Strings{"Objects/o.con"}), std::pair(false, Strings{"kelVane/game/g.con"}),
-                         std::pair(false, Strings{"_backup/b.con"}), false));
-}
-
-TEST(MainWindow, AllFoldersPacksEveryEntryWithTheToggledCompressAndRestoresTheSelection)
-{
-    ModTree mod;
-    for (const char* file : {"kelVane/levels/Alpine/a", "kelVane/levels/Bay/b", "kelVane/game/g.con", "Menu/m.con",
-                             "objects/o.con", "sound/s.wav", "_typed/t.con"})
+    for (const char* file : {"kelVane/levels/alpine/a", "kelVane/levels/Bay/b", "Menu/m.con", "objects/o.con", "_typed/t.con"})
         mod.file(file, textBytes(50000));
     const auto window = openWindow();
-    levels(*window)->setCurrentIndex(1);
-    levels(*window)->lineEdit()->setText(QStringLiteral("typed"));
-    folders(*window)->setCurrentIndex(2);
-    folders(*window)->lineEdit()->setText(QStringLiteral("_typed")); // no entry: All never packs it
-    press(window.get(), 1015);
-    Watchdog dog;
-    BatchWatch watch;
-    watch.onLine = [&](CPackProgressDlg&, const std::string&) { window->OnAllFolders(); }; // turned away while busy
-    press(window.get(), 1010);
-    EXPECT_EQ(window->m_allFoldersBusy, 0);
-    EXPECT_EQ(watch.captions, (Strings{"Creating (1 of 4): kelVane/game.kob", "Creating (2 of 4): Menu.kob",
-                                     "Creating (3 of 4): objects.kob", "Creating (4 of 4): sound.kob"}));
-    EXPECT_EQ(std::tuple(contents("kelVane/game.kob").first, contents("Menu.kob").first, contents("objects.kob").first,
-                         contents("sound.kob").first), std::tuple(true, true, true, false));
-    EXPECT_EQ(std::pair(levels(*window)->currentText(), folders(*window)->currentText()), std::pair(QString("Bay"), QString("objects")));
-}
-
-// Pack Level packs the field with Compress as toggled, under "Please Wait...".
-// Issue 20: each failure left the window at "Ready" as if all went well, and an
-// empty field packed the whole mod root or levels folder into a hidden ".kob".
-TEST(MainWindow, PackingShowsFailuresAndEmptyFieldsInABox)
-{
-    ModTree mod;
-    mod.files({"aaa/a.con", "bbb/b.con", "ccc/c.con", "kelVane/levels/L/sub/l.con"});
-    fs::create_symlink(mod.root() / "nowhere", mod.root() / "bbb/dangling");
-    fs::create_directory("ccc.kob"); // the archive's name is taken
-    const auto window = openWindow();
+    EXPECT_EQ(std::tuple(choices(levels(*window)), choices(folders(*window)), FindControl(window.get(), 1015)->property("checked").toBool(),
+                         textOf(window.get(), 1008), window->focusWidget()),
+              std::tuple("alpine,Bay>alpine", "kelVane/game,Menu,objects>kelVane/game", false, QString("Ready"), FindControl(window.get(), 1005)));
     Watchdog dog;
     BoxRecorder recorder;
-    BatchWatch watch;
-    QString statusWhilePacking;
-    watch.onLine = [&](CPackProgressDlg&, const std::string&) { statusWhilePacking = textOf(window.get(), 1008); };
+    folders(*window)->lineEdit()->setText(QStringLiteral("_typed"));
+    press(window.get(), 1007);
+    EXPECT_EQ(std::pair(compressed("_typed.kob"), entryNames("_typed.kob")), std::pair(false, Strings{"_typed/t.con"}));
+
+    levels(*window)->setCurrentIndex(1);
+    folders(*window)->setCurrentIndex(2);
+    folders(*window)->lineEdit()->setText(QStringLiteral("x"));
     press(window.get(), 1015); // Compress
-    press(window.get(), 1005);
-    EXPECT_EQ(std::tuple(contents("kelVane/levels/L.kob"), statusWhilePacking, recorder.boxes),
-              std::tuple(std::pair(true, Strings{"kelVane/levels/L/sub/l.con"}), QString("Please Wait..."), Strings{}));
-    press(window.get(), 1010); // kelVane/game has nothing to pack: no failure
+    press(window.get(), 1010);
+    EXPECT_EQ(std::tuple(compressed("Menu.kob"), compressed("objects.kob"), levels(*window)->currentText(),
+                         folders(*window)->currentText()), std::tuple(true, true, QString("Bay"), QString("objects")));
     levels(*window)->lineEdit()->clear();
     press(window.get(), 1005);
-    folders(*window)->lineEdit()->clear();
-    press(window.get(), 1007);
-    EXPECT_EQ(recorder.boxes, (Strings{"Not everything was packed|"
-                                       "bbb.kob: ERROR! inputFile cannot be opened: ../bbb/dangling\n"
-                                       "bbb.kob: written without some files (named above and on standard output)\n"
-                                       "ccc.kob: Error! Could not write .kob file: ccc.kob: Is a directory\n"
-                                       "ccc.kob: not written",
-                                       "Not everything was packed|an empty or blank level name; not packed",
-                                       "Not everything was packed|an empty or blank folder name; not packed"}));
-    EXPECT_EQ(std::tuple(contents("aaa.kob").second, fs::exists("kelVane/levels/.kob"), fs::exists(".kob"), textOf(window.get(), 1008)),
-              std::tuple(Strings{"aaa/a.con"}, false, false, QString("Ready")));
+    EXPECT_EQ(std::pair(recorder.boxes, textOf(window.get(), 1008)),
+              std::pair(Strings{"Not everything was packed|an empty or blank level name; not packed"}, QString("Ready")));
 }
 
 // Esc closes the window; so does Enter, unless a plain push button has the
@@ -197,4 +121,44 @@ TEST(MainWindow, EscAndEnterCloseOrPressAsTheFocusDecides)
         QTest::keyClick(window->focusWidget(), row.key);
         EXPECT_EQ(std::pair(window->isVisible(), opened), std::pair(!row.opens.empty(), row.opens)) << "closes unless a dialog opened";
     }
+}
+
+TEST(WorkFolder, ADirThatCannotBeEnteredIsShownInABox)
+{
+    // Issue 22: a DIR that cannot be entered is shown in a box and ends the tool with status 1.
+    Watchdog dog;
+    BoxRecorder recorder;
+    EXPECT_EQ(std::pair(ReportNoWorkFolder({WorkFolderOutcome::Failed, "Unable to open the folder x: why"}),
+                        ReportNoWorkFolder({WorkFolderOutcome::Cancelled, {}})), std::pair(1, 0));
+    EXPECT_EQ(recorder.boxes, Strings{"ERROR!|Unable to open the folder x: why"}) << "none for a cancel";
+}
+
+// Issue 14: a dialog without a parent took another font than the live window, so the rendered
+// pictures differed from what the user sees. The help box asks with its text; the start-up makes
+// the dialog font the application's, runs the window with the discarding sink, and ends when it closes.
+TEST(WindowDialogs, EveryDialogTakesTheApplicationFontAndStartUpSetsIt)
+{
+    ModTree mod;
+    Watchdog dog;
+    QFont big = DialogFont();
+    big.setPointSize(13);
+    QApplication::setFont(big);
+    CKobPackDlg window;
+    ProcessLauncher launcher; // starts nothing here
+    CPackProgressDlg progress(&window);
+    CQuickLaunchDlg quickLaunch(launcher);
+    const auto help = MakeHelpBox(&window);
+    for (const QWidget* dialog : std::initializer_list<const QWidget*>{&window, &progress, &quickLaunch, help.get()})
+        EXPECT_EQ(dialog->font(), big) << dialog->metaObject()->className();
+    const std::string text = help->text().toStdString();
+    EXPECT_EQ(std::tuple(help->windowTitle(), help->icon(), help->standardButtons(), text.starts_with("- Place this utility"),
+                         text.ends_with("\\Archives\\\n")),
+              std::tuple(QString("Help"), QMessageBox::Question, QMessageBox::StandardButtons(QMessageBox::Ok), true, true));
+    MessageSink* sinkWhileOpen = nullptr;
+    WhenModal answer([&](QWidget* modal) {
+        sinkWhileOpen = qobject_cast<CKobPackDlg*>(modal) ? InstalledMessageSink() : nullptr;
+        qobject_cast<QDialog*>(modal)->reject();
+    });
+    EXPECT_FALSE(CKobPackApp().InitInstance());
+    EXPECT_EQ(std::tuple(QApplication::font(), sinkWhileOpen != nullptr, InstalledMessageSink()), std::tuple(DialogFont(), true, nullptr));
 }
