@@ -47,29 +47,21 @@ struct RecordingView : MainWindowView {
 
 } // namespace
 
-TEST(MainWindowLogic, DiscoveryGivesListsSortedWithoutCase)
+// The lists sorted without regard to case; then each button in turn: what is
+// packed, with which switch, the status line, the selection put back after
+// All, and the box of what went wrong.
+TEST(MainWindowLogic, ListsAndPackButtons)
 {
     ModTree mod;
-    for (const char* folder : {"Objects", "Menu", "lightmaps", "_backup", "kelVane/levels/Bay", "kelVane/levels/alpine"})
-        mod.folder(folder);
-    RecordingView view;
-    MainWindowLogic logic(view);
-    logic.Discover();
-    EXPECT_EQ(std::tuple(logic.game(), logic.entries(WindowList::Levels), logic.entries(WindowList::Folders)),
-              std::tuple(Game::KelVane, Strings{"alpine", "Bay"}, Strings{"kelVane/game", "lightmaps", "Menu", "Objects"}));
-    EXPECT_EQ(std::pair(InitialSelection({"a"}), InitialSelection({})), std::pair(0, -1));
-}
-
-// Each button in turn: what is packed, with which switch, the status line,
-// the selection put back after All, and the box of what went wrong.
-TEST(MainWindowLogic, PackButtonsPackTellWhatWentWrongAndReselect)
-{
-    ModTree mod;
-    mod.files({"Objects/o.con", "Menu/m.con", "_typed/t.con", "ostrel/levels/Alpine/a.con"});
+    mod.files({"Objects/o.con", "Menu/m.con", "_typed/t.con", "ostrel/levels/bay/b.con", "ostrel/levels/Alpine/a.con"});
+    mod.folder("lightmaps");
     fs::create_directory("Menu.kob"); // the archive's name is taken
     RecordingView view;
     MainWindowLogic logic(view);
     logic.Discover();
+    EXPECT_EQ(std::tuple(logic.game(), logic.entries(WindowList::Levels), logic.entries(WindowList::Folders)),
+              std::tuple(Game::Ostrel, Strings{"Alpine", "bay"}, Strings{"lightmaps", "Menu", "Objects", "ostrel/game"}));
+    EXPECT_EQ(std::pair(InitialSelection({"a"}), InitialSelection({})), std::pair(0, -1));
     view.fields[0] = "Alpine";
     view.fields[1] = "_typed";
     view.selected[0] = 1;
@@ -84,7 +76,7 @@ TEST(MainWindowLogic, PackButtonsPackTellWhatWentWrongAndReselect)
             line = failed + "REASON" + line.substr(line.find('\n'));
     EXPECT_EQ(view.log, (Strings{"status Please Wait...", "batch1 ostrel/levels/Alpine", "status Ready",
                                  "status Please Wait...", "batch0 _typed", "status Ready",
-                                 "status Please Wait...", "batch0 Menu Objects ostrel/game", "status Ready",
+                                 "status Please Wait...", "batch0 lightmaps Menu Objects ostrel/game", "status Ready",
                                  "select levels 1", "select folders -1",
                                  failed + "REASON\nMenu.kob: not written",
                                  "status Ready", box + "an empty or blank folder name; not packed"}));

@@ -118,26 +118,4 @@ protected:
     }
 };
 
-// One control of a dialog template: item number, text (nullptr: none to
-// check) and place in dialog units, where a height of 0 is the control's own.
-struct TemplateRow { int id; const char* text; int x, y, w, h; };
-
-// Checks the size of `dialog` and the place and text of each control.
-inline void expectLayout(const QWidget& dialog, int width, int height, const std::vector<TemplateRow>& rows)
-{
-    const DialogUnits du(dialog.font());
-    EXPECT_EQ(dialog.size(), QSize(du.toPixelsX(width), du.toPixelsY(height)));
-    for (const TemplateRow& row : rows) {
-        SCOPED_TRACE(row.id);
-        QWidget* control = FindControl(&dialog, row.id);
-        ASSERT_NE(control, nullptr);
-        QRect expected = du.toPixels(row.x, row.y, row.w, row.h);
-        expected.setHeight(row.h ? expected.height() : control->height());
-        EXPECT_EQ(control->geometry(), expected);
-        if (row.text) {
-            EXPECT_EQ(control->property("text").toString(), row.text);
-        }
-    }
-}
-
 } // namespace kobtest

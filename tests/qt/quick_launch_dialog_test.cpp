@@ -1,8 +1,6 @@
 // The quick-launch dialog and the two quick-launch buttons' entry points.
 // Modal runs are watched by a timer; error boxes are recorded, not shown.
 
-#include "game/Discovery.h"
-#include "game/Launcher.h"
 #include "qt/CQuickLaunchDlg.h"
 #include "qt/GuiTestHelpers.h"
 #include "qt/KobPackDlg.h"
