@@ -176,6 +176,8 @@ xvfb_pid=""
 trap '"${wine[@]}" --stop; [ -z "$xvfb_pid" ] || kill "$xvfb_pid"' EXIT
 start_xvfb
 step "the tests under Wine (display $KOBPACK_WINE_DISPLAY)"
+# A server left from an earlier run would keep the desktop of its own display.
+"${wine[@]}" --stop
 quietly "$out/wine.log" "${wine[@]}" --start
 ctest --test-dir "$out" --output-on-failure -j"$jobs" --timeout 600 "$@"
 make_zip

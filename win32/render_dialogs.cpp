@@ -31,7 +31,7 @@ struct NoLauncher : Launcher {
 };
 
 // Moves the window where nothing else lies, lets it draw itself, then copies
-// it from the screen into a 24-bit .bmp file.
+// it into a 24-bit .bmp file.
 void capture(HWND window, const wchar_t* name, int top)
 {
     SetWindowPos(window, HWND_TOP, 0, top, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
@@ -46,11 +46,13 @@ void capture(HWND window, const wchar_t* name, int top)
     BITMAPINFO info{};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
-    const HDC screen = GetDC(nullptr);
+    // The window's own surface, frame included: what it drew, whether or not
+    // the display has shown it yet.
+    const HDC screen = GetWindowDC(window);
     const HDC memory = CreateCompatibleDC(screen);
     const HBITMAP picture = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     const HGDIOBJ old = SelectObject(memory, picture);
-    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
     GdiFlush();
     const DWORD rowBytes = DWORD((width * 3 + 3) & ~3), size = rowBytes * DWORD(height);
     BITMAPFILEHEADER file{0x4D42, DWORD(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + size), 0, 0,
@@ -62,7 +64,7 @@ void capture(HWND window, const wchar_t* name, int top)
     SelectObject(memory, old);
     DeleteObject(picture);
     DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    ReleaseDC(window, screen);
 }
 
 // Each dialog is pictured once it shows, then closed.
@@ -75,6 +77,8 @@ void CALLBACK pictureQuickLaunch(HWND dialog, UINT, UINT_PTR timer, DWORD)
 
 void CALLBACK pictureProgress(HWND dialog, UINT, UINT_PTR timer, DWORD)
 {
+    if (!IsWindowVisible(dialog))
+        return; // shown once the modal loop is first idle: try again then
     KillTimer(dialog, timer);
     capture(dialog, L"windows-progress.bmp", 200);
 }
@@ -97,7 +101,7 @@ int wmain(int argc, wchar_t** argv)
     SetProgressTrace([&](HWND dialog, int control, const std::wstring&) {
         if (control == IDC_PROGRESS_STATUS && !pictured) {
             pictured = true;
-            SetTimer(dialog, 1, 50, pictureProgress);
+            SetTimer(dialog, 1, 1000, pictureProgress);
         }
     });
     SetMessageBoxHook([](HWND, const std::wstring&, const std::wstring&, UINT) { return IDOK; });
