@@ -10,8 +10,10 @@
 set -euo pipefail
 export WINEPREFIX=$1 WINEDEBUG=-all WINEARCH=win64
 shift
-# No prompts to install .NET or a browser engine; console programs need no display.
-export WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=
+# No prompts to install .NET or a browser engine. Console programs need no
+# display; the window tests get the one in KOBPACK_WINE_DISPLAY (scripts/windows.sh
+# starts an Xvfb for them).
+export WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=${KOBPACK_WINE_DISPLAY:-}
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 
@@ -31,6 +33,9 @@ start_server() {
       timeout -k 5 300 "$wine" wineboot --init </dev/null >/dev/null 2>&1 ||
         { echo "wine-run: could not make the Wine prefix $WINEPREFIX" >&2; exit 1; }
     fi
+    # Wine's own fonts (fonts-wine) where the prefix's programs look, so the
+    # dialogs get their "MS Sans Serif" instead of a stand-in of other widths.
+    [ -d /usr/share/wine/fonts ] && cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
     # Replaces any server (wineboot's own quits when idle) with one that
     # stays, and quits by itself 15 minutes after its last program should
     # nobody stop it.

@@ -2,6 +2,10 @@
 // icons/ of the folder given as the only argument (the qt/ folder). The PNG
 // files it makes are committed; run it again after changing a drawing here:
 //   QT_QPA_PLATFORM=offscreen kobpack-make-images qt
+// With --windows it writes the same drawings into the folder given as the
+// Windows window's resources instead: the six buttons as 256-colour .bmp
+// files and the icon as kobpack.ico with a 32x32 and a 16x16 image of 16
+// colours (the Windows build runs it so).
 
 #include <QColor>
 #include <QDir>
@@ -9,6 +13,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
+#include <QFile>
 #include <QPainter>
 
 #include <algorithm>
@@ -132,13 +137,130 @@ bool save(const QImage& image, const QString& path)
     return false;
 }
 
+// Little-endian words, as the Windows image formats store them.
+void put16(QByteArray& out, int value)
+{
+    out.append(char(value & 0xFF)).append(char((value >> 8) & 0xFF));
+}
+
+void put32(QByteArray& out, qint64 value)
+{
+    for (int shift = 0; shift < 32; shift += 8)
+        out.append(char((value >> shift) & 0xFF));
+}
+
+// A device-independent bitmap's header, palette and rows (bottom row first,
+// each padded to four bytes) for an indexed image of `bits` (4 or 8) per
+// pixel. An icon's image states twice its height: the colour rows and the
+// transparency mask below them.
+QByteArray dib(const QImage& image, int bits, int paletteSize, bool forIcon)
+{
+    const int stride = (image.width() * bits + 31) / 32 * 4;
+    const int maskStride = (image.width() + 31) / 32 * 4;
+    QByteArray out;
+    put32(out, 40);
+    put32(out, image.width());
+    put32(out, forIcon ? 2 * image.height() : image.height());
+    put16(out, 1);
+    put16(out, bits);
+    put32(out, 0); // no compression
+    put32(out, qint64(stride + (forIcon ? maskStride : 0)) * image.height());
+    put32(out, 2835); // 72 dots per inch
+    put32(out, 2835);
+    put32(out, paletteSize);
+    put32(out, 0);
+    const QList<QRgb> colours = image.colorTable();
+    for (int i = 0; i < paletteSize; ++i) {
+        const QRgb colour = i < colours.size() ? colours[i] : qRgb(0, 0, 0);
+        out.append(char(qBlue(colour))).append(char(qGreen(colour))).append(char(qRed(colour))).append('\0');
+    }
+    for (int y = image.height() - 1; y >= 0; --y) {
+        QByteArray row(stride, '\0');
+        for (int x = 0; x < image.width(); ++x) {
+            const int index = image.pixelIndex(x, y);
+            if (bits == 8)
+                row[x] = char(index);
+            else
+                row[x / 2] = char(row[x / 2] | (x % 2 ? index : index << 4));
+        }
+        out.append(row);
+    }
+    if (forIcon)
+        out.append(QByteArray(maskStride * image.height(), '\0')); // every pixel opaque
+    return out;
+}
+
+QByteArray bmpFile(const QImage& image)
+{
+    const QByteArray body = dib(image, 8, 256, false);
+    QByteArray out("BM");
+    put32(out, 14 + body.size());
+    put32(out, 0);
+    put32(out, 14 + 40 + 256 * 4); // where the rows begin
+    return out + body;
+}
+
+QByteArray icoFile(const QList<QImage>& images)
+{
+    QByteArray out;
+    put16(out, 0);
+    put16(out, 1); // an icon
+    put16(out, int(images.size()));
+    QList<QByteArray> bodies;
+    qint64 offset = 6 + 16 * images.size();
+    for (const QImage& image : images) {
+        bodies.append(dib(image, 4, 16, true));
+        out.append(char(image.width())).append(char(image.height())).append(char(16)).append('\0');
+        put16(out, 1);
+        put16(out, 4);
+        put32(out, bodies.last().size());
+        put32(out, offset);
+        offset += bodies.last().size();
+    }
+    for (const QByteArray& body : bodies)
+        out.append(body);
+    return out;
+}
+
+bool write(const QByteArray& bytes, const QString& path)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush())
+        return true;
+    std::fprintf(stderr, "kobpack-make-images: cannot write %s\n", qPrintable(path));
+    return false;
+}
+
+// The Windows window's resources: button images and the icon.
+int writeWindowsImages(const QDir& out)
+{
+    if (!out.mkpath(QStringLiteral("."))) {
+        std::fprintf(stderr, "kobpack-make-images: cannot make the folder %s\n", qPrintable(out.path()));
+        return 1;
+    }
+    const auto bmp = [&](const QImage& image, const char* name) {
+        return write(bmpFile(image), out.filePath(QString::fromLatin1(name)));
+    };
+    bool ok = true;
+    ok &= bmp(plate(70, 30, QStringLiteral("Pack Folder"), kGreen, false, 13), "pack_folder.bmp");
+    ok &= bmp(plate(70, 30, QStringLiteral("Pack Level"), kGreen, false, 13), "pack_level.bmp");
+    ok &= bmp(plate(37, 16, QStringLiteral("ALL"), kGreen, false, 10), "all.bmp");
+    ok &= bmp(plate(37, 16, QStringLiteral("ALL"), kKhaki, true, 10), "all_pressed.bmp");
+    ok &= bmp(plate(70, 30, QStringLiteral("Pack Level"), kKhaki, true, 13), "pack_level_pressed.bmp");
+    ok &= bmp(plate(70, 30, QStringLiteral("Pack Folder"), kKhaki, true, 13), "pack_folder_pressed.bmp");
+    ok &= write(icoFile({icon(32, kSmallGlyphs, 2), icon(16, kSmallGlyphs, 1)}), out.filePath("kobpack.ico"));
+    return ok ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QGuiApplication application(argc, argv);
+    if (argc == 3 && std::strcmp(argv[1], "--windows") == 0)
+        return writeWindowsImages(QDir(QString::fromLocal8Bit(argv[2])));
     if (argc != 2) {
-        std::fprintf(stderr, "usage: kobpack-make-images QT-FOLDER\n");
+        std::fprintf(stderr, "usage: kobpack-make-images QT-FOLDER | --windows FOLDER\n");
         return 2;
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));

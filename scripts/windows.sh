@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
-# The Windows build: installs what is missing, cross-builds kobpack.exe with
-# MinGW-w64 into build-windows/, runs the Windows tests under Wine (ctest,
-# through cmake/wine-run.sh in a Wine prefix of the build's own) and makes
+# The Windows build: installs what is missing, cross-builds kobpack.exe and
+# the window KobPack.exe with MinGW-w64 into build-windows/, runs the Windows
+# tests under Wine (ctest, through cmake/wine-run.sh in a Wine prefix of the
+# build's own; the window tests on an Xvfb display of their own) and makes
 # build-windows/KobPack-VERSION-win64.zip.
 #   LZO 2.10 comes from Debian's lzo2 source package (apt-get source, with a
 #   private apt folder under build-windows/apt: the machine's own apt is not
 #   changed) and is compiled straight from its sources; GoogleTest from
 #   /usr/src/googletest; both into build-windows/deps. A native build of
 #   kobpack and kobpack-samplemod (build-windows/linux) serves the test that
-#   the Windows and Linux programs write the same archives.
+#   the Windows and Linux programs write the same archives, and its
+#   kobpack-make-images draws the window's bitmaps and icon.
 # KOBPACK_LINUX_BUILD names a configured Linux build folder to use instead
-# (scripts/test.sh passes build/); its two programs are brought up to date.
+# (scripts/test.sh passes build/, configured with the Qt window); its three
+# programs are brought up to date.
 # Extra arguments go to ctest (e.g. -R Archive).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -24,7 +27,8 @@ launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
 packages=(cmake make g++ pkg-config liblzo2-dev libcli11-dev help2man googletest dpkg-dev zip
-          g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64)
+          g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64
+          qt6-base-dev fonts-dejavu-core fonts-wine xvfb imagemagick)
 scripts/install-packages.sh "${packages[@]}"
 mkdir -p "$deps/lib/pkgconfig" "$deps/include"
 
@@ -105,18 +109,24 @@ stage_cli11() {
 }
 
 build_linux() {
-  step "kobpack and kobpack-samplemod for Linux ($linux)"
+  step "kobpack, kobpack-samplemod and kobpack-make-images for Linux ($linux)"
   [ -f "$linux/CMakeCache.txt" ] ||
     quietly "$out/linux.log" cmake -S . -B "$linux" "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-      -DKOBPACK_BUILD_GUI=OFF -DBUILD_TESTING=OFF
-  quietly "$out/linux.log" nice -n 10 cmake --build "$linux" -j"$jobs" --target kobpack kobpack-samplemod
+      -DBUILD_TESTING=OFF
+  grep -q '^KOBPACK_BUILD_GUI:BOOL=ON' "$linux/CMakeCache.txt" ||
+    { echo "windows: $linux is configured without the Qt window, whose kobpack-make-images draws KobPack.exe's images" >&2; exit 1; }
+  quietly "$out/linux.log" nice -n 10 cmake --build "$linux" -j"$jobs" --target kobpack kobpack-samplemod kobpack-make-images
+  step "the window's bitmaps and icon"
+  rm -rf "$out/images"
+  quietly "$out/images.log" env QT_QPA_PLATFORM=offscreen "$(find "$linux" -name kobpack-make-images -type f | head -n 1)" \
+    --windows "$out/images"
 }
 
 build_windows() {
   step "kobpack.exe and the tests for Windows"
   quietly "$out/configure.log" cmake -S . -B "$out" "${launcher[@]}" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DKOBPACK_WIN_DEPS="$deps" \
-    -DKOBPACK_BUILD_GUI=OFF -DKOBPACK_LINUX_BUILD="$linux"
+    -DKOBPACK_BUILD_GUI=OFF -DKOBPACK_LINUX_BUILD="$linux" -DKOBPACK_WIN_IMAGES="$out/images"
   quietly "$out/build.log" nice -n 10 cmake --build "$out" -j"$jobs"
 }
 
@@ -128,15 +138,21 @@ make_zip() {
   step "$name.zip"
   # The manifest makes long paths work and names the Windows versions; without
   # it the program still runs, limited to 260 characters a path.
-  grep -q longPathAware "$out/kobpack.exe" || { echo "windows: kobpack.exe has no manifest" >&2; exit 1; }
-  rm -rf "$out/zip" "$out/$name.zip" && mkdir -p "$stage"
+  for exe in kobpack.exe win32/KobPack.exe; do
+    grep -q longPathAware "$out/$exe" || { echo "windows: $exe has no manifest" >&2; exit 1; }
+  done
+  # The window goes into a folder of its own: Windows names do not tell
+  # KobPack.exe from kobpack.exe.
+  rm -rf "$out/zip" "$out/$name.zip" && mkdir -p "$stage/window"
   "$triple-strip" -o "$stage/kobpack.exe" "$out/kobpack.exe"
+  "$triple-strip" -o "$stage/window/KobPack.exe" "$out/win32/KobPack.exe"
   sed "s/@VERSION@/$version/g; s/\$/\r/" packaging/windows/README.txt >"$stage/README.txt"
   sed 's/$/\r/' COPYING >"$stage/COPYING.txt"
   sed 's/$/\r/' "$deps/LZO-COPYING" >"$stage/LZO-COPYING.txt"
-  touch -d @"$(git log -1 --format=%ct 2>/dev/null || date +%s)" "$stage" "$stage"/*
+  touch -d @"$(git log -1 --format=%ct 2>/dev/null || date +%s)" "$stage" "$stage"/* "$stage"/window/*
   (cd "$out/zip" && zip -qX -r "../$name.zip" "$name")
-  echo "windows: made $out/$name.zip ($(stat -c %s "$out/$name.zip") bytes; kobpack.exe $(stat -c %s "$stage/kobpack.exe") bytes)"
+  echo "windows: made $out/$name.zip ($(stat -c %s "$out/$name.zip") bytes; kobpack.exe $(stat -c %s "$stage/kobpack.exe")," \
+    "KobPack.exe $(stat -c %s "$stage/window/KobPack.exe") bytes)"
 }
 
 build_lzo
@@ -145,9 +161,23 @@ stage_cli11
 build_linux
 build_windows
 
+# The display for Wine's windows: a virtual X server on the first free number.
+start_xvfb() {
+  local n=90
+  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$out/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+  export KOBPACK_WINE_DISPLAY=":$n"
+}
+
 wine=(cmake/wine-run.sh "$out/wine")
-trap '"${wine[@]}" --stop' EXIT
-step "the tests under Wine"
+xvfb_pid=""
+trap '"${wine[@]}" --stop; [ -z "$xvfb_pid" ] || kill "$xvfb_pid"' EXIT
+start_xvfb
+step "the tests under Wine (display $KOBPACK_WINE_DISPLAY)"
+# A server left from an earlier run would keep the desktop of its own display.
+"${wine[@]}" --stop
 quietly "$out/wine.log" "${wine[@]}" --start
 ctest --test-dir "$out" --output-on-failure -j"$jobs" --timeout 600 "$@"
 make_zip

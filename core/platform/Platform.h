@@ -218,4 +218,11 @@ std::string localNameProblem(const std::string& name);
 // The errno-style text of `code`.
 std::string errorText(int code);
 
+#ifdef _WIN32
+// Narrow text (the ANSI code page, in which the game reads names) as UTF-16
+// and back; `exact` is false when the code page cannot spell `wide`.
+std::wstring toWide(const std::string& text);
+std::string toNarrow(const std::wstring& wide, bool& exact);
+#endif
+
 } // namespace platform

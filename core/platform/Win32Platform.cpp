@@ -9,9 +9,6 @@
 
 namespace platform {
 
-namespace {
-
-// Narrow strings are in the ANSI code page, as the game's own names are.
 std::wstring toWide(const std::string& text)
 {
     if (text.empty())
@@ -23,7 +20,6 @@ std::wstring toWide(const std::string& text)
     return wide;
 }
 
-// False in `exact` when the code page cannot spell `wide`.
 std::string toNarrow(const std::wstring& wide, bool& exact)
 {
     exact = true;
@@ -39,6 +35,8 @@ std::string toNarrow(const std::wstring& wide, bool& exact)
     exact = n > 0 && !usedDefault;
     return text;
 }
+
+namespace {
 
 // A wide path for the API. A long one is made absolute and given the "\\?\"
 // prefix, which lifts the 260-character limit where the system allows it.

@@ -1,0 +1,214 @@
+// The window driven through messages under Wine: what each button packs,
+// what the progress dialog shows, what Cancel, Esc, Enter and closing the
+// window do, the boxes it shows, and what the quick launch starts.
+
+#include "pack/PackJob.h"
+#include "support/TestSupport.h"
+#include "win32/DialogHooks.h"
+#include "win32/KobPackDlg.h"
+#include "win32/PackProgressDlg.h"
+#include "win32/WideText.h"
+#include "win32/resource.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace kobtest;
+
+namespace {
+
+struct Box { std::wstring caption, text; UINT type; };
+
+// A mod of the second game with two levels and two folders, the window open
+// over it, and recordings of every box, every progress update and every
+// start of the game.
+class WindowTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        mod.files({"kelVane/levels/Bay/b.con", "kelVane/levels/Alpine/a.con", "kelVane/game/g.con", "Objects/o.txt",
+                   "Menu/m.txt"});
+        SetMessageBoxHook([this](HWND, const std::wstring& text, const std::wstring& caption, UINT type) {
+            return boxes.push_back({caption, text, type}), IDOK;
+        });
+        SetProgressTrace([this](HWND dialog, int control, const std::wstring& shown) {
+            shows.push_back(std::to_wstring(control) + L":" + shown);
+            onShow ? onShow(dialog, control, shown) : void();
+        });
+        SetDialogOpenedHook([this](HWND dialog, int id) { opened.push_back(id), onOpen ? onOpen(dialog, id) : void(); });
+        window = dialog.Create();
+        ASSERT_NE(window, nullptr);
+    }
+
+    void TearDown() override
+    {
+        IsWindow(window) && DestroyWindow(window);
+        SetMessageBoxHook({}), SetProgressTrace({}), SetDialogOpenedHook({}), g_cancelPack.store(0);
+    }
+
+    void click(int id) { SendMessageW(GetDlgItem(window, id), BM_CLICK, 0, 0); }
+    std::wstring text(int id) { return WindowTextW(GetDlgItem(window, id)); }
+    void choose(HWND dialog, int list, int index)
+    {
+        SendDlgItemMessageW(dialog, list, CB_SETCURSEL, WPARAM(index), 0);
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(list, CBN_SELCHANGE), LPARAM(GetDlgItem(dialog, list)));
+    }
+    // The key as the dialog's modal loop hands it to the dialog manager.
+    static void key(HWND dialog, UINT virtualKey)
+    {
+        MSG message{GetFocus(), WM_KEYDOWN, virtualKey, 0, 0, {}};
+        IsDialogMessageW(dialog, &message);
+    }
+    bool exists(const std::string& archive) { return fs::exists(mod.archives() / archive); }
+
+    ModTree mod{"mods/MyMod"}; // the game root, "../../../", is top()
+    RecordingLauncher launcher;
+    CKobPackDlg dialog{launcher};
+    HWND window = nullptr;
+    std::vector<Box> boxes;
+    std::vector<std::wstring> shows;
+    std::vector<int> opened;
+    std::function<void(HWND, int, const std::wstring&)> onShow;
+    std::function<void(HWND, int)> onOpen;
+};
+
+TEST_F(WindowTest, OpensWithTheFirstEntriesSelectedAndPacksWhatTheButtonsName)
+{
+    EXPECT_EQ(text(IDC_LEVEL_LIST), L"Alpine");
+    EXPECT_EQ(text(IDC_FOLDER_LIST), L"kelVane/game"); // sorted without regard to case
+    EXPECT_EQ(GetDlgCtrlID(GetFocus()), IDC_PACK_LEVEL);
+
+    choose(window, IDC_LEVEL_LIST, 1);
+    click(IDC_PACK_LEVEL);
+    EXPECT_TRUE(exists("kelVane/levels/Bay.kob"));
+    EXPECT_FALSE(exists("kelVane/levels/Alpine.kob"));
+
+    // A name typed into the field is packed as typed.
+    SetDlgItemTextW(window, IDC_FOLDER_LIST, L"Menu");
+    click(IDC_PACK_FOLDER);
+    EXPECT_EQ(entryNames(mod.archives() / "Menu.kob"), Strings{"Menu/m.txt"});
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(WindowTest, AllFoldersPacksTheListWithCompressAndSelectsAsBefore)
+{
+    click(IDC_COMPRESS);
+    choose(window, IDC_FOLDER_LIST, 2);
+    click(IDC_ALL_FOLDERS);
+
+    for (const char* archive : {"kelVane/game.kob", "Menu.kob", "Objects.kob"})
+        EXPECT_EQ(wordAt(readFile(mod.archives() / archive), 4), 1u) << archive << " is compressed";
+    EXPECT_EQ(text(IDC_FOLDER_LIST), L"Objects");
+    // Each update was on the screen before the job went on; the bar is not set to its end.
+    std::vector<std::wstring> expected;
+    const std::wstring folders[] = {L"kelVane/game/g.con", L"Menu/m.txt", L"Objects/o.txt"};
+    for (int i = 0; i < 3; ++i) {
+        const std::wstring name = folders[i].substr(0, folders[i].rfind(L'/'));
+        expected.insert(expected.end(), {L"0:Creating (" + std::to_wstring(i + 1) + L" of 3): " + name + L".kob",
+                                         L"1018:Packing Archive (Compressed)", L"1017:0 of 0..1", L"1016:../" + folders[i],
+                                         L"1017:0 of 0..1", L"1016:Writing index", L"1016:Cleaning Up"});
+    }
+    EXPECT_EQ(shows, expected);
+}
+
+TEST_F(WindowTest, EnterDoesNothingWhileEscCancelAndTheCloseBoxEachStopTheBatchKeepingThePreviousArchive)
+{
+    writeFile(mod.archives() / "Objects.kob", "previous");
+    onShow = [&](HWND progress, int control, const std::wstring& shown) {
+        if (control == 0 && shown.find(L"(1 of 3)") != std::wstring::npos) {
+            key(progress, VK_RETURN);
+            EXPECT_EQ(g_cancelPack.load(), 0);
+        } else if (control == 0 && shown.find(L"(3 of 3)") != std::wstring::npos) {
+            for (int way = 0; way < 3; ++way) {
+                g_cancelPack.store(0);
+                if (way == 0)
+                    key(progress, VK_ESCAPE);
+                else if (way == 1)
+                    SendMessageW(GetDlgItem(progress, IDCANCEL), BM_CLICK, 0, 0);
+                else // the close box, whose IDCANCEL the dialog manager posts
+                    SendMessageW(progress, WM_SYSCOMMAND, SC_CLOSE, 0);
+                for (MSG message; PeekMessageW(&message, progress, 0, 0, PM_REMOVE);)
+                    DispatchMessageW(&message);
+                EXPECT_EQ(g_cancelPack.load(), 1) << "way " << way;
+            }
+        }
+    };
+    click(IDC_ALL_FOLDERS);
+    EXPECT_TRUE(exists("kelVane/game.kob"));
+    EXPECT_TRUE(exists("Menu.kob"));
+    EXPECT_EQ(readFile(mod.archives() / "Objects.kob"), "previous");
+    EXPECT_EQ(text(IDC_STATUS), L"Ready");
+    EXPECT_TRUE(boxes.empty()) << "a cancel is no failure";
+}
+
+TEST_F(WindowTest, ClosingTheWindowDuringAPackKeepsThePreviousArchiveAndThenCloses)
+{
+    writeFile(mod.archives() / "Menu.kob", "previous");
+    onShow = [&](HWND, int control, const std::wstring& shown) {
+        if (control == 0 && shown.find(L"Menu.kob") != std::wstring::npos)
+            SendMessageW(window, WM_CLOSE, 0, 0);
+    };
+    click(IDC_ALL_FOLDERS);
+    EXPECT_EQ(readFile(mod.archives() / "Menu.kob"), "previous");
+    EXPECT_FALSE(exists("Objects.kob"));
+    EXPECT_FALSE(IsWindow(window));
+}
+
+TEST_F(WindowTest, HelpAndFailureBoxes)
+{
+    click(IDC_HELP_BUTTON);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, L"Help");
+    EXPECT_EQ(boxes[0].type, UINT(MB_OK | MB_ICONQUESTION));
+    EXPECT_EQ(boxes[0].text.rfind(L"- Place this utility", 0), 0u);
+
+    // A file that cannot be read: the pack ends, and the box names it.
+    UnopenableFile locked(mod.root() / "Objects/locked.txt");
+    SetDlgItemTextW(window, IDC_FOLDER_LIST, L"Objects");
+    click(IDC_PACK_FOLDER);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].caption, L"Not everything was packed");
+    EXPECT_NE(boxes[1].text.find(L"Objects.kob"), std::wstring::npos);
+    EXPECT_NE(boxes[1].text.find(L"locked.txt"), std::wstring::npos);
+}
+
+TEST_F(WindowTest, QuickLaunchShowsItsChoicesOnceThenStartsAtOnce)
+{
+    mod.file("../kelvane/Settings/.keep");
+    mod.file("init.con", "game.setCustomGameName MyMod\n");
+    onOpen = [&](HWND quick, int id) {
+        if (id != IDD_QUICK_LAUNCH)
+            return;
+        EXPECT_EQ(WindowTextW(GetDlgItem(quick, IDC_GPM_COMBO)), L"GPM_CQ");
+        EXPECT_EQ(WindowTextW(GetDlgItem(quick, IDC_MAP_COMBO)), L"Alpine");
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(quick, IDC_USE_DEBUG))); // no debug build in the game root
+        choose(quick, IDC_MAP_COMBO, 1);
+        PostMessageW(GetDlgItem(quick, IDOK), BM_CLICK, 0, 0);
+    };
+    click(IDC_QUICK_LAUNCH);
+    click(IDC_QUICK_LAUNCH); // the saved settings start the game without the dialog
+    EXPECT_EQ(std::count(opened.begin(), opened.end(), IDD_QUICK_LAUNCH), 1);
+    ASSERT_EQ(launcher.starts.size(), 2u);
+    EXPECT_EQ(launcher.starts[0], launcher.starts[1]);
+    const size_t in = launcher.starts[0].find("|in ");
+    EXPECT_EQ(launcher.starts[0].substr(0, in), "kelvane.exe|+restart|1|+game|MyMod|+hostServer|1|+dedicated|0");
+    EXPECT_TRUE(fs::equivalent(launcher.starts[0].substr(in + 4), mod.top())) << launcher.starts[0];
+    EXPECT_EQ(readFile(mod.top() / "mods/kelvane/Settings/maplist.con"),
+              "game.addLevel Bay GPM_CQ MyMod\r\ngame.setCurrentLevel Bay GPM_CQ MyMod\r\n");
+
+    // The small button forgets the settings: the dialog again, and its Cancel starts nothing.
+    onOpen = [&](HWND quick, int id) {
+        if (id == IDD_QUICK_LAUNCH)
+            PostMessageW(GetDlgItem(quick, IDCANCEL), BM_CLICK, 0, 0);
+    };
+    click(IDC_RESET_QUICK_LAUNCH);
+    EXPECT_EQ(std::count(opened.begin(), opened.end(), IDD_QUICK_LAUNCH), 2);
+    EXPECT_EQ(launcher.starts.size(), 2u);
+    EXPECT_FALSE(fs::exists(mod.archives() / "_quickLaunch.cfg"));
+}
+
+} // namespace

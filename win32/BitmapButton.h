@@ -1,0 +1,30 @@
+#pragma once
+// An owner-drawn button that shows images instead of its text: the pressed
+// image while pressed, else the focused image while it has the focus, else
+// the normal one, copied unscaled from the top-left corner and clipped to
+// the button.
+
+#include <windows.h>
+
+class CBitmapButton {
+public:
+    CBitmapButton() = default;
+    ~CBitmapButton();
+    CBitmapButton(const CBitmapButton&) = delete;
+    CBitmapButton& operator=(const CBitmapButton&) = delete;
+
+    // Loads the images from the program's bitmap resources.
+    void LoadBitmaps(HINSTANCE instance, int normal, int pressed, int focused);
+    // Draws the button for WM_DRAWITEM.
+    void DrawItem(const DRAWITEMSTRUCT& item) const;
+
+    // The image the button shows in `state` (ODS_SELECTED, ODS_FOCUS).
+    HBITMAP ImageFor(UINT state) const;
+
+private:
+    void release();
+
+    HBITMAP m_normal = nullptr;
+    HBITMAP m_pressed = nullptr;
+    HBITMAP m_focused = nullptr;
+};

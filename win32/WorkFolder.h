@@ -1,0 +1,11 @@
+#pragma once
+// Where KobPack.exe works: the core decides (app/WorkFolder.h); this gives
+// it the system's folder chooser and the Yes/No question.
+
+#include "app/WorkFolder.h"
+
+// The system's folder chooser (IFileDialog with FOS_PICKFOLDERS) asking for
+// the mod's Archives folder; "" when cancelled.
+std::string AskForArchivesFolder();
+// A Yes/No box with the question (No is the default).
+bool AskUseFolderAnyway(const std::string& question);
