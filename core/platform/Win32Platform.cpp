@@ -1,6 +1,7 @@
 #include "platform/Platform.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <io.h>
@@ -495,6 +496,14 @@ std::optional<uint64_t> freeSpace(const std::string& folder)
 bool makeFolder(const std::string& path)
 {
     return CreateDirectoryW(apiPath(path).c_str(), nullptr) != 0;
+}
+
+std::string cacheFolder()
+{
+    const wchar_t* local = _wgetenv(L"LOCALAPPDATA");
+    bool exact = false;
+    const std::string folder = local && *local ? toNarrow(local, exact) : std::string();
+    return exact ? folder + "\\KobPack\\cache" : std::string();
 }
 
 bool changeFolder(const std::string& folder, std::string& error)

@@ -8,6 +8,8 @@ linux=$1 exe=$2
 shift 2
 work=$(mktemp -d "${TMPDIR:-/tmp}/kobpack-same-archives.XXXXXX")
 trap 'rm -rf "$work"' EXIT
+# The records every pack keeps land in the test's own folder.
+export XDG_CACHE_HOME="$work/cache" LOCALAPPDATA="Z:$work/cache"
 "$linux/kobpack-samplemod" "$work/mod" demo >/dev/null
 cd "$work/mod/Archives"
 
