@@ -105,7 +105,7 @@ flip() {
     touch -r "$work/edited-time" "$edited"
 }
 # Adds a line to (and takes it off again) one small file of one folder.
-small=$(find "$mod/objects" -type f -name '*.con' -size -4k | sort | head -n 1)
+small=$(find "$mod/objects" -type f -name '*.con' -size -4k | sort | awk 'NR == 1')
 grow() { printf 'rem one more line\r\n' >>"$small"; }
 shrink() { truncate -s -19 "$small"; }
 
