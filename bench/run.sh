@@ -146,9 +146,12 @@ measure() {
         # The same pack once more, untimed, counting the source files opened
         # (all below "../"; archives and records are not).
         ${prepare:-clean}
-        strace -f -qq -e trace=openat -o "$work/$label.strace" "$@" >/dev/null 2>&1
-        opened[$label]=$(grep -v O_DIRECTORY "$work/$label.strace" | grep -c '"\.\./[^"]*", [^)]*) = [0-9]' || true)
-        rm -f "$work/$label.strace"
+        # One file per thread (-ff), so that no call is split across lines.
+        rm -f "$work/$label.strace".*
+        strace -ff -qq -e trace=openat -o "$work/$label.strace" "$@" >/dev/null 2>&1
+        opened[$label]=$(cat "$work/$label.strace".* | grep -v O_DIRECTORY |
+            grep -c '"\.\./[^"]*", [^)]*) = [0-9]' || true)
+        rm -f "$work/$label.strace".*
     fi
 }
 declare -A opened
