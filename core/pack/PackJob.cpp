@@ -84,11 +84,14 @@ UnreadFiles unreadFiles(const SourceRecords& records, const PreviousArchive& pre
     return unread;
 }
 
-// Records what the archive at `path` now holds for the next repack; one
-// that cannot be written costs only speed.
-void saveRecords(SourceRecords& records, const std::string& path, PackObserver& observer)
+// Records what the archive at `path` now holds for the next repack, unless
+// the `recorded` ones say as much; one that cannot be written costs only speed.
+void saveRecords(SourceRecords& records, const SourceRecords& recorded, const std::string& path,
+                 PackObserver& observer)
 {
     records.setArchive(FileStamp::of(platform::statPath(path)));
+    if (recorded.covers(records))
+        return;
     const std::string problem = records.save();
     if (!problem.empty())
         observer.note("Records of unchanged files not written: " + problem);
@@ -245,7 +248,7 @@ PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, P
         return {0, PackOutcome::Failed, {}};
     }
     if (compress == 1)
-        saveRecords(records, pending.archivePath(), observer);
+        saveRecords(records, recorded, pending.archivePath(), observer);
     return {entries, skipped ? PackOutcome::WrittenWithSkips : PackOutcome::Written, reused};
 }
 

@@ -133,6 +133,17 @@ bool SourceRecords::unchanged(std::string_view name, const FileStamp& now) const
            && now.changed < settled;
 }
 
+bool SourceRecords::covers(const SourceRecords& newer) const
+{
+    if (!(m_archive == newer.m_archive) || m_archivePath != newer.m_archivePath
+        || m_entries.size() != newer.m_entries.size())
+        return false;
+    for (const auto& [name, stamp] : newer.m_entries)
+        if (!unchanged(name, stamp))
+            return false;
+    return true;
+}
+
 std::string SourceRecords::encode() const
 {
     std::string out(kMagic, sizeof kMagic);

@@ -48,6 +48,11 @@ public:
     // older than the record by more than the granularity.
     bool unchanged(std::string_view name, const FileStamp& now) const;
 
+    // True when `newer` would tell a later pack nothing this record does
+    // not: the same archive, and every entry of it one that this record
+    // already shows unchanged. Writing it again would only cost time.
+    bool covers(const SourceRecords& newer) const;
+
     std::string encode() const;
     // Replaces this record with the one in `data`; false, leaving an empty
     // record, when it does not read back exactly.

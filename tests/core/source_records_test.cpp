@@ -124,3 +124,17 @@ TEST(SourceRecords, AnUnwritableCacheIsANoteNotAFailure)
     EXPECT_EQ(run.outcome, PackOutcome::Written);
     EXPECT_EQ(starting(run.notes, "Records of unchanged files not written: ").size(), 1u);
 }
+
+// After a pack that left its archive alone, the record is written again only
+// when it would trust a file that the old one does not.
+TEST(SourceRecords, ARecordIsWrittenAgainUnlessTheOldOneSaysAsMuch)
+{
+    const FileStamp file{5, 1, 2, 1000, 1000};
+    SourceRecords old("/a.kob", 10'000'000'000), young("/a.kob", 2'000'000'000), newer("/a.kob", 20'000'000'000);
+    for (SourceRecords* records : {&old, &young, &newer})
+        records->add("f", file);
+    EXPECT_TRUE(old.covers(newer));
+    EXPECT_FALSE(young.covers(newer)) << "its file was not yet settled";
+    newer.add("g", file);
+    EXPECT_FALSE(old.covers(newer));
+}
