@@ -40,6 +40,14 @@ std::string toNarrow(const std::wstring& wide, bool& exact)
     return text;
 }
 
+// File times count 100-nanosecond steps from 1601; as nanoseconds from 1601
+// they would not fit 64 bits. Nanoseconds from 1970, as on Linux, do, and
+// compare with the system clock.
+int64_t unixNanoseconds(int64_t fileTime)
+{
+    return (fileTime - 116444736000000000LL) * 100;
+}
+
 // A wide path for the API. A long one is made absolute and given the "\\?\"
 // prefix, which lifts the 260-character limit where the system allows it.
 std::wstring apiPath(const std::string& path)
@@ -116,12 +124,11 @@ FileInfo infoOfHandle(HANDLE h, bool linkItself)
         info.size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     info.links = data.nNumberOfLinks;
     info.mode = data.dwFileAttributes;
-    // File times count 100-nanosecond steps.
-    info.modified = int64_t((uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime)
-                    * 100;
+    info.modified = unixNanoseconds(
+        int64_t((uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime));
     FILE_BASIC_INFO basic{};
-    if (GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic))
-        info.changed = basic.ChangeTime.QuadPart * 100;
+    if (GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic) && basic.ChangeTime.QuadPart != 0)
+        info.changed = unixNanoseconds(basic.ChangeTime.QuadPart);
     return info;
 }
 

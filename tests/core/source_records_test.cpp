@@ -74,8 +74,9 @@ TEST(SourceRecords, UntouchedFilesAreNotReadAndEveryEditIsSeen)
         {"a copied mod folder, times kept", [](const ModTree& mod) {
              fs::copy(mod.root() / "objects", mod.root() / "copy", fs::copy_options::recursive);
              for (const auto& entry : fs::recursive_directory_iterator(mod.root() / "objects"))
-                 fs::last_write_time(mod.root() / "copy" / fs::relative(entry.path(), mod.root() / "objects"),
-                                     entry.last_write_time());
+                 if (entry.is_regular_file())
+                     fs::last_write_time(mod.root() / "copy" / fs::relative(entry.path(), mod.root() / "objects"),
+                                         entry.last_write_time());
              fs::remove_all(mod.root() / "objects");
              fs::rename(mod.root() / "copy", mod.root() / "objects");
          }, -1},
