@@ -8,6 +8,7 @@
 #include "format/ArchiveWriter.h"
 #include "pack/SourceFile.h"
 
+#include <optional>
 #include <vector>
 
 // One file as the writer gets it.
@@ -20,7 +21,13 @@ struct ProducedFile {
     std::vector<kob::BlockDescriptor> blocks;
     std::vector<ByteRange> pieces;
     bool reused = false; // the blocks are the previous archive's
+    FileStamp stamp;     // the file whose bytes the entry holds, for its record
 };
+
+// Per file of a compressed job, the stamp of a file that the records show
+// unchanged since the previous archive took it in: its entry is taken over
+// without opening it. Nothing: the file is read.
+using UnreadFiles = std::vector<std::optional<FileStamp>>;
 
 class FileProducer {
 public:

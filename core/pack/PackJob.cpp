@@ -6,6 +6,7 @@
 #include "pack/PreviousArchive.h"
 #include "pack/ReadAhead.h"
 #include "pack/SerialProducer.h"
+#include "pack/SourceRecords.h"
 #include "pack/SourceScanner.h"
 #include "platform/Platform.h"
 #include "source/PathText.h"
@@ -73,6 +74,35 @@ std::pair<std::string, std::string> freeSpaceDirectory(const std::string& archiv
     return {dir, dir};
 }
 
+// The files that the records of the archive being replaced show unchanged
+// since it took them in; none unless it is the very archive recorded.
+UnreadFiles unreadFiles(const SourceRecords& records, const PreviousArchive& previous, const SourceScan& scan,
+                        uint32_t rootLength)
+{
+    UnreadFiles unread;
+    const FileStamp archive = previous.stamp();
+    if (!archive.telling() || !(records.archive() == archive))
+        return unread;
+    unread.resize(scan.names.count());
+    for (uint32_t i = 0; i < scan.names.count(); ++i)
+        if (records.unchanged(scan.names.nameAt(i) + rootLength, scan.stamps[i]))
+            unread[i] = scan.stamps[i];
+    return unread;
+}
+
+// Records what the archive at `path` now holds for the next repack, unless
+// the `recorded` ones say as much; one that cannot be written costs only speed.
+void saveRecords(SourceRecords& records, const SourceRecords& recorded, const std::string& path,
+                 PackObserver& observer)
+{
+    records.setArchive(FileStamp::of(platform::statPath(path)));
+    if (recorded.covers(records))
+        return;
+    const std::string problem = records.save();
+    if (!problem.empty())
+        observer.note("Records of unchanged files not written: " + problem);
+}
+
 } // namespace
 
 uint32_t GetFreeDiskSpaceMB(const std::string& directory)
@@ -95,6 +125,7 @@ PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, P
                             PackObserver& observer, CancelToken cancel, CompressionPool* pool)
 {
     const uint32_t compress = options.compress;
+    const int64_t lookedAt = RecordClock(); // before any file is looked at
     observer.trace(" UseCompression: " + std::to_string(compress));
     controls.setLowerLine(compress == 1 ? "Packing Archive (Compressed)" : "Packing Archive (Uncompressed)");
 
@@ -140,6 +171,11 @@ PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, P
     PreviousArchive previousArchive(entryPrefix);
     const PreviousArchive* previous =
         compress == 1 && options.reusePrevious && previousArchive.open(job.archivePath) ? &previousArchive : nullptr;
+    const std::string recordKey = SourceRecords::recordKey(pending.archivePath());
+    SourceRecords recorded;
+    const UnreadFiles unread =
+        previous && recorded.load(recordKey) ? unreadFiles(recorded, *previous, scan, rootLength) : UnreadFiles{};
+    SourceRecords records(recordKey, lookedAt);
     // Written only from the first byte that differs from the previous archive's.
     ComparingOutput output(pending);
     if (!output.open(options.reusePrevious)) {
@@ -157,9 +193,9 @@ PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, P
         // only add memory traffic, so it is read on this thread alone.
         std::unique_ptr<FileProducer> producer;
         if (pool && pool->threadCount() > 0 && compress == 1)
-            producer = std::make_unique<ReadAhead>(*pool, names, fileCount, rootLength, cancel, previous);
+            producer = std::make_unique<ReadAhead>(*pool, names, fileCount, rootLength, cancel, previous, &unread);
         else
-            producer = std::make_unique<SerialProducer>(names, rootLength, compress, previous);
+            producer = std::make_unique<SerialProducer>(names, rootLength, compress, previous, &unread);
         // Each file is shown and the bar set just before it is stored, in
         // list order; a cancel or a failed write ends the loop.
         for (uint32_t i = 0; i < fileCount && !writer.failed() && !cancel.cancelled(); ++i) {
@@ -170,10 +206,13 @@ PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, P
             if (produced.problem) {
                 reportSkip(observer, *produced.problem, name);
                 ++skipped;
-            } else if (writer.AddEntry(name + rootLength, produced.size, produced.blocks, produced.pieces)
-                       && produced.reused) {
-                ++reused.entries;
-                reused.bytes += produced.size;
+            } else if (writer.AddEntry(name + rootLength, produced.size, produced.blocks, produced.pieces)) {
+                if (compress == 1)
+                    records.add(name + rootLength, produced.stamp);
+                if (produced.reused) {
+                    ++reused.entries;
+                    reused.bytes += produced.size;
+                }
             }
             producer->release(i);
         }
@@ -223,6 +262,8 @@ PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, P
     }
     if (!output.unchanged() && !pending.hardLinkWarning().empty())
         observer.problem(pending.hardLinkWarning());
+    if (compress == 1)
+        saveRecords(records, recorded, pending.archivePath(), observer);
     return {entries, skipped ? PackOutcome::WrittenWithSkips : PackOutcome::Written, reused, output.unchanged()};
 }
 

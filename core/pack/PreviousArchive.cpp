@@ -42,8 +42,32 @@ bool PreviousArchive::readAt(uint64_t offset, void* data, size_t length) const
     return platform::readAt(m_file, offset, data, length);
 }
 
+FileStamp PreviousArchive::stamp() const
+{
+    return m_file ? FileStamp::of(platform::streamInfo(m_file)) : FileStamp{};
+}
+
 bool PreviousArchive::match(const char* relativeName, const uint8_t* data, uint64_t size,
                             std::vector<BlockDescriptor>& blocks, uint8_t* compressed, size_t& compressedLength) const
+{
+    if (!take(relativeName, size, blocks, compressed, compressedLength))
+        return false;
+    uint8_t block[kBlockLength];
+    std::string problem;
+    for (size_t b = 0; b < blocks.size(); ++b) {
+        const BlockDescriptor& d = blocks[b];
+        if (!decompressBlock(compressed + d.blockOffset, d, block, problem)
+            || std::memcmp(block, data + uint64_t(b) * kBlockLength, d.uncompressedSize) != 0) {
+            blocks.clear();
+            compressedLength = 0;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool PreviousArchive::take(const char* relativeName, uint64_t size, std::vector<BlockDescriptor>& blocks,
+                           uint8_t* compressed, size_t& compressedLength) const
 {
     blocks.clear();
     compressedLength = 0;
@@ -77,14 +101,6 @@ bool PreviousArchive::match(const char* relativeName, const uint8_t* data, uint6
     const uint64_t offset = entry.storedSize - table.size();
     if (!readAt(entry.dataOffset + table.size(), compressed, static_cast<size_t>(offset)))
         return false;
-
-    uint8_t block[kBlockLength];
-    for (size_t b = 0; b < found.size(); ++b) {
-        const BlockDescriptor& d = found[b];
-        if (!decompressBlock(compressed + d.blockOffset, d, block, problem)
-            || std::memcmp(block, data + uint64_t(b) * kBlockLength, d.uncompressedSize) != 0)
-            return false;
-    }
     blocks = std::move(found);
     compressedLength = static_cast<size_t>(offset);
     return true;

@@ -12,6 +12,7 @@
 
 #include "format/ArchiveFormat.h"
 #include "format/ArchiveReader.h"
+#include "source/FileStamp.h"
 
 #include <cstdint>
 #include <string>
@@ -41,6 +42,13 @@ public:
     // difference or doubt. Safe to call from several threads at once.
     bool match(const char* relativeName, const uint8_t* data, uint64_t size, std::vector<kob::BlockDescriptor>& blocks,
                uint8_t* compressed, size_t& compressedLength) const;
+    // As match(), for a file known by its records to hold what the entry
+    // holds: the entry's layout is checked against the archive and `size`,
+    // its blocks are not decompressed.
+    bool take(const char* relativeName, uint64_t size, std::vector<kob::BlockDescriptor>& blocks, uint8_t* compressed,
+              size_t& compressedLength) const;
+    // The open archive's stamp, as its records name it.
+    FileStamp stamp() const;
 
 private:
     bool readAt(uint64_t offset, void* data, size_t length) const;

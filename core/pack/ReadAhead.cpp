@@ -42,16 +42,19 @@ struct ReadAhead::Slot {
     bool rejected = false;
     bool reused = false;        // `output` holds the previous archive's blocks, back to back
     size_t reusedLength = 0;
+    const FileStamp* unread = nullptr; // taken over without opening, unless the entry does not hold up
+    FileStamp stamp;
 };
 
 ReadAhead::ReadAhead(CompressionPool& pool, const NamePool& names, uint32_t count, uint32_t sourceRootLength,
-                     CancelToken cancel, const PreviousArchive* previous)
+                     CancelToken cancel, const PreviousArchive* previous, const UnreadFiles* unread)
     : m_pool(pool)
     , m_names(names)
     , m_count(count)
     , m_sourceRootLength(sourceRootLength)
     , m_cancel(cancel)
     , m_previous(previous)
+    , m_unread(previous && unread && !unread->empty() ? unread : nullptr)
     , m_bound(std::max<size_t>(pool.readAheadBytes(), 1))
 {
     m_pool.begin([this](uint8_t* workMemory) { work(workMemory); });
@@ -119,6 +122,7 @@ ProducedFile& ReadAhead::take(uint32_t index)
     m_taken = ProducedFile{};
     m_taken.problem = slot.problem;
     m_taken.size = slot.size;
+    m_taken.stamp = slot.stamp;
     if (slot.problem || slot.rejected)
         return m_taken;
     m_taken.reused = slot.reused;
@@ -216,15 +220,17 @@ bool ReadAhead::readOneFile(Lock& lock, uint8_t* workMemory)
     slot.stage = Stage::Reading;
     lock.unlock();
 
+    if (slot.unread && !m_stopping)
+        takeUnread(slot);
     const uint64_t size = slot.size;
     const uint32_t blockCount = blockCountOf(size);
-    if (size != 0) {
+    if (size != 0 && !slot.reused && !slot.problem) {
         slot.input.reset(new (std::nothrow) uint8_t[size]);
         slot.output.reset(new (std::nothrow) uint8_t[compressedAreaBound(size)]);
         if (!slot.input || !slot.output)
             slot.problem = InputProblem::TooLargeForMemory;
     }
-    if (!slot.problem) {
+    if (!slot.problem && !slot.reused) {
         const auto problem = slot.source.readAll(slot.input.get(), &m_stopping);
         if (!m_stopping)
             slot.problem = problem;
@@ -233,7 +239,7 @@ bool ReadAhead::readOneFile(Lock& lock, uint8_t* workMemory)
 
     // Compared here, on this thread: decompressing is fast next to
     // compressing, and a mismatch leaves the file read for compressing.
-    if (!slot.problem && m_previous && !m_stopping)
+    if (!slot.problem && m_previous && !m_stopping && !slot.reused)
         slot.reused = m_previous->match(slot.path + m_sourceRootLength, slot.input.get(), size, slot.blocks,
                                         slot.output.get(), slot.reusedLength);
     bool compressed = slot.reused;
@@ -268,6 +274,24 @@ bool ReadAhead::readOneFile(Lock& lock, uint8_t* workMemory)
     return true;
 }
 
+void ReadAhead::takeUnread(Slot& slot)
+{
+    // Its memory was granted for reading it, so the fallback fits too.
+    const uint64_t size = slot.size;
+    if (size <= kMaxArchiveSize)
+        slot.output.reset(new (std::nothrow) uint8_t[compressedAreaBound(size)]);
+    if (slot.output
+        && m_previous->take(slot.path + m_sourceRootLength, size, slot.blocks, slot.output.get(), slot.reusedLength)) {
+        slot.reused = true;
+        return;
+    }
+    // The entry does not hold up: the file is read after all, as it is now.
+    slot.output.reset();
+    slot.problem = slot.source.open(slot.path, m_sourceRootLength);
+    slot.size = slot.source.size();
+    slot.stamp = slot.source.stamp();
+}
+
 bool ReadAhead::sizeNextFile(Lock& lock)
 {
     if (m_nextClaim >= m_count || m_reserved >= m_bound || m_slots.size() >= kMaxFilesAhead
@@ -284,9 +308,17 @@ bool ReadAhead::sizeNextFile(Lock& lock)
     m_slots.push_back(std::move(owned));
     lock.unlock();
 
-    // The same checks, in the same order, as the SerialProducer.
-    slot.problem = slot.source.open(slot.path, m_sourceRootLength);
-    slot.size = slot.source.size();
+    // The same checks, in the same order, as the SerialProducer; a file
+    // unchanged since the previous archive is not opened.
+    if (m_unread && (*m_unread)[slot.index]) {
+        slot.unread = &*(*m_unread)[slot.index];
+        slot.stamp = *slot.unread;
+        slot.size = slot.stamp.size;
+    } else {
+        slot.problem = slot.source.open(slot.path, m_sourceRootLength);
+        slot.size = slot.source.size();
+        slot.stamp = slot.source.stamp();
+    }
     slot.cost = kSlotCost + static_cast<size_t>(slot.size) + compressedAreaBound(slot.size);
 
     lock.lock();

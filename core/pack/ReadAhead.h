@@ -30,10 +30,11 @@ class ReadAhead : public FileProducer {
 public:
     // Starts working through the first `count` names of `names` on `pool`'s
     // threads. `sourceRootLength` is the job's, for the name-length check.
-    // `previous`, when given, must outlive stop(). The pool must not be lent
-    // to anything else until stop().
+    // `previous` and `unread` (with `previous` only), when given, must
+    // outlive stop(). The pool must not be lent to anything else until stop().
     ReadAhead(CompressionPool& pool, const NamePool& names, uint32_t count, uint32_t sourceRootLength,
-              kob::CancelToken cancel, const PreviousArchive* previous = nullptr);
+              kob::CancelToken cancel, const PreviousArchive* previous = nullptr,
+              const UnreadFiles* unread = nullptr);
     ~ReadAhead() override; // stop()
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
@@ -59,6 +60,7 @@ private:
     Slot& slotAt(uint32_t index) const;
     bool compressOneBlock(Lock& lock, uint8_t* workMemory);
     bool readOneFile(Lock& lock, uint8_t* workMemory);
+    void takeUnread(Slot& slot);
     bool sizeNextFile(Lock& lock);
     void admit();
     void finish(Slot& slot);
@@ -69,6 +71,7 @@ private:
     const uint32_t m_sourceRootLength;
     const kob::CancelToken m_cancel;
     const PreviousArchive* const m_previous;
+    const UnreadFiles* const m_unread;
     const size_t m_bound;
 
     mutable std::mutex m_mutex;

@@ -1,5 +1,6 @@
 #include "pack/SerialProducer.h"
 
+#include "format/ArchiveFormat.h"
 #include "format/BlockArea.h"
 #include "pack/PreviousArchive.h"
 
@@ -8,11 +9,12 @@
 using namespace kob;
 
 SerialProducer::SerialProducer(const NamePool& names, uint32_t sourceRootLength, uint32_t compression,
-                               const PreviousArchive* previous)
+                               const PreviousArchive* previous, const UnreadFiles* unread)
     : m_names(names)
     , m_sourceRootLength(sourceRootLength)
     , m_compression(compression)
     , m_previous(previous)
+    , m_unread(previous && unread && !unread->empty() ? unread : nullptr)
     , m_workMemory(compression == 1 ? new uint8_t[kLzoWorkMemorySize]() : nullptr)
 {
 }
@@ -21,9 +23,12 @@ ProducedFile& SerialProducer::take(uint32_t index)
 {
     const char* path = m_names.nameAt(index);
     m_file = ProducedFile{};
+    if (m_unread && (*m_unread)[index] && takeUnread(path + m_sourceRootLength, *(*m_unread)[index]))
+        return m_file;
     SourceFile source;
     if ((m_file.problem = source.open(path, m_sourceRootLength)))
         return m_file;
+    m_file.stamp = source.stamp();
     const uint64_t size = m_file.size = source.size();
     // Without room for the compressed blocks the file would be stored as an
     // empty entry; better to leave it out and say so.
@@ -46,6 +51,19 @@ ProducedFile& SerialProducer::take(uint32_t index)
         m_file.pieces = {{m_input.get(), static_cast<size_t>(size)}};
     }
     return m_file;
+}
+
+bool SerialProducer::takeUnread(const char* relativeName, const FileStamp& stamp)
+{
+    size_t length = 0;
+    if (stamp.size > kob::kMaxArchiveSize || !reserve(m_compressedArea, m_compressedCapacity, compressedAreaBound(stamp.size))
+        || !m_previous->take(relativeName, stamp.size, m_file.blocks, m_compressedArea.get(), length))
+        return false;
+    m_file.size = stamp.size;
+    m_file.stamp = stamp;
+    m_file.reused = true;
+    m_file.pieces = {{m_compressedArea.get(), length}};
+    return true;
 }
 
 bool SerialProducer::reserve(std::unique_ptr<uint8_t[]>& buffer, size_t& capacity, size_t needed)

@@ -12,9 +12,10 @@ class PreviousArchive;
 
 class SerialProducer : public FileProducer {
 public:
-    // `names` and `previous` (compressed only; may be null) are borrowed.
+    // `names`, `previous` (compressed only; may be null) and `unread` (with
+    // `previous` only; may be null) are borrowed.
     SerialProducer(const NamePool& names, uint32_t sourceRootLength, uint32_t compression,
-                   const PreviousArchive* previous);
+                   const PreviousArchive* previous, const UnreadFiles* unread = nullptr);
 
     ProducedFile& take(uint32_t index) override;
     void release(uint32_t) override {}
@@ -26,11 +27,15 @@ private:
     // Compresses the input's `size` bytes block by block into the file's
     // blocks; no blocks when one was rejected.
     void compress(uint64_t size);
+    // Takes the entry of an unread file over from the previous archive;
+    // false when it does not hold up, and the file is to be read.
+    bool takeUnread(const char* relativeName, const FileStamp& stamp);
 
     const NamePool& m_names;
     const uint32_t m_sourceRootLength;
     const uint32_t m_compression;
     const PreviousArchive* const m_previous;
+    const UnreadFiles* const m_unread;
     std::unique_ptr<uint8_t[]> m_input;
     size_t m_inputCapacity = 0;
     std::unique_ptr<uint8_t[]> m_compressedArea;

@@ -42,6 +42,7 @@ void SetSourceRead(SourceRead read)
 std::optional<InputProblem> SourceFile::open(const char* path, uint32_t sourceRootLength)
 {
     close();
+    m_opened = {};
     const size_t pathLength = std::strlen(path);
     // A record holds at most 259 bytes of name; a cut name would be wrong.
     if (pathLength > sourceRootLength && pathLength - sourceRootLength > kob::kMaxRelativeName)
@@ -62,9 +63,7 @@ std::optional<InputProblem> SourceFile::open(const char* path, uint32_t sourceRo
         return InputProblem::TooLarge;
     if (!(m_file = input.toStream("rb")))
         return InputProblem::CannotOpen;
-    m_size = info.size;
-    m_modified = info.modified;
-    m_statusChanged = info.changed;
+    m_opened = FileStamp::of(info);
     return std::nullopt;
 }
 
@@ -72,12 +71,12 @@ std::optional<InputProblem> SourceFile::readAll(uint8_t* buffer, const std::atom
 {
     uint64_t done = 0;
     bool shortRead = false;
-    while (!shortRead && done < m_size) {
+    while (!shortRead && done < m_opened.size) {
         if (stop && stop->load()) {
             close();
             return InputProblem::ReadFailed;
         }
-        const size_t piece = static_cast<size_t>(std::min<uint64_t>(m_size - done, kReadPiece));
+        const size_t piece = static_cast<size_t>(std::min<uint64_t>(m_opened.size - done, kReadPiece));
         const size_t got = ReadSourceBytes(buffer + done, piece, m_file);
         done += got;
         shortRead = got != piece;
@@ -85,7 +84,7 @@ std::optional<InputProblem> SourceFile::readAll(uint8_t* buffer, const std::atom
     // A short read would store stale bytes, a long file a cut one: one byte
     // more means the file grew after its size was taken.
     std::optional<InputProblem> problem;
-    if (done < m_size)
+    if (done < m_opened.size)
         problem = std::ferror(m_file) ? InputProblem::ReadFailed : InputProblem::Changed;
     else if (std::fgetc(m_file) != EOF)
         problem = InputProblem::Changed;
@@ -100,8 +99,8 @@ std::optional<InputProblem> SourceFile::readAll(uint8_t* buffer, const std::atom
 bool SourceFile::unchangedSinceOpen() const
 {
     const platform::FileInfo now = platform::streamInfo(m_file);
-    return now.kind == platform::Kind::Regular && now.size == m_size && now.modified == m_modified
-           && now.changed == m_statusChanged;
+    return now.kind == platform::Kind::Regular && now.size == m_opened.size && now.modified == m_opened.modified
+           && now.changed == m_opened.changed;
 }
 
 void SourceFile::close()

@@ -3,6 +3,8 @@
 // never so that the open could wait (a pipe without a writer), and read whole,
 // with the problems that leave it out of the archive.
 
+#include "source/FileStamp.h"
+
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
@@ -36,7 +38,9 @@ public:
     // are not part of the stored name. Returns the problem, or nothing with
     // the file open and size() set.
     std::optional<InputProblem> open(const char* path, uint32_t sourceRootLength);
-    uint64_t size() const { return m_size; }
+    uint64_t size() const { return m_opened.size; }
+    // The file as it was opened; readAll() holds the bytes to it.
+    const FileStamp& stamp() const { return m_opened; }
     // Reads the file's size() bytes into `buffer` and closes it. Nothing when
     // exactly that many were there and no more and the file's size and times
     // are still those it was opened with, else why the bytes must not be
@@ -49,8 +53,7 @@ private:
     bool unchangedSinceOpen() const;
 
     std::FILE* m_file = nullptr;
-    uint64_t m_size = 0;
-    int64_t m_modified = 0, m_statusChanged = 0; // nanoseconds as opened, to tell a rewrite of the same size
+    FileStamp m_opened; // its times tell a rewrite of the same size
 };
 
 // Reads up to `length` bytes of an open source file into `buffer` and returns

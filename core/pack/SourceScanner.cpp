@@ -44,6 +44,7 @@ void addFiles(SourceScan& scan, const std::string& prefix, const std::vector<Lis
             leaveOut(scan, "ERROR! too many files: " + full);
             continue;
         }
+        scan.stamps.push_back(entry.stamp);
         scan.totalBytes += entry.size;
     }
 }

@@ -15,10 +15,12 @@
 
 #include "pack/CancelToken.h"
 #include "pack/PackObserver.h"
+#include "source/FileStamp.h"
 #include "source/NamePool.h"
 
 #include <optional>
 #include <utility>
+#include <vector>
 
 struct SourceScan {
     NamePool& names;
@@ -27,6 +29,7 @@ struct SourceScan {
     // A file never to list, by device and inode: the archive being written,
     // when it already exists inside the folder being packed.
     std::optional<std::pair<uint64_t, uint64_t>> exclude;
+    std::vector<FileStamp> stamps = {}; // one per name, as the listing saw the file
     uint64_t totalBytes = 0; // 64-bit: a 32-bit sum wraps past 4 GiB
     uint32_t leftOut = 0;
 };

@@ -184,6 +184,11 @@ std::optional<uint64_t> freeSpace(const std::string& folder);
 // Makes the folder `path` (its parent must exist); false when it could not.
 bool makeFolder(const std::string& path);
 
+// This user's cache folder for the tool: $XDG_CACHE_HOME/kobpack (default
+// ~/.cache/kobpack), on Windows %LOCALAPPDATA%\KobPack\cache. It need not
+// exist yet; "" when the environment names no such place.
+std::string cacheFolder();
+
 // Makes `folder` the current one; false with `error`.
 bool changeFolder(const std::string& folder, std::string& error);
 // The user's home folder: $HOME on Linux, %USERPROFILE% on Windows; "" when

@@ -425,6 +425,18 @@ bool makeFolder(const std::string& path)
     return ::mkdir(path.c_str(), 0777) == 0;
 }
 
+std::string cacheFolder()
+{
+    // Relative values are to be ignored, as the base-directory rules say.
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    if (cache && cache[0] == '/')
+        return std::string(cache) + "/kobpack";
+    const char* home = std::getenv("HOME");
+    if (home && home[0] == '/')
+        return std::string(home) + "/.cache/kobpack";
+    return "";
+}
+
 bool changeFolder(const std::string& folder, std::string& error)
 {
     if (::chdir(folder.c_str()) == 0)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <io.h>
@@ -37,6 +38,14 @@ std::string toNarrow(const std::wstring& wide, bool& exact)
 }
 
 namespace {
+
+// File times count 100-nanosecond steps from 1601; as nanoseconds from 1601
+// they would not fit 64 bits. Nanoseconds from 1970, as on Linux, do, and
+// compare with the system clock.
+int64_t unixNanoseconds(int64_t fileTime)
+{
+    return (fileTime - 116444736000000000LL) * 100;
+}
 
 // A wide path for the API. A long one is made absolute and given the "\\?\"
 // prefix, which lifts the 260-character limit where the system allows it.
@@ -114,12 +123,11 @@ FileInfo infoOfHandle(HANDLE h, bool linkItself)
         info.size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     info.links = data.nNumberOfLinks;
     info.mode = data.dwFileAttributes;
-    // File times count 100-nanosecond steps.
-    info.modified = int64_t((uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime)
-                    * 100;
+    info.modified = unixNanoseconds(
+        int64_t((uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime));
     FILE_BASIC_INFO basic{};
-    if (GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic))
-        info.changed = basic.ChangeTime.QuadPart * 100;
+    if (GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic) && basic.ChangeTime.QuadPart != 0)
+        info.changed = unixNanoseconds(basic.ChangeTime.QuadPart);
     return info;
 }
 
@@ -522,6 +530,14 @@ std::optional<uint64_t> freeSpace(const std::string& folder)
 bool makeFolder(const std::string& path)
 {
     return CreateDirectoryW(apiPath(path).c_str(), nullptr) != 0;
+}
+
+std::string cacheFolder()
+{
+    const wchar_t* local = _wgetenv(L"LOCALAPPDATA");
+    bool exact = false;
+    const std::string folder = local && *local ? toNarrow(local, exact) : std::string();
+    return exact ? folder + "\\KobPack\\cache" : std::string();
 }
 
 bool changeFolder(const std::string& folder, std::string& error)

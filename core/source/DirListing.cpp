@@ -50,6 +50,7 @@ std::optional<std::vector<ListingEntry>> listDirectory(const std::string& dir, i
         entry.unstorable = f.unrepresentable;
         entry.device = f.info.volume;
         entry.inode = f.info.index;
+        entry.stamp = FileStamp::of(f.info);
         if (f.info.kind == platform::Kind::Directory)
             entry.attrib = kAttribDirectory;
         else

@@ -4,6 +4,7 @@
 // to upper case (ties by the unfolded bytes). Archives keep this order, so the
 // same tree always gives the same archive.
 
+#include "source/FileStamp.h"
 #include "source/PathText.h" // listingOrderLess, the order given
 
 #include <cstdint>
@@ -22,6 +23,7 @@ struct ListingEntry {
     // (a dangling link).
     uint64_t device = 0;
     uint64_t inode = 0;
+    FileStamp stamp; // of what a link leads to
     // A name the system's code page cannot spell (Windows): it cannot be
     // stored in an archive, and `name` is only fit for messages.
     bool unstorable = false;

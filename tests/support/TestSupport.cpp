@@ -35,6 +35,49 @@ TempDir::TempDir()
     throw std::runtime_error("cannot make a temporary folder");
 }
 
+namespace {
+
+#ifdef _WIN32
+constexpr const char* kCacheVariable = "LOCALAPPDATA";
+#else
+constexpr const char* kCacheVariable = "XDG_CACHE_HOME";
+#endif
+
+void setVariable(const char* name, const std::string* value)
+{
+#ifdef _WIN32
+    _putenv_s(name, value ? value->c_str() : "");
+#else
+    if (value)
+        setenv(name, value->c_str(), 1);
+    else
+        unsetenv(name);
+#endif
+}
+
+// No test program packs into the user's own cache, whatever a test forgets.
+struct ProgramCache {
+    TempDir folder;
+    CacheFolder cache{folder.path()};
+} g_programCache;
+
+} // namespace
+
+CacheFolder::CacheFolder(const fs::path& folder)
+{
+    if (const char* previous = std::getenv(kCacheVariable)) {
+        m_previous = previous;
+        m_wasSet = true;
+    }
+    const std::string value = folder.string();
+    setVariable(kCacheVariable, &value);
+}
+
+CacheFolder::~CacheFolder()
+{
+    setVariable(kCacheVariable, m_wasSet ? &m_previous : nullptr);
+}
+
 #ifdef _WIN32
 UnopenableFile::UnopenableFile(const fs::path& path)
     : m_handle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr))

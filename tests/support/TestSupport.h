@@ -33,6 +33,21 @@ private:
     std::error_code m_error;
 };
 
+// Points the cache folder that packs keep their records in at `folder` for
+// the object's lifetime (children started meanwhile inherit it). Every test
+// program starts with one in a temporary folder of its own.
+class CacheFolder {
+public:
+    explicit CacheFolder(const fs::path& folder);
+    ~CacheFolder();
+    CacheFolder(const CacheFolder&) = delete;
+    CacheFolder& operator=(const CacheFolder&) = delete;
+
+private:
+    std::string m_previous;
+    bool m_wasSet = false;
+};
+
 // A file at `path` that is listed but cannot be opened, even by root: a link
 // that leads nowhere, or on Windows (where MinGW makes no links) a file this
 // object holds open, sharing nothing, until it goes.
@@ -63,6 +78,7 @@ public:
 
 private:
     TempDir m_dir;
+    CacheFolder m_cache{m_dir.path() / "cache"};
     std::string m_modPath;
     fs::path m_previous;
     std::error_code m_error;

@@ -8,6 +8,11 @@ linux=$1 exe=$2
 shift 2
 work=$(mktemp -d "${TMPDIR:-/tmp}/kobpack-same-archives.XXXXXX")
 trap 'rm -rf "$work"' EXIT
+# The records every compressed pack keeps land in the test's own folder.
+# Wine sets LOCALAPPDATA from its prefix, so kobpack.exe is started by
+# cmd.exe with the variable set there (the paths hold no spaces).
+export XDG_CACHE_HOME="$work/cache"
+windows() { printf 'Z:%s' "${1//\//\\}"; }
 "$linux/kobpack-samplemod" "$work/mod" demo >/dev/null
 cd "$work/mod/Archives"
 
@@ -30,7 +35,7 @@ for compress in "" -c; do
   [ "$count" -gt 2 ] || { echo "the Linux kobpack wrote only $count archives"; exit 1; }
   for threads in 1 3; do
     label="windows$compress-j$threads"
-    pack "$label" "$@" "$exe"
+    pack "$label" "$@" cmd.exe /c "set LOCALAPPDATA=$(windows "$work/cache")&& $(windows "$exe")"
     if diff -r "$work/linux$compress" "$work/$label" >"$work/$label.diff"; then
       echo "same: pack $compress -j $threads ($count archives)"
     else
