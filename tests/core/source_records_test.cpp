@@ -24,13 +24,6 @@ size_t countingRead(void* buffer, size_t length, std::FILE* file)
     return std::fread(buffer, 1, length, file);
 }
 
-// Records taken as if 10 s from now: every time stamp of the test is settled.
-int64_t settledClock()
-{
-    using namespace std::chrono;
-    return duration_cast<nanoseconds>((system_clock::now() + seconds(10)).time_since_epoch()).count();
-}
-
 fs::path recordOf(const std::string& archive)
 {
     return SourceRecords::recordPath(SourceRecords::recordKey(archive));

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
@@ -62,6 +63,12 @@ struct ProgramCache {
 } g_programCache;
 
 } // namespace
+
+int64_t settledClock()
+{
+    using namespace std::chrono;
+    return duration_cast<nanoseconds>((system_clock::now() + seconds(10)).time_since_epoch()).count();
+}
 
 CacheFolder::CacheFolder(const fs::path& folder)
 {

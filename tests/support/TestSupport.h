@@ -48,6 +48,10 @@ private:
     bool m_wasSet = false;
 };
 
+// A record clock 10 s ahead: every file a pack looks at counts as settled
+// (its times older than a record's by more than the 2 s the records allow).
+int64_t settledClock();
+
 // A file at `path` that is listed but cannot be opened, even by root: a link
 // that leads nowhere, or on Windows (where MinGW makes no links) a file this
 // object holds open, sharing nothing, until it goes.
