@@ -103,6 +103,46 @@ void saveRecords(SourceRecords& records, const SourceRecords& recorded, const st
         observer.note("Records of unchanged files not written: " + problem);
 }
 
+bool everyFileUnread(const UnreadFiles& unread, uint32_t fileCount)
+{
+    if (unread.size() != fileCount)
+        return false;
+    for (const std::optional<FileStamp>& stamp : unread)
+        if (!stamp)
+            return false;
+    return true;
+}
+
+// The records show every file unchanged since the very archive on disk took
+// it in, and that archive holds exactly these files in this order: packing
+// would give its bytes again, so nothing is read, compared or written. What
+// the user sees is what a pack that takes every entry over shows.
+PackResult showUnchangedArchive(const NamePool& names, uint32_t rootLength, const std::vector<FileStamp>& stamps,
+                                PackControls& controls, PackObserver& observer, CancelToken cancel,
+                                PreviousArchive& previous, SourceRecords& records, const SourceRecords& recorded,
+                                const std::string& archivePath)
+{
+    ReuseCounts reused;
+    if (!cancel.cancelled()) {
+        controls.setRange(0, names.count());
+        for (uint32_t i = 0; i < names.count() && !cancel.cancelled(); ++i) {
+            controls.setUpperLine(names.nameAt(i));
+            controls.setPosition(i);
+            records.add(names.nameAt(i) + rootLength, stamps[i]);
+            ++reused.entries;
+            reused.bytes += stamps[i].size;
+        }
+    }
+    controls.setUpperLine("Writing index");
+    observer.note("Writing Index...");
+    controls.setUpperLine("Cleaning Up");
+    previous.close();
+    if (cancel.cancelled())
+        return {kPackCancelled, PackOutcome::Cancelled, {}};
+    saveRecords(records, recorded, archivePath, observer);
+    return {static_cast<int>(names.count()), PackOutcome::Written, reused, true};
+}
+
 } // namespace
 
 uint32_t GetFreeDiskSpaceMB(const std::string& directory)
@@ -176,6 +216,10 @@ PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, P
     const UnreadFiles unread =
         previous && recorded.load(recordKey) ? unreadFiles(recorded, *previous, scan, rootLength) : UnreadFiles{};
     SourceRecords records(recordKey, lookedAt);
+    if (previous && scan.leftOut == 0 && everyFileUnread(unread, fileCount)
+        && previous->holdsExactly(names, rootLength, scan.stamps))
+        return showUnchangedArchive(names, rootLength, scan.stamps, controls, observer, cancel, previousArchive,
+                                    records, recorded, pending.archivePath());
     // Written only from the first byte that differs from the previous archive's.
     ComparingOutput output(pending);
     if (!output.open(options.reusePrevious)) {

@@ -47,6 +47,22 @@ FileStamp PreviousArchive::stamp() const
     return m_file ? FileStamp::of(platform::streamInfo(m_file)) : FileStamp{};
 }
 
+bool PreviousArchive::holdsExactly(const NamePool& names, uint32_t rootLength,
+                                   const std::vector<FileStamp>& stamps) const
+{
+    const std::vector<ReaderEntry>& entries = m_reader.entries();
+    if (!m_file || entries.size() != names.count() || stamps.size() != names.count())
+        return false;
+    for (uint32_t i = 0; i < names.count(); ++i) {
+        const std::string& name = entries[i].name;
+        if (entries[i].size != stamps[i].size || name.size() <= m_entryPrefix.size()
+            || name.compare(0, m_entryPrefix.size(), m_entryPrefix) != 0
+            || name.compare(m_entryPrefix.size(), std::string::npos, names.nameAt(i) + rootLength) != 0)
+            return false;
+    }
+    return true;
+}
+
 bool PreviousArchive::match(const char* relativeName, const uint8_t* data, uint64_t size,
                             std::vector<BlockDescriptor>& blocks, uint8_t* compressed, size_t& compressedLength) const
 {

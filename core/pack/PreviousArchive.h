@@ -12,6 +12,7 @@
 
 #include "format/ArchiveFormat.h"
 #include "format/ArchiveReader.h"
+#include "source/NamePool.h"
 #include "source/FileStamp.h"
 
 #include <cstdint>
@@ -49,6 +50,10 @@ public:
               size_t& compressedLength) const;
     // The open archive's stamp, as its records name it.
     FileStamp stamp() const;
+    // True when the archive's index holds exactly the entries `names` (each
+    // less its first `rootLength` bytes, under the entry prefix) with the
+    // sizes of `stamps`, in that order and nothing else.
+    bool holdsExactly(const NamePool& names, uint32_t rootLength, const std::vector<FileStamp>& stamps) const;
 
 private:
     bool readAt(uint64_t offset, void* data, size_t length) const;

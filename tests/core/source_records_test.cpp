@@ -63,6 +63,8 @@ TEST(SourceRecords, UntouchedFilesAreNotReadAndEveryEditIsSeen)
              writeFile(file, textBytes(99999, 2) + "!");
              fs::last_write_time(file, time);
          }, 1},
+        // Every file left is untouched, yet the archive must lose an entry.
+        {"a file removed", [](const ModTree& mod) { fs::remove(mod.root() / "objects/noise.bin"); }, 0},
         {"records younger than the time granularity", [](const ModTree&) {}, -1, false},
         {"a copied mod folder, times kept", [](const ModTree& mod) {
              fs::copy(mod.root() / "objects", mod.root() / "copy", fs::copy_options::recursive);
