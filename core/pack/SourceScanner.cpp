@@ -29,7 +29,7 @@ void addFiles(SourceScan& scan, const std::string& prefix, const std::vector<Lis
     for (const ListingEntry& entry : entries) {
         if (entry.isDirectory())
             continue;
-        if (scan.exclude == Identity{entry.device, entry.inode})
+        if (scan.exclude == Identity{entry.stamp.volume, entry.stamp.index})
             continue; // the archive being written never packs itself
         const std::string full = prefix + entry.name;
         if (entry.unstorable) {
@@ -85,7 +85,7 @@ bool walk(SourceScan& scan, const std::string& prefix, Folders& folders, bool is
         if (scan.cancel.cancelled())
             return false;
         const std::string sub = prefix + entry.name;
-        const Identity id{entry.device, entry.inode};
+        const Identity id{entry.stamp.volume, entry.stamp.index};
         bool onPath = false;
         for (const Identity& seen : folders.path)
             onPath = onPath || seen == id;

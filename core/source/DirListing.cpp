@@ -48,8 +48,6 @@ std::optional<std::vector<ListingEntry>> listDirectory(const std::string& dir, i
         ListingEntry entry;
         entry.name = std::move(f.name);
         entry.unstorable = f.unrepresentable;
-        entry.device = f.info.volume;
-        entry.inode = f.info.index;
         entry.stamp = FileStamp::of(f.info);
         if (f.info.kind == platform::Kind::Directory)
             entry.attrib = kAttribDirectory;

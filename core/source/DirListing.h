@@ -19,11 +19,9 @@ struct ListingEntry {
     uint32_t attrib = 0;   // kAttribDirectory for a folder
     uint64_t size = 0;     // bytes of a file; 0 for a folder
     std::string name;
-    // Identity of the file or folder a link leads to; 0/0 when unknown
-    // (a dangling link).
-    uint64_t device = 0;
-    uint64_t inode = 0;
-    FileStamp stamp; // of what a link leads to
+    // Of the file or folder a link leads to; its volume and index are the
+    // identity, 0/0 when unknown (a dangling link).
+    FileStamp stamp;
     // A name the system's code page cannot spell (Windows): it cannot be
     // stored in an archive, and `name` is only fit for messages.
     bool unstorable = false;

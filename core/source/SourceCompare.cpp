@@ -56,7 +56,7 @@ struct Walk {
         for (const ListingEntry& entry : *listing) {
             if (entry.isDirectory())
                 continue;
-            if (exclude != Identity{0, 0} && Identity{entry.device, entry.inode} == exclude)
+            if (exclude != Identity{0, 0} && Identity{entry.stamp.volume, entry.stamp.index} == exclude)
                 continue;
             const std::string name = entryPrefix + entry.name;
             if (!entries.count(foldUpper(name)))
@@ -65,7 +65,7 @@ struct Walk {
         for (const ListingEntry& entry : *listing) {
             if (!entry.isDirectory() || (entry.name[0] == '.' && (entry.name.size() == 1 || entry.name[1] == '.')))
                 continue;
-            const Identity id{entry.device, entry.inode};
+            const Identity id{entry.stamp.volume, entry.stamp.index};
             bool onPath = false;
             for (const Identity& seen : path)
                 onPath = onPath || seen == id;
