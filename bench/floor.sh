@@ -76,17 +76,18 @@ if [ -n "$windows" ]; then
     systems+=(wine)
     export WINEPREFIX=$work/wine WINEDEBUG=-all
     mkdir -p "$WINEPREFIX"
-    wineserver -p 2>/dev/null || true # one server for every run: its start is not measured
-    wine64 "$windows/cli/kobpack.exe" --version >/dev/null 2>&1 || true
+    wine=/usr/lib/wine/wine64 # Debian's wine64 keeps it off the PATH
+    /usr/lib/wine/wineserver -p 2>/dev/null || true # one server for every run: its start is not measured
+    "$wine" "$windows/kobpack.exe" --version >/dev/null 2>&1 || true
 fi
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 for round in $(seq 1 "$repeat"); do
     echo "round $round of $repeat"
     run linux "$build/kobpack" -- "$build/kobpack-floor"
-    [ -z "$windows" ] || run wine wine64 "$windows/cli/kobpack.exe" -- wine64 "$windows/kobpack-floor.exe"
+    [ -z "$windows" ] || run wine "$wine" "$windows/kobpack.exe" -- "$wine" "$windows/kobpack-floor.exe"
 done
 clean
-[ -z "$windows" ] || wineserver -k 2>/dev/null || true
+[ -z "$windows" ] || /usr/lib/wine/wineserver -k 2>/dev/null || true
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
 table() {
