@@ -1,0 +1,92 @@
+#include "app/ArchiveWindowLogic.h"
+
+#include "app/ArchiveListing.h"
+#include "source/ArchiveCheck.h"
+#include "source/EntryPath.h"
+#include "source/PathText.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace {
+
+// The problems as lines, at most kMaxProblemsShown of them, then how many
+// more there were: a damaged archive may have thousands.
+std::string problemLines(const std::vector<std::string>& problems)
+{
+    std::string text;
+    const size_t shown = std::min(problems.size(), kMaxProblemsShown);
+    for (size_t i = 0; i < shown; ++i)
+        text += "\n" + problems[i];
+    if (shown < problems.size())
+        text += "\n... and " + GroupedNumber(problems.size() - shown) + " more";
+    return text;
+}
+
+} // namespace
+
+bool IsArchiveArgument(const std::string& path)
+{
+    const std::string ending = ".kob";
+    return path.size() > ending.size() && equalsNoCase(path.substr(path.size() - ending.size()), ending)
+           && !isFolder(path);
+}
+
+bool ReopenArchive(const std::string& path, const std::vector<ReaderEntry>& listed, ArchiveReader& reader,
+                   std::string& error)
+{
+    if (!reader.open(path)) {
+        error = reader.error();
+        return false;
+    }
+    const auto same = [](const ReaderEntry& a, const ReaderEntry& b) {
+        return a.name == b.name && a.size == b.size && a.storedSize == b.storedSize && a.dataOffset == b.dataOffset;
+    };
+    if (!std::equal(listed.begin(), listed.end(), reader.entries().begin(), reader.entries().end(), same)) {
+        reader.close();
+        error = PrintableName(path) + " has changed since it was opened: close this window and open it again.";
+        return false;
+    }
+    return true;
+}
+
+std::string ArchiveWindowCaption(const std::string& path)
+{
+    return PrintableName(std::filesystem::path(path).filename().string()) + " - KobPack";
+}
+
+std::string OpenFailureText(const std::string& readerError)
+{
+    return "This file cannot be opened as a .kob archive:\n" + PrintableName(readerError);
+}
+
+std::string ExtractProgressText(size_t done, size_t total, const std::string& name)
+{
+    return "Extracting " + GroupedNumber(done + 1) + " of " + GroupedNumber(total) + ": " + PrintableName(name);
+}
+
+std::string ExtractResultCaption(const ExtractOutcome& outcome)
+{
+    if (!outcome.failure.empty() || !outcome.problems.empty())
+        return "Not everything was extracted";
+    return outcome.stopped ? "Extract cancelled" : "Extracted";
+}
+
+std::string ExtractResultText(const ExtractOutcome& outcome, size_t chosen, const std::string& directory)
+{
+    if (!outcome.failure.empty())
+        return "Nothing was extracted.\n" + PrintableName(outcome.failure);
+    std::string text = "Extracted " + GroupedNumber(outcome.written) + " of " + GroupedNumber(chosen)
+                       + (chosen == 1 ? " entry" : " entries") + " into " + PrintableName(directory) + ".";
+    if (outcome.stopped)
+        text += "\nCancelled: the entries after the last one extracted were left out.";
+    if (!outcome.problems.empty())
+        text += "\n\nNot extracted:" + problemLines(outcome.problems);
+    return text;
+}
+
+std::string CheckResultText(const std::string& archive, size_t entries, const std::vector<std::string>& problems,
+                            const std::string& against)
+{
+    return CheckSummary(archive, entries, problems.size(), against) + problemLines(problems);
+}
