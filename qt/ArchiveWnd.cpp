@@ -1,7 +1,6 @@
 #include "qt/ArchiveWnd.h"
 
 #include "app/ArchiveWindowLogic.h"
-#include "source/ArchiveCheck.h"
 
 #include "qt/DialogUnits.h"
 
@@ -170,7 +169,7 @@ bool CArchiveWnd::Open(const std::string& path)
 {
     ArchiveReader reader;
     if (!reader.open(path)) {
-        showBox(true, kArchiveErrorCaption, OpenFailureText(reader.error()));
+        showBox({true, kArchiveErrorCaption, OpenFailureText(reader.error())});
         return false;
     }
     m_path = path;
@@ -192,10 +191,10 @@ void CArchiveWnd::updateTotals()
     m_totals->setText(text(m_listing.totalsText()));
 }
 
-void CArchiveWnd::showBox(bool problem, const std::string& caption, const std::string& body)
+void CArchiveWnd::showBox(const WindowBox& shown)
 {
-    QMessageBox box(problem ? QMessageBox::Warning : QMessageBox::Information, text(caption), text(body),
-                    QMessageBox::Ok, this);
+    QMessageBox box(shown.problem ? QMessageBox::Warning : QMessageBox::Information, text(shown.caption),
+                    text(shown.text), QMessageBox::Ok, this);
     box.exec();
 }
 
@@ -212,7 +211,7 @@ void CArchiveWnd::OnExtract()
     ArchiveReader reader;
     std::string error;
     if (!ReopenArchive(m_path, m_listing.entries(), reader, error)) {
-        showBox(true, kArchiveErrorCaption, error);
+        showBox({true, kArchiveErrorCaption, error});
         return;
     }
 
@@ -236,8 +235,7 @@ void CArchiveWnd::OnExtract()
     });
     progress.exec();
     worker.join();
-    showBox(!outcome.failure.empty() || !outcome.problems.empty(), ExtractResultCaption(outcome),
-            ExtractResultText(outcome, chosen.size(), directory));
+    showBox(ExtractBox(outcome, chosen.size(), directory));
 }
 
 void CArchiveWnd::OnVerify(bool against)
@@ -248,14 +246,8 @@ void CArchiveWnd::OnVerify(bool against)
         if (folder.empty())
             return;
     }
-    ArchiveReader reader;
-    std::string error;
-    if (!ReopenArchive(m_path, m_listing.entries(), reader, error)) {
-        showBox(true, kArchiveErrorCaption, error);
-        return;
-    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const std::vector<std::string> problems = CheckArchive(reader, m_path, folder);
+    const WindowBox box = VerifyBox(m_path, m_listing.entries(), folder);
     QApplication::restoreOverrideCursor();
-    showBox(!problems.empty(), kVerifyCaption, CheckResultText(m_path, reader.entries().size(), problems, folder));
+    showBox(box);
 }

@@ -5,6 +5,7 @@
 // app/ArchiveWindowLogic.h's.
 
 #include "app/ArchiveListing.h"
+#include "app/ArchiveWindowLogic.h"
 
 #include <QAbstractTableModel>
 #include <QDialog>
@@ -65,7 +66,7 @@ public:
     void OnVerify(bool against);
 
 private:
-    void showBox(bool problem, const std::string& caption, const std::string& text);
+    void showBox(const WindowBox& shown);
     void updateTotals();
 
     std::string m_path;

@@ -90,3 +90,19 @@ std::string CheckResultText(const std::string& archive, size_t entries, const st
 {
     return CheckSummary(archive, entries, problems.size(), against) + problemLines(problems);
 }
+
+WindowBox ExtractBox(const ExtractOutcome& outcome, size_t chosen, const std::string& directory)
+{
+    return {!outcome.failure.empty() || !outcome.problems.empty(), ExtractResultCaption(outcome),
+            ExtractResultText(outcome, chosen, directory)};
+}
+
+WindowBox VerifyBox(const std::string& path, const std::vector<ReaderEntry>& listed, const std::string& against)
+{
+    ArchiveReader reader;
+    std::string error;
+    if (!ReopenArchive(path, listed, reader, error))
+        return {true, kArchiveErrorCaption, error};
+    const std::vector<std::string> problems = CheckArchive(reader, path, against);
+    return {!problems.empty(), kVerifyCaption, CheckResultText(path, listed.size(), problems, against)};
+}

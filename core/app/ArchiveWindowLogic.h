@@ -49,6 +49,20 @@ std::string ExtractProgressText(size_t done, size_t total, const std::string& na
 std::string ExtractResultCaption(const ExtractOutcome& outcome);
 std::string ExtractResultText(const ExtractOutcome& outcome, size_t chosen, const std::string& directory);
 
+// A box a window shows: a warning when `problem`, else a notice.
+struct WindowBox {
+    bool problem = false;
+    std::string caption, text;
+};
+
+// The box after an extract of `chosen` entries into `directory`.
+WindowBox ExtractBox(const ExtractOutcome& outcome, size_t chosen, const std::string& directory);
+
+// Verify: opens `path` again (ReopenArchive), checks every block and, with
+// `against` not empty, compares with that mod folder (CheckArchive); the box
+// with the verdict and each problem.
+WindowBox VerifyBox(const std::string& path, const std::vector<ReaderEntry>& listed, const std::string& against);
+
 // The box after a verify: the verdict line, then each problem.
 std::string CheckResultText(const std::string& archive, size_t entries, const std::vector<std::string>& problems,
                             const std::string& against);
