@@ -1,6 +1,7 @@
 // Fuzz target: an archive of arbitrary bytes goes through the reader the way
-// list, extract and verify and the archive window use it. Any crash, sanitizer report, or an entry
-// that reads back with a size other than its index gives, is a finding.
+// list, extract, verify and the archive window use it. Any crash, sanitizer
+// report, or an entry that reads back with a size other than its index
+// gives, is a finding.
 
 #include "app/ArchiveListing.h"
 #include "format/ArchiveReader.h"

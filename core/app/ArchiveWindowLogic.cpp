@@ -44,7 +44,7 @@ bool ReopenArchive(const std::string& path, const std::vector<ReaderEntry>& list
     };
     if (!std::equal(listed.begin(), listed.end(), reader.entries().begin(), reader.entries().end(), same)) {
         reader.close();
-        error = PrintableName(path) + " has changed since it was opened: close this window and open it again.";
+        error = PrintablePath(path) + " has changed since it was opened: close this window and open it again.";
         return false;
     }
     return true;
@@ -57,7 +57,7 @@ std::string ArchiveWindowCaption(const std::string& path)
 
 std::string OpenFailureText(const std::string& readerError)
 {
-    return "This file cannot be opened as a .kob archive:\n" + PrintableName(readerError);
+    return "This file cannot be opened as a .kob archive:\n" + PrintablePath(readerError);
 }
 
 std::string ExtractProgressText(size_t done, size_t total, const std::string& name)
@@ -75,9 +75,9 @@ std::string ExtractResultCaption(const ExtractOutcome& outcome)
 std::string ExtractResultText(const ExtractOutcome& outcome, size_t chosen, const std::string& directory)
 {
     if (!outcome.failure.empty())
-        return "Nothing was extracted.\n" + PrintableName(outcome.failure);
+        return "Nothing was extracted.\n" + PrintablePath(outcome.failure);
     std::string text = "Extracted " + GroupedNumber(outcome.written) + " of " + GroupedNumber(chosen)
-                       + (chosen == 1 ? " entry" : " entries") + " into " + PrintableName(directory) + ".";
+                       + (chosen == 1 ? " entry" : " entries") + " into " + PrintablePath(directory) + ".";
     if (outcome.stopped)
         text += "\nCancelled: the entries after the last one extracted were left out.";
     if (!outcome.problems.empty())
@@ -88,7 +88,7 @@ std::string ExtractResultText(const ExtractOutcome& outcome, size_t chosen, cons
 std::string CheckResultText(const std::string& archive, size_t entries, const std::vector<std::string>& problems,
                             const std::string& against)
 {
-    return CheckSummary(archive, entries, problems.size(), against) + problemLines(problems);
+    return CheckSummary(PrintablePath(archive), entries, problems.size(), PrintablePath(against)) + problemLines(problems);
 }
 
 WindowBox ExtractBox(const ExtractOutcome& outcome, size_t chosen, const std::string& directory)

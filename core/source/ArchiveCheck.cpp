@@ -109,9 +109,9 @@ std::vector<std::string> CheckArchive(const ArchiveReader& reader, const std::st
     return problems;
 }
 
-std::string CheckSummary(const std::string& archive, size_t entries, size_t problems, const std::string& against)
+std::string CheckSummary(const std::string& label, size_t entries, size_t problems, const std::string& against)
 {
-    const std::string name = PrintableName(archive) + ": ";
+    const std::string name = label + ": ";
     if (problems != 0)
         return name + "FAILED, " + std::to_string(problems) + (problems == 1 ? " problem" : " problems");
     return name + "OK, " + std::to_string(entries) + (entries == 1 ? " entry" : " entries")

@@ -16,7 +16,7 @@ class ArchiveReader;
 std::vector<std::string> CheckArchive(const ArchiveReader& reader, const std::string& archive,
                                       const std::string& against);
 
-// The verdict on one archive: "ARCHIVE: OK, 3 entries" (", the same as in
-// DIR" after a comparison with `against`) or "ARCHIVE: FAILED, 2 problems",
-// the archive's path made printable.
-std::string CheckSummary(const std::string& archive, size_t entries, size_t problems, const std::string& against);
+// The verdict on one archive, shown as `label`: "LABEL: OK, 3 entries"
+// (", the same as in DIR" after a comparison with `against`) or "LABEL:
+// FAILED, 2 problems".
+std::string CheckSummary(const std::string& label, size_t entries, size_t problems, const std::string& against);

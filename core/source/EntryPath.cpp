@@ -69,14 +69,16 @@ std::string LinkEscapeReason(const std::string& directory, const std::string& na
     return "";
 }
 
-std::string PrintableName(const std::string& name)
+namespace {
+
+std::string printable(const std::string& name, bool escapeBackslashes)
 {
     static const char hex[] = "0123456789abcdef";
     std::string out;
     out.reserve(name.size());
     for (const char c : name) {
         const auto byte = static_cast<unsigned char>(c);
-        if (c == '\\') {
+        if (c == '\\' && escapeBackslashes) {
             out += "\\\\";
         } else if (byte < 0x20 || byte == 0x7f) {
             out += "\\x";
@@ -87,4 +89,16 @@ std::string PrintableName(const std::string& name)
         }
     }
     return out;
+}
+
+} // namespace
+
+std::string PrintableName(const std::string& name)
+{
+    return printable(name, true);
+}
+
+std::string PrintablePath(const std::string& path)
+{
+    return printable(path, false);
 }

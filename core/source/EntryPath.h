@@ -20,3 +20,7 @@ std::string LinkEscapeReason(const std::string& directory, const std::string& na
 // `name` with every control byte (NUL and line ends included) and every
 // backslash written as an escape, so one name stays on one line.
 std::string PrintableName(const std::string& name);
+// A path the user or the system gave (a folder, an archive's path, a text
+// that names one) as PrintableName shows a name, but with its backslashes
+// kept: on Windows they are the path's separators.
+std::string PrintablePath(const std::string& path);
