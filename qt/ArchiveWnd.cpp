@@ -28,9 +28,9 @@ QString text(const std::string& bytes)
 }
 
 // Stands over the archive window while an extract runs on its worker. Each
-// line the worker shows waits until drawn, so what is on screen is what is
-// in hand; Cancel, Esc and the close box only ask the worker to stop, and the
-// worker's last act ends the modal run.
+// line the worker shows (paced by ProgressPacer) waits until drawn, so what
+// is on screen is what is in hand; Cancel, Esc and the close box only ask
+// the worker to stop, and the worker's last act ends the modal run.
 class ExtractProgressDlg : public QDialog {
 public:
     explicit ExtractProgressDlg(QWidget* parent)
@@ -218,9 +218,12 @@ void CArchiveWnd::OnExtract()
     ExtractProgressDlg progress(this);
     ExtractOutcome outcome;
     std::thread worker([&] {
+        ProgressPacer pacer;
         outcome = ExtractEntries(
             reader, chosen, directory,
             [&](size_t done, const std::string& name) {
+                if (!pacer.due())
+                    return;
                 QMetaObject::invokeMethod(
                     &progress,
                     [&, done] {

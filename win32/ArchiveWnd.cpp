@@ -20,9 +20,10 @@ constexpr UINT kApplyUpdate = WM_APP + 1;
 constexpr UINT kExtractDone = WM_APP + 2;
 
 // The pack's progress dialog (template 143) standing over the archive window
-// while an extract runs on its worker. Each line the worker shows waits until
-// drawn, so what is on screen is what is in hand; Cancel, Esc and the close
-// box only ask the worker to stop, and the worker's last act closes it.
+// while an extract runs on its worker. Each line the worker shows (paced by
+// ProgressPacer) waits until drawn, so what is on screen is what is in hand;
+// Cancel, Esc and the close box only ask the worker to stop, and the
+// worker's last act closes it.
 class CExtractProgressDlg {
 public:
     CExtractProgressDlg(const ArchiveReader& reader, const std::vector<size_t>& chosen, const std::string& directory,
@@ -47,9 +48,12 @@ public:
         SetDlgItemTextW(dialog, IDC_PROGRESS_STATUS2, L"");
         SendDlgItemMessageW(dialog, IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, LPARAM(m_chosen.size()));
         m_worker = std::thread([this] {
+            ProgressPacer pacer;
             m_outcome = ExtractEntries(
                 m_reader, m_chosen, m_directory,
-                [this](size_t done, const std::string& name) {
+                [&](size_t done, const std::string& name) {
+                    if (!pacer.due())
+                        return;
                     const std::function<void()> update = [&] { show(done, name); };
                     SendMessageW(m_hWnd, kApplyUpdate, 0, LPARAM(&update));
                 },

@@ -60,6 +60,16 @@ std::string OpenFailureText(const std::string& readerError)
     return "This file cannot be opened as a .kob archive:\n" + PrintablePath(readerError);
 }
 
+bool ProgressPacer::due()
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (m_started && now - m_last < std::chrono::milliseconds(40))
+        return false;
+    m_started = true;
+    m_last = now;
+    return true;
+}
+
 std::string ExtractProgressText(size_t done, size_t total, const std::string& name)
 {
     return "Extracting " + GroupedNumber(done + 1) + " of " + GroupedNumber(total) + ": " + PrintableName(name);

@@ -6,6 +6,7 @@
 #include "format/ArchiveReader.h"
 #include "source/ExtractEntries.h"
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,18 @@ std::string ArchiveWindowCaption(const std::string& path);
 // The box for a file that cannot be opened as an archive; `readerError` is
 // the reader's text, which names the file and what is wrong.
 std::string OpenFailureText(const std::string& readerError);
+
+// Paces a progress dialog: the first entry is drawn, then one at most every
+// 40 ms, so that drawing never holds up an extract of many small files (the
+// worker waits while a line is drawn). For the worker's thread alone.
+class ProgressPacer {
+public:
+    bool due();
+
+private:
+    std::chrono::steady_clock::time_point m_last;
+    bool m_started = false;
+};
 
 // The progress dialog's line before entry `done` (from 0) of `total`:
 // "Extracting 5 of 100: objects/a.con".

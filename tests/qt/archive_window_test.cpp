@@ -65,15 +65,15 @@ TEST_F(QtArchiveWindow, ExtractsTheSelectionUntilCancelled)
         window.m_list->selectionModel()->select(window.m_list->model()->index(row, 0),
                                                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
     window.m_onProgress = [](size_t done, QDialog* progress) {
-        if (done == 1)
-            progress->reject(); // Cancel while the second entry is in hand
+        if (done == 0)
+            progress->reject(); // Cancel while the first entry is in hand
     };
     BoxRecorder boxes;
     window.m_extract->click();
-    EXPECT_EQ(boxes.boxes, Strings{"Extract cancelled|Extracted 2 of 3 entries into " + out
+    EXPECT_EQ(boxes.boxes, Strings{"Extract cancelled|Extracted 1 of 3 entries into " + out
                                    + ".\nCancelled: the entries after the last one extracted were left out."});
     EXPECT_EQ(readFile(out + "/objects/b.con"), "bbb") << "archive order: b.con first";
-    EXPECT_EQ(readFile(out + "/objects/A.con"), std::string(1000, 'a'));
+    EXPECT_FALSE(fs::exists(out + "/objects/A.con"));
     EXPECT_FALSE(fs::exists(out + "/objects/sub"));
 }
 
