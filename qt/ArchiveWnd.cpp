@@ -5,6 +5,7 @@
 #include "qt/DialogUnits.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -167,9 +168,10 @@ CArchiveWnd::CArchiveWnd(QWidget* parent)
 
 bool CArchiveWnd::Open(const std::string& path)
 {
-    ArchiveReader reader;
-    if (!reader.open(path)) {
-        showBox({true, kArchiveErrorCaption, OpenFailureText(reader.error())});
+    ArchiveListing listing;
+    WindowBox failure;
+    if (!OpenListing(path, listing, failure)) {
+        showBox(failure);
         return false;
     }
     m_path = path;
@@ -177,7 +179,7 @@ bool CArchiveWnd::Open(const std::string& path)
     m_model->setFilter({});
     {
         const QSignalBlocker quiet(m_model);
-        m_listing = ArchiveListing(reader.entries(), reader.compressed());
+        m_listing = std::move(listing);
     }
     const QHeaderView* header = m_list->horizontalHeader();
     m_model->sort(header->sortIndicatorSection(), header->sortIndicatorOrder());
@@ -207,7 +209,7 @@ void CArchiveWnd::OnExtract()
     const QString folder = m_chooseFolder(QString::fromUtf8(kChooseExtractFolder));
     if (folder.isEmpty())
         return;
-    const std::string directory = folder.toStdString();
+    const std::string directory = QFile::encodeName(folder).toStdString();
     ArchiveReader reader;
     std::string error;
     if (!ReopenArchive(m_path, m_listing.entries(), reader, error)) {
@@ -245,7 +247,7 @@ void CArchiveWnd::OnVerify(bool against)
 {
     std::string folder;
     if (against) {
-        folder = m_chooseFolder(QString::fromUtf8(kChooseModFolder)).toStdString();
+        folder = QFile::encodeName(m_chooseFolder(QString::fromUtf8(kChooseModFolder))).toStdString();
         if (folder.empty())
             return;
     }

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFile>
 
 #include <cstdio>
 #include <cstring>
@@ -40,7 +41,7 @@ int LookIntoArchives(const QStringList& paths)
     for (const QString& path : paths) {
         auto* window = new CArchiveWnd;
         window->setAttribute(Qt::WA_DeleteOnClose);
-        if (window->Open(path.toStdString())) {
+        if (window->Open(QFile::encodeName(path).toStdString())) {
             window->show();
             ++opened;
         } else {
@@ -96,7 +97,7 @@ int main(int argc, char** argv)
         return 0;
     }
     const QStringList folders = parser.positionalArguments();
-    if (!folders.isEmpty() && IsArchiveArgument(folders.front().toStdString()))
+    if (!folders.isEmpty() && IsArchiveArgument(QFile::encodeName(folders.front()).toStdString()))
         return LookIntoArchives(folders);
     if (folders.size() > 1)
         return usageError(QStringLiteral("give at most one DIR"));

@@ -108,13 +108,12 @@ CArchiveWnd::CArchiveWnd() : m_chooseFolder(AskForFolder) {}
 
 bool CArchiveWnd::Open(const std::string& path)
 {
-    ArchiveReader reader;
-    if (!reader.open(path)) {
-        showBox({true, kArchiveErrorCaption, OpenFailureText(reader.error())});
+    WindowBox failure;
+    if (!OpenListing(path, m_listing, failure)) {
+        showBox(failure);
         return false;
     }
     m_path = path;
-    m_listing = ArchiveListing(reader.entries(), reader.compressed());
     m_listing.sort(static_cast<ArchiveColumn>(m_sortColumn), m_descending);
     if (m_hWnd)
         showRows();

@@ -1,6 +1,5 @@
 #include "app/ArchiveWindowLogic.h"
 
-#include "app/ArchiveListing.h"
 #include "source/ArchiveCheck.h"
 #include "source/EntryPath.h"
 #include "source/PathText.h"
@@ -99,6 +98,17 @@ std::string CheckResultText(const std::string& archive, size_t entries, const st
                             const std::string& against)
 {
     return CheckSummary(PrintablePath(archive), entries, problems.size(), PrintablePath(against)) + problemLines(problems);
+}
+
+bool OpenListing(const std::string& path, ArchiveListing& listing, WindowBox& failure)
+{
+    ArchiveReader reader;
+    if (!reader.open(path)) {
+        failure = {true, kArchiveErrorCaption, OpenFailureText(reader.error())};
+        return false;
+    }
+    listing = ArchiveListing(reader.entries(), reader.compressed());
+    return true;
 }
 
 WindowBox ExtractBox(const ExtractOutcome& outcome, size_t chosen, const std::string& directory)

@@ -3,6 +3,7 @@
 // caption, why an archive cannot be opened, the progress of an extract and
 // what came of it, and the verdict of a verify.
 
+#include "app/ArchiveListing.h"
 #include "format/ArchiveReader.h"
 #include "source/ExtractEntries.h"
 
@@ -67,6 +68,11 @@ struct WindowBox {
     bool problem = false;
     std::string caption, text;
 };
+
+// Reads the index of the archive at `path` for a window: true with
+// `listing` holding its rows, in archive order; false with `failure`, the
+// box that says why (OpenFailureText), and `listing` untouched.
+bool OpenListing(const std::string& path, ArchiveListing& listing, WindowBox& failure);
 
 // The box after an extract of `chosen` entries into `directory`.
 WindowBox ExtractBox(const ExtractOutcome& outcome, size_t chosen, const std::string& directory);
