@@ -105,7 +105,19 @@ void ArchiveModel::sort(int column, Qt::SortOrder order)
     if (column < 0 || column >= kArchiveColumnCount)
         return;
     emit layoutAboutToBeChanged();
+    // The selection follows its entries to their new rows.
+    const QModelIndexList before = persistentIndexList();
+    std::vector<size_t> entries;
+    for (const QModelIndex& index : before)
+        entries.push_back(m_listing.entryAt(static_cast<size_t>(index.row())));
     m_listing.sort(static_cast<ArchiveColumn>(column), order == Qt::DescendingOrder);
+    std::vector<int> rowOf(m_listing.entryCount(), -1);
+    for (size_t row = 0; row < m_listing.rowCount(); ++row)
+        rowOf[m_listing.entryAt(row)] = static_cast<int>(row);
+    QModelIndexList after;
+    for (qsizetype i = 0; i < before.size(); ++i)
+        after.push_back(index(rowOf[entries[static_cast<size_t>(i)]], before[i].column()));
+    changePersistentIndexList(before, after);
     emit layoutChanged();
 }
 

@@ -60,10 +60,17 @@ TEST_F(QtArchiveWindow, ExtractsTheSelectionUntilCancelled)
     window.show();
     const std::string out = (dir.path() / "out").string();
     window.m_chooseFolder = [&](const QString&) { return QString::fromStdString(out); };
-    // Rows by name: A.con, b.con, bad.dat, d.txt, sub/c.dds.
+    // Rows by name: A.con, b.con, bad.dat, d.txt, sub/c.dds; the selection
+    // follows its entries when sorted by size.
     for (const int row : {0, 1, 4})
         window.m_list->selectionModel()->select(window.m_list->model()->index(row, 0),
                                                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    window.m_list->horizontalHeader()->setSortIndicator(1, Qt::AscendingOrder);
+    std::vector<int> selected;
+    for (const QModelIndex& index : window.m_list->selectionModel()->selectedRows())
+        selected.push_back(index.row());
+    std::sort(selected.begin(), selected.end());
+    EXPECT_EQ(selected, (std::vector<int>{1, 2, 4})) << "by size: d.txt, b.con, sub/c.dds, bad.dat, A.con";
     window.m_onProgress = [](size_t done, QDialog* progress) {
         if (done == 0)
             progress->reject(); // Cancel while the first entry is in hand
