@@ -25,7 +25,9 @@ int RunVerify(const VerifyOptions& options)
         const std::vector<std::string> problems = CheckArchive(reader, archive, options.against);
         for (const std::string& problem : problems)
             PrintError(problem);
-        std::printf("%s\n", CheckSummary(PrintableName(archive), reader.entries().size(), problems.size(), options.against).c_str());
+        const std::string summary =
+            CheckSummary(PrintableName(archive), reader.entries().size(), problems.size(), options.against);
+        std::printf("%s\n", summary.c_str());
         failed = failed || !problems.empty();
     }
     return failed ? kExitFailure : kExitOk;

@@ -121,9 +121,8 @@ std::string ArchiveListing::totalsText() const
         bytes += m_entries[i].size;
         stored += m_entries[i].storedSize;
     }
-    const std::string count = m_rows.size() == m_entries.size()
-                                  ? plural(m_rows.size(), "entry", "entries")
-                                  : GroupedNumber(m_rows.size()) + " of " + plural(m_entries.size(), "entry", "entries");
+    const std::string all = plural(m_entries.size(), "entry", "entries");
+    const std::string count = m_rows.size() == m_entries.size() ? all : GroupedNumber(m_rows.size()) + " of " + all;
     return count + ", " + plural(bytes, "byte", "bytes") + ", stored in " + plural(stored, "byte", "bytes");
 }
 

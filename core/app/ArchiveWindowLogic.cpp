@@ -97,7 +97,8 @@ std::string ExtractResultText(const ExtractOutcome& outcome, size_t chosen, cons
 std::string CheckResultText(const std::string& archive, size_t entries, const std::vector<std::string>& problems,
                             const std::string& against)
 {
-    return CheckSummary(PrintablePath(archive), entries, problems.size(), PrintablePath(against)) + problemLines(problems);
+    return CheckSummary(PrintablePath(archive), entries, problems.size(), PrintablePath(against))
+           + problemLines(problems);
 }
 
 bool OpenListing(const std::string& path, ArchiveListing& listing, WindowBox& failure)
