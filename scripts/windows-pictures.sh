@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Pictures of KobPack.exe's dialogs as Wine draws them, into docs/:
 # windows-main.png, windows-progress.png, windows-quicklaunch.png and
-# windows-archive.png. Run
-# after scripts/windows.sh, which builds build-windows/. It sets up a small
-# mod with a game folder, two levels and a folder large enough to watch being
-# packed, and runs KobPack-render-dialogs.exe in its Archives folder on a
-# virtual display of its own.
+# windows-archive.png. Run after scripts/windows.sh, which builds
+# build-windows/. It sets up a small mod with a game folder, two levels and a
+# folder large enough to watch being packed, and runs
+# KobPack-render-dialogs.exe in its Archives folder on a virtual display of
+# its own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
