@@ -9,12 +9,12 @@
 
 namespace {
 
-// The problems as lines, at most kMaxProblemsShown of them, then how many
-// more there were: a damaged archive may have thousands.
+// The problems as lines, at most kMaxArchiveProblemsShown of them, then how
+// many more there were: a damaged archive may have thousands.
 std::string problemLines(const std::vector<std::string>& problems)
 {
     std::string text;
-    const size_t shown = std::min(problems.size(), kMaxProblemsShown);
+    const size_t shown = std::min(problems.size(), kMaxArchiveProblemsShown);
     for (size_t i = 0; i < shown; ++i)
         text += "\n" + problems[i];
     if (shown < problems.size())

@@ -22,7 +22,7 @@ inline constexpr const char* kChooseExtractFolder = "Extract into folder";
 inline constexpr const char* kChooseModFolder = "Compare with the mod folder (the one holding the archive's folders)";
 
 // A box lists at most this many problems, then how many more there were.
-inline constexpr size_t kMaxProblemsShown = 20;
+inline constexpr size_t kMaxArchiveProblemsShown = 20;
 
 // True when a program argument names an archive to look into rather than a
 // mod's Archives folder: a path ending in ".kob" (ASCII case ignored) that is

@@ -173,10 +173,10 @@ TEST_F(ArchiveWindow, DamageIsToldInWords)
     ASSERT_TRUE(reader.open(plain.string()));
     EXPECT_EQ(CheckResultText("plain.kob", 5, {}, ""), "plain.kob: OK, 5 entries");
     EXPECT_EQ(CheckResultText("p.kob", 1, {}, "mod"), "p.kob: OK, 1 entry, the same as in mod");
-    Strings many(kMaxProblemsShown + 3, "p.kob: trouble");
+    Strings many(kMaxArchiveProblemsShown + 3, "p.kob: trouble");
     const Strings shown = lines(CheckResultText("p.kob", 30, many, ""));
     EXPECT_EQ(shown.front(), "p.kob: FAILED, 23 problems");
-    EXPECT_EQ(shown.size(), kMaxProblemsShown + 2);
+    EXPECT_EQ(shown.size(), kMaxArchiveProblemsShown + 2);
     EXPECT_EQ(shown.back(), "... and 3 more");
 
     const std::vector<ReaderEntry> listed = reader.entries();
