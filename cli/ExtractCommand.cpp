@@ -1,14 +1,9 @@
 #include "cli/Commands.h"
 #include "cli/Console.h"
-#include "cli/EntryPath.h"
 #include "cli/Interrupt.h"
 
 #include "format/ArchiveReader.h"
-#include "source/WholeFile.h"
-
-#include <filesystem>
-
-namespace fs = std::filesystem;
+#include "source/ExtractEntries.h"
 
 namespace {
 
@@ -45,50 +40,15 @@ int RunExtract(const ExtractOptions& options)
         PrintError(reader.error());
         return kExitFailure;
     }
-    std::error_code ec;
-    fs::create_directories(options.directory, ec);
-    if (ec || !fs::is_directory(options.directory)) {
-        PrintError(options.directory + ": cannot make the folder to extract into"
-                   + (ec ? ": " + ec.message() : std::string()));
+    bool failed = false;
+    const std::vector<size_t> chosen = chosenEntries(reader, options, failed);
+    const ExtractOutcome outcome = ExtractEntries(reader, chosen, options.directory, {}, Interrupted);
+    if (!outcome.failure.empty()) {
+        PrintError(outcome.failure);
         return kExitFailure;
     }
-
-    bool failed = false;
-    for (const size_t i : chosenEntries(reader, options, failed)) {
-        if (Interrupted())
-            return kExitInterrupted;
-        const std::string& name = reader.entries()[i].name;
-        const std::string label = options.archive + ": " + PrintableName(name);
-        std::string reason = UnsafeNameReason(name);
-        if (reason.empty())
-            reason = LinkEscapeReason(options.directory, name);
-        if (!reason.empty()) {
-            PrintError(label + ": refused: " + reason);
-            failed = true;
-            continue;
-        }
-        std::vector<uint8_t> data;
-        std::string error;
-        if (!reader.readEntry(i, data, error)) {
-            PrintError(options.archive + ": " + error);
-            failed = true;
-            continue;
-        }
-        const std::string target = options.directory + "/" + name;
-        fs::create_directories(fs::path(target).parent_path(), ec);
-        if (ec) {
-            PrintError(label + ": cannot make its folder: " + ec.message());
-            failed = true;
-            continue;
-        }
-        // Never opened in place: a named pipe there would block, a hard link
-        // would carry the bytes outside the folder, and a failed write would
-        // cost the file that stood there.
-        error = WriteWholeFile(target, data.data(), data.size());
-        if (!error.empty()) {
-            PrintError(label + ": cannot write " + target + ": " + error);
-            failed = true;
-        }
-    }
+    for (const std::string& problem : outcome.problems)
+        PrintError(options.archive + ": " + problem);
+    failed = failed || !outcome.problems.empty();
     return Interrupted() ? kExitInterrupted : failed ? kExitFailure : kExitOk;
 }

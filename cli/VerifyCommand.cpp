@@ -1,103 +1,11 @@
 #include "cli/Commands.h"
 #include "cli/Console.h"
-#include "cli/EntryPath.h"
 
 #include "format/ArchiveReader.h"
-#include "platform/Platform.h"
-#include "source/PathNoCase.h"
+#include "source/ArchiveCheck.h"
 #include "source/PathText.h"
-#include "source/SourceCompare.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <cstring>
-#include <memory>
-
-namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-// Compares `data` with the file at `path`; returns "" when they are the
-// same, else what differs.
-std::string compareWithFile(const std::vector<uint8_t>& data, const std::string& path)
-{
-    platform::OpenProblem problem;
-    std::string reason;
-    std::unique_ptr<std::FILE, FileCloser> file(platform::File::openRead(path, problem, reason).toStream("rb"));
-    if (!file)
-        return "cannot read " + path + " to compare with: " + reason;
-    std::vector<uint8_t> chunk(1 << 20);
-    size_t offset = 0;
-    for (;;) {
-        const size_t n = std::fread(chunk.data(), 1, chunk.size(), file.get());
-        if (n == 0)
-            break;
-        const size_t common = std::min(n, data.size() - offset);
-        const auto mismatch = std::mismatch(chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(common),
-                                            data.begin() + static_cast<std::ptrdiff_t>(offset));
-        if (mismatch.first != chunk.begin() + static_cast<std::ptrdiff_t>(common))
-            return "differs from " + path + " at byte " + std::to_string(offset + (mismatch.first - chunk.begin()));
-        if (common < n)
-            return "holds " + std::to_string(data.size()) + " bytes, " + path + " is longer";
-        offset += n;
-    }
-    if (std::ferror(file.get()))
-        return "cannot read " + path + " to compare with: read error";
-    if (offset < data.size())
-        return "holds " + std::to_string(data.size()) + " bytes, " + path + " only " + std::to_string(offset);
-    return "";
-}
-
-// Problems found by comparing every entry with DIR/<entry name>.
-std::vector<std::string> compareEntries(const ArchiveReader& reader, const std::string& archive,
-                                        const std::string& against)
-{
-    std::vector<std::string> problems;
-    for (size_t i = 0; i < reader.entries().size(); ++i) {
-        const std::string& name = reader.entries()[i].name;
-        const std::string label = archive + ": " + PrintableName(name) + ": ";
-        const std::string unsafe = UnsafeNameReason(name);
-        if (!unsafe.empty()) {
-            problems.push_back(label + "not compared: " + unsafe);
-            continue;
-        }
-        std::vector<uint8_t> data;
-        std::string error;
-        if (!reader.readEntry(i, data, error))
-            continue; // the layout check has reported it already
-        const std::string difference = compareWithFile(data, resolveNoCase(against + "/" + name));
-        if (!difference.empty())
-            problems.push_back(label + difference);
-    }
-    return problems;
-}
-
-// Files below the archive's source folder in DIR that the archive lacks, and
-// folders there that cannot be listed: the archive is then not the same as
-// DIR, however well its entries compare.
-std::vector<std::string> findUnpacked(const ArchiveReader& reader, const std::string& archive,
-                                      const std::string& against)
-{
-    std::vector<std::string> names;
-    for (const ReaderEntry& entry : reader.entries())
-        names.push_back(entry.name);
-    const std::string folder = PackFolderOf(archive, names, against);
-    if (folder.empty())
-        return {archive + ": cannot tell which folder of " + against
-                + " it was packed from: its entries do not all begin with its name"};
-    std::vector<std::string> problems;
-    const std::vector<std::string> unpacked = FilesWithoutEntry(against, folder, names, archive, problems);
-    for (std::string& problem : problems)
-        problem = archive + ": " + PrintableName(problem);
-    for (const std::string& name : unpacked)
-        problems.push_back(archive + ": " + PrintableName(name) + ": no entry for "
-                           + PrintableName(resolveNoCase(against + "/" + name)));
-    return problems;
-}
-
-} // namespace
 
 int RunVerify(const VerifyOptions& options)
 {
@@ -114,25 +22,13 @@ int RunVerify(const VerifyOptions& options)
             failed = true;
             continue;
         }
-        std::vector<std::string> problems = reader.verify();
-        if (!options.against.empty()) {
-            for (auto* check : {compareEntries, findUnpacked}) {
-                const std::vector<std::string> more = check(reader, archive, options.against);
-                problems.insert(problems.end(), more.begin(), more.end());
-            }
-        }
+        const std::vector<std::string> problems = CheckArchive(reader, archive, options.against);
         for (const std::string& problem : problems)
             PrintError(problem);
-        const size_t count = reader.entries().size();
-        if (problems.empty()) {
-            const std::string compared = options.against.empty() ? "" : ", the same as in " + options.against;
-            std::printf("%s: OK, %zu %s%s\n", PrintableName(archive).c_str(), count, count == 1 ? "entry" : "entries",
-                        compared.c_str());
-        } else {
-            std::printf("%s: FAILED, %zu %s\n", PrintableName(archive).c_str(), problems.size(),
-                        problems.size() == 1 ? "problem" : "problems");
-            failed = true;
-        }
+        const std::string summary =
+            CheckSummary(PrintableName(archive), reader.entries().size(), problems.size(), options.against);
+        std::printf("%s\n", summary.c_str());
+        failed = failed || !problems.empty();
     }
     return failed ? kExitFailure : kExitOk;
 }

@@ -1,7 +1,9 @@
 // Fuzz target: an archive of arbitrary bytes goes through the reader the way
-// list, extract and verify use it. Any crash, sanitizer report, or an entry
-// that reads back with a size other than its index gives, is a finding.
+// list, extract, verify and the archive window use it. Any crash, sanitizer
+// report, or an entry that reads back with a size other than its index
+// gives, is a finding.
 
+#include "app/ArchiveListing.h"
 #include "format/ArchiveReader.h"
 
 #include <cstdint>
@@ -40,6 +42,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             std::abort(); // an entry read back with the wrong size
         if (sound && !read)
             std::abort(); // verify passed an entry that cannot be read
+    }
+    // What a window shows of the same index: every order, a filter, each cell.
+    ArchiveListing listing(reader.entries(), reader.compressed());
+    for (int column = 0; column < kArchiveColumnCount; ++column) {
+        listing.sort(static_cast<ArchiveColumn>(column), column % 2 == 1);
+        listing.filter(reader.entries().empty() ? "" : reader.entries().front().name.substr(0, 2));
+        if (listing.rowCount() > listing.entryCount())
+            std::abort();
+        for (size_t row = 0; row < listing.rowCount(); ++row)
+            listing.cell(row, static_cast<ArchiveColumn>(column));
+        listing.totalsText();
     }
     return 0;
 }

@@ -1,11 +1,16 @@
 // kobpack-gui [DIR]: the window tool. It works in the mod's Archives folder:
 // DIR, else the folder it is started in, else the one the user picks.
+// kobpack-gui ARCHIVE.kob...: a window that looks into each archive.
 
+#include "app/ArchiveWindowLogic.h"
+#include "qt/ArchiveWnd.h"
+#include "qt/DialogUnits.h"
 #include "qt/KobPackApp.h"
 #include "qt/WorkFolder.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFile>
 
 #include <cstdio>
 #include <cstring>
@@ -24,6 +29,29 @@ bool asksForText(int argc, char** argv)
             if (std::strcmp(argv[i], option) == 0)
                 return true;
     return false;
+}
+
+// One window for each archive that opens (a file that does not says why in
+// a box of its own); the program ends when the last window closes. Returns
+// the exit status.
+int LookIntoArchives(const QStringList& paths)
+{
+    InstallDialogFont();
+    int opened = 0;
+    for (const QString& path : paths) {
+        auto* window = new CArchiveWnd;
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        if (window->Open(QFile::encodeName(path).toStdString())) {
+            window->show();
+            ++opened;
+        } else {
+            delete window;
+        }
+    }
+    if (opened == 0)
+        return 1;
+    const int status = QApplication::exec();
+    return opened == paths.size() ? status : 1;
 }
 
 } // namespace
@@ -49,6 +77,10 @@ int main(int argc, char** argv)
     parser.addPositionalArgument(QStringLiteral("DIR"),
                                  QStringLiteral("The mod's Archives folder (another folder only after a question)"),
                                  QStringLiteral("[DIR]"));
+    parser.addPositionalArgument(QStringLiteral("ARCHIVE.kob"),
+                                 QStringLiteral("Instead of DIR: archives to look into, verify and extract from,\n"
+                                                "each in a window of its own"),
+                                 QStringLiteral("| ARCHIVE.kob..."));
     // Usage errors read like kobpack's, with the same exit status.
     const auto usageError = [](const QString& text) {
         std::fprintf(stderr, "kobpack-gui: %s (see kobpack-gui --help)\n", qPrintable(text));
@@ -65,6 +97,8 @@ int main(int argc, char** argv)
         return 0;
     }
     const QStringList folders = parser.positionalArguments();
+    if (!folders.isEmpty() && IsArchiveArgument(QFile::encodeName(folders.front()).toStdString()))
+        return LookIntoArchives(folders);
     if (folders.size() > 1)
         return usageError(QStringLiteral("give at most one DIR"));
 

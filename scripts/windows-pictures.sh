@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Pictures of KobPack.exe's dialogs as Wine draws them, into docs/:
-# windows-main.png, windows-progress.png and windows-quicklaunch.png. Run
-# after scripts/windows.sh, which builds build-windows/. It sets up a small
-# mod with a game folder, two levels and a folder large enough to watch being
-# packed, and runs KobPack-render-dialogs.exe in its Archives folder on a
-# virtual display of its own.
+# windows-main.png, windows-progress.png, windows-quicklaunch.png and
+# windows-archive.png. Run after scripts/windows.sh, which builds
+# build-windows/. It sets up a small mod with a game folder, two levels and a
+# folder large enough to watch being packed, and runs
+# KobPack-render-dialogs.exe in its Archives folder on a virtual display of
+# its own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -43,7 +44,7 @@ for _ in 1 2 3; do
     "$out/win32/KobPack-render-dialogs.exe" "Z:$work/bmp")
   [ -f "$work/bmp/windows-progress.bmp" ] && break
 done
-for name in main progress quicklaunch; do
+for name in main progress quicklaunch archive; do
   convert "$work/bmp/windows-$name.bmp" "docs/windows-$name.png"
   echo "windows-pictures: docs/windows-$name.png"
 done

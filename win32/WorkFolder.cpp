@@ -8,6 +8,11 @@
 
 std::string AskForArchivesFolder()
 {
+    return AskForFolder(kChooseArchivesTitle);
+}
+
+std::string AskForFolder(const std::string& title)
+{
     std::wstring chosen;
     const bool comReady = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
     IFileDialog* dialog = nullptr;
@@ -16,7 +21,7 @@ std::string AskForArchivesFolder()
         FILEOPENDIALOGOPTIONS options = 0;
         dialog->GetOptions(&options);
         dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST);
-        dialog->SetTitle(Widen(kChooseArchivesTitle).c_str());
+        dialog->SetTitle(Widen(title).c_str());
         IShellItem* item = nullptr;
         if (SUCCEEDED(dialog->Show(nullptr)) && SUCCEEDED(dialog->GetResult(&item))) {
             wchar_t* path = nullptr;

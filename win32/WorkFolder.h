@@ -7,5 +7,7 @@
 // The system's folder chooser (IFileDialog with FOS_PICKFOLDERS) asking for
 // the mod's Archives folder; "" when cancelled.
 std::string AskForArchivesFolder();
+// The same chooser with another title (the archive window's folders).
+std::string AskForFolder(const std::string& title);
 // A Yes/No box with the question (No is the default).
 bool AskUseFolderAnyway(const std::string& question);

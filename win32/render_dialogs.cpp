@@ -1,10 +1,12 @@
 // Takes a picture of each dialog of KobPack.exe as the system draws it, into
 // the folder given as the only argument: windows-main.bmp,
-// windows-progress.bmp, windows-quicklaunch.bmp and windows-help.bmp. Run it
+// windows-progress.bmp, windows-quicklaunch.bmp, windows-help.bmp and
+// windows-archive.bmp (the archive window over the Objects.kob it packed). Run it
 // in a mod's Archives folder with "Objects" holding enough to pack for a
 // moment (scripts/windows-pictures.sh sets one up, runs it under Wine on a
 // virtual display and turns the pictures into PNG files in docs/).
 
+#include "win32/ArchiveWnd.h"
 #include "win32/DialogHooks.h"
 #include "win32/KobPackDlg.h"
 #include "win32/PackProgressDlg.h"
@@ -116,5 +118,10 @@ int wmain(int argc, wchar_t** argv)
     SendDlgItemMessageW(window, IDC_ALL_FOLDERS, BM_CLICK, 0, 0);
     SendDlgItemMessageW(window, IDC_RESET_QUICK_LAUNCH, BM_CLICK, 0, 0);
     DestroyWindow(window);
+    CArchiveWnd archive;
+    if (archive.Open("Objects.kob") && archive.Create()) {
+        capture(archive.m_hWnd, L"windows-archive.bmp", 0);
+        DestroyWindow(archive.m_hWnd);
+    }
     return 0;
 }

@@ -7,6 +7,7 @@
 #define IDD_KOBPACK_DIALOG 102
 #define IDD_PACK_PROGRESS 143
 #define IDD_QUICK_LAUNCH 144
+#define IDD_ARCHIVE 145
 
 #define IDB_PACK_FOLDER 135
 #define IDB_PACK_LEVEL 136
@@ -37,6 +38,14 @@
 #define IDC_MAP_COMBO 1023
 #define IDC_GPM_COMBO 1024
 #define IDC_USE_DEBUG 1026
+
+// Archive window (145); its extract's progress dialog is template 143
+#define IDC_ARCHIVE_FILTER 1030
+#define IDC_ARCHIVE_LIST 1031
+#define IDC_ARCHIVE_TOTALS 1032
+#define IDC_ARCHIVE_EXTRACT 1033
+#define IDC_ARCHIVE_VERIFY 1034
+#define IDC_ARCHIVE_VERIFY_AGAINST 1035
 
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

@@ -26,6 +26,7 @@ $(for size in $sizes; do echo "share/icons/hicolor/${size}x${size}/apps/kobpack.
 share/man/man1/kobpack-gui.1.gz
 share/man/man1/kobpack.1.gz
 share/metainfo/org.example.kobpack.metainfo.xml
+share/mime/packages/kobpack.xml
 EOF
 )
 installed=$(cd "$prefix" && find . -type f -printf '%P\n' | LC_ALL=C sort)
@@ -42,6 +43,15 @@ if command -v appstreamcli >/dev/null; then
   appstreamcli validate --no-net "$prefix/share/metainfo/org.example.kobpack.metainfo.xml" >"$work/out" 2>&1 ||
     fail "metainfo does not validate: $(cat "$work/out")"
 fi
+# The .kob type: a well-formed shared-mime-info file that the database,
+# built in a folder of its own, takes in; the desktop entry opens its files.
+mime=$prefix/share/mime/packages/kobpack.xml
+xmllint --noout "$mime" 2>"$work/out" || fail "MIME type file is not well-formed: $(cat "$work/out")"
+mkdir -p "$work/mime/packages" && cp "$mime" "$work/mime/packages/"
+update-mime-database "$work/mime" >"$work/out" 2>&1 || fail "update-mime-database: $(cat "$work/out")"
+grep -qx 'application/x-kob:\*\.kob' "$work/mime/globs" || fail "the MIME database holds no *.kob: $(cat "$work/mime/globs")"
+grep -qx 'MimeType=application/x-kob;' "$prefix/share/applications/kobpack-gui.desktop" ||
+  fail "the desktop entry opens no .kob"
 for size in $sizes; do
   # A PNG's width and height are the big-endian words at offsets 16 and 20.
   dims=$(od --endian=big -An -tu4 -j16 -N8 "$prefix/share/icons/hicolor/${size}x${size}/apps/kobpack.png" | xargs)

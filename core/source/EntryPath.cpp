@@ -1,4 +1,4 @@
-#include "cli/EntryPath.h"
+#include "source/EntryPath.h"
 
 #include "platform/Platform.h"
 #include "source/PathText.h"
@@ -67,4 +67,38 @@ std::string LinkEscapeReason(const std::string& directory, const std::string& na
             return "it would land outside " + directory + " through the symbolic link " + current;
     }
     return "";
+}
+
+namespace {
+
+std::string printable(const std::string& name, bool escapeBackslashes)
+{
+    static const char hex[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(name.size());
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\' && escapeBackslashes) {
+            out += "\\\\";
+        } else if (byte < 0x20 || byte == 0x7f) {
+            out += "\\x";
+            out += hex[byte >> 4];
+            out += hex[byte & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::string PrintableName(const std::string& name)
+{
+    return printable(name, true);
+}
+
+std::string PrintablePath(const std::string& path)
+{
+    return printable(path, false);
 }
