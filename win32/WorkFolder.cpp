@@ -6,7 +6,11 @@
 
 #include <shobjidl.h>
 
-std::string AskForArchivesFolder()
+namespace {
+constexpr DWORD kChooserReasonId = 1;
+}
+
+std::string AskForArchivesFolder(const std::string& why)
 {
     std::wstring chosen;
     const bool comReady = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
@@ -16,7 +20,16 @@ std::string AskForArchivesFolder()
         FILEOPENDIALOGOPTIONS options = 0;
         dialog->GetOptions(&options);
         dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST);
-        dialog->SetTitle(Widen(kChooseArchivesTitle).c_str());
+        // The reason is a line of the dialog; a dialog without room for
+        // one carries it in its title.
+        IFileDialogCustomize* custom = nullptr;
+        if (SUCCEEDED(dialog->QueryInterface(IID_PPV_ARGS(&custom)))) {
+            custom->AddText(kChooserReasonId, Widen(why).c_str());
+            custom->Release();
+            dialog->SetTitle(Widen(kChooseArchivesTitle).c_str());
+        } else {
+            dialog->SetTitle(Widen(std::string(kChooseArchivesTitle) + ": " + why).c_str());
+        }
         IShellItem* item = nullptr;
         if (SUCCEEDED(dialog->Show(nullptr)) && SUCCEEDED(dialog->GetResult(&item))) {
             wchar_t* path = nullptr;

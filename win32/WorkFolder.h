@@ -5,7 +5,7 @@
 #include "app/WorkFolder.h"
 
 // The system's folder chooser (IFileDialog with FOS_PICKFOLDERS) asking for
-// the mod's Archives folder; "" when cancelled.
-std::string AskForArchivesFolder();
+// the mod's Archives folder, with the line `why` in it; "" when cancelled.
+std::string AskForArchivesFolder(const std::string& why);
 // A Yes/No box with the question (No is the default).
 bool AskUseFolderAnyway(const std::string& question);

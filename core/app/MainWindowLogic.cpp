@@ -62,7 +62,9 @@ void MainWindowLogic::Press(PackButton button, int compress)
     const int folderIndex = m_view.selectedIndex(WindowList::Folders);
     const WindowList list = button == PackButton::PackLevel || button == PackButton::AllLevels ? WindowList::Levels
                                                                                                : WindowList::Folders;
-    const PackPlan plan = PlanPack(m_game, ChoiceFor(button, all ? std::string() : m_view.fieldText(list), entries(list)));
+    PackPlan plan = PlanPack(m_game, ChoiceFor(button, all ? std::string() : m_view.fieldText(list), entries(list)));
+    if (!all) // a mistyped name gets the box, not a silent "Ready"
+        RefuseMissingFolders(plan);
     MakeDirectories(plan.folders);
 
     kob::BatchReport report;

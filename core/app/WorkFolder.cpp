@@ -11,17 +11,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// An Archives folder with nothing beside it to pack (an empty one, or one in
+// a folder of its own) is no mod's.
 bool nothingToPackHere()
 {
-    std::error_code error;
-    const fs::path here = fs::current_path(error);
-    if (error)
-        return true;
-    if (here == here.root_path())
-        return true;
-    const std::string home = platform::homeFolder();
-    if (!home.empty() && here == fs::weakly_canonical(fs::path(home), error) && !error)
-        return true;
     const Game game = DetectGame();
     return ListLevels(game).empty() && ListFolders(game).empty();
 }
@@ -49,15 +42,25 @@ WorkFolderResult enter(const std::string& folder, const FolderQuestion& useAnywa
 
 } // namespace
 
+std::string ChooserReason(const std::string& folder)
+{
+    return "KobPack was started in " + folder + ", which is not a mod's Archives folder: choose your mod's Archives folder.";
+}
+
 WorkFolderResult EnterWorkFolder(const std::string& folder, const FolderChooser& choose,
                                  const FolderQuestion& useAnyway)
 {
     if (!folder.empty())
         return enter(folder, useAnyway);
-    if (!nothingToPackHere())
-        return {wantedHere(useAnyway) ? WorkFolderOutcome::Entered : WorkFolderOutcome::Cancelled, {}};
+    const bool archives = IsArchivesFolder(".");
+    if (archives && !nothingToPackHere())
+        return {WorkFolderOutcome::Entered, {}};
+    std::error_code ignored;
+    const std::string here = fs::current_path(ignored).string();
+    const std::string why = archives ? "KobPack was started in " + here + ", where there is nothing to pack: choose your mod's Archives folder."
+                                     : ChooserReason(here);
     for (;;) {
-        const std::string chosen = choose();
+        const std::string chosen = choose(why);
         if (chosen.empty())
             return {WorkFolderOutcome::Cancelled, {}};
         const WorkFolderResult result = enter(chosen, useAnyway);
