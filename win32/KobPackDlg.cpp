@@ -3,6 +3,7 @@
 #include "app/WindowTexts.h"
 #include "win32/DialogBinding.h"
 #include "win32/DialogHooks.h"
+#include "win32/DialogPlacement.h"
 #include "win32/PackProgressDlg.h"
 #include "win32/QuickLaunchDlg.h"
 #include "win32/WideText.h"
@@ -98,12 +99,14 @@ BOOL CKobPackDlg::OnInitDialog(HWND dialog)
     }
 
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    m_packLevelButton.LoadBitmaps(instance, IDB_PACK_LEVEL, IDB_PACK_LEVEL_PRESSED, IDB_PACK_LEVEL);
-    m_packFolderButton.LoadBitmaps(instance, IDB_PACK_FOLDER, IDB_PACK_FOLDER_PRESSED, IDB_PACK_FOLDER);
-    m_allLevelsButton.LoadBitmaps(instance, IDB_ALL, IDB_ALL_PRESSED, IDB_ALL);
-    m_allFoldersButton.LoadBitmaps(instance, IDB_ALL, IDB_ALL_PRESSED, IDB_ALL);
+    const UINT dpi = DialogDpi(dialog);
+    m_packLevelButton.LoadBitmaps(instance, IDB_PACK_LEVEL, IDB_PACK_LEVEL_PRESSED, IDB_PACK_LEVEL, dpi);
+    m_packFolderButton.LoadBitmaps(instance, IDB_PACK_FOLDER, IDB_PACK_FOLDER_PRESSED, IDB_PACK_FOLDER, dpi);
+    m_allLevelsButton.LoadBitmaps(instance, IDB_ALL, IDB_ALL_PRESSED, IDB_ALL, dpi);
+    m_allFoldersButton.LoadBitmaps(instance, IDB_ALL, IDB_ALL_PRESSED, IDB_ALL, dpi);
 
     setStatus(kStatusReady);
+    CentreOnOwner(dialog);
     NotifyDialogOpened(dialog, IDD_KOBPACK_DIALOG);
     return TRUE; // the focus goes to the first control in tab order
 }
