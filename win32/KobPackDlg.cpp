@@ -67,6 +67,11 @@ INT_PTR CKobPackDlg::HandleMessage(HWND, UINT message, WPARAM wParam, LPARAM lPa
     case WM_CLOSE:
         OnClose(IDCANCEL);
         return TRUE;
+    case WM_DPICHANGED: // moved to a monitor of another scale: the images for it
+        loadButtonImages(HIWORD(wParam));
+        InvalidateRect(m_hWnd, nullptr, TRUE);
+        return FALSE; // the system scales the dialog itself
+
     case WM_NCDESTROY:
         SetWindowLongPtrW(m_hWnd, DWLP_USER, 0);
         m_hWnd = nullptr;
@@ -98,17 +103,20 @@ BOOL CKobPackDlg::OnInitDialog(HWND dialog)
         select(which, InitialSelection(m_logic.entries(which)));
     }
 
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    const UINT dpi = DialogDpi(dialog);
-    m_packLevelButton.LoadBitmaps(instance, IDB_PACK_LEVEL, IDB_PACK_LEVEL_PRESSED, IDB_PACK_LEVEL, dpi);
-    m_packFolderButton.LoadBitmaps(instance, IDB_PACK_FOLDER, IDB_PACK_FOLDER_PRESSED, IDB_PACK_FOLDER, dpi);
-    m_allLevelsButton.LoadBitmaps(instance, IDB_ALL, IDB_ALL_PRESSED, IDB_ALL, dpi);
-    m_allFoldersButton.LoadBitmaps(instance, IDB_ALL, IDB_ALL_PRESSED, IDB_ALL, dpi);
-
+    loadButtonImages(DialogDpi(dialog));
     setStatus(kStatusReady);
     CentreOnOwner(dialog);
     NotifyDialogOpened(dialog, IDD_KOBPACK_DIALOG);
     return TRUE; // the focus goes to the first control in tab order
+}
+
+void CKobPackDlg::loadButtonImages(UINT dpi)
+{
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    m_packLevelButton.LoadBitmaps(instance, IDB_PACK_LEVEL, IDB_PACK_LEVEL_PRESSED, IDB_PACK_LEVEL, dpi);
+    m_packFolderButton.LoadBitmaps(instance, IDB_PACK_FOLDER, IDB_PACK_FOLDER_PRESSED, IDB_PACK_FOLDER, dpi);
+    m_allLevelsButton.LoadBitmaps(instance, IDB_ALL, IDB_ALL_PRESSED, IDB_ALL, dpi);
+    m_allFoldersButton.LoadBitmaps(instance, IDB_ALL, IDB_ALL_PRESSED, IDB_ALL, dpi);
 }
 
 void CKobPackDlg::OnCommand(int id)
