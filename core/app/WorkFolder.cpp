@@ -40,12 +40,17 @@ WorkFolderResult enter(const std::string& folder, const FolderQuestion& useAnywa
     return {WorkFolderOutcome::Cancelled, {}};
 }
 
-} // namespace
-
-std::string ChooserReason(const std::string& folder)
+// The line the chooser shows when the window was started in the current
+// folder: not an Archives folder, or one with nothing to pack.
+std::string chooserReason(bool archivesFolder)
 {
-    return "KobPack was started in " + folder + ", which is not a mod's Archives folder: choose your mod's Archives folder.";
+    std::error_code ignored;
+    return "KobPack was started in " + fs::current_path(ignored).string()
+         + (archivesFolder ? ", where there is nothing to pack" : ", which is not a mod's Archives folder")
+         + ": choose your mod's Archives folder.";
 }
+
+} // namespace
 
 WorkFolderResult EnterWorkFolder(const std::string& folder, const FolderChooser& choose,
                                  const FolderQuestion& useAnyway)
@@ -55,10 +60,7 @@ WorkFolderResult EnterWorkFolder(const std::string& folder, const FolderChooser&
     const bool archives = IsArchivesFolder(".");
     if (archives && !nothingToPackHere())
         return {WorkFolderOutcome::Entered, {}};
-    std::error_code ignored;
-    const std::string here = fs::current_path(ignored).string();
-    const std::string why = archives ? "KobPack was started in " + here + ", where there is nothing to pack: choose your mod's Archives folder."
-                                     : ChooserReason(here);
+    const std::string why = chooserReason(archives);
     for (;;) {
         const std::string chosen = choose(why);
         if (chosen.empty())

@@ -29,16 +29,14 @@ struct WorkFolderResult {
 };
 
 // Enters `folder` when it is not empty. Otherwise stays in the current
-// directory when it is named Archives (in any case), else asks `choose` with
-// the reason (ChooserReason), and enters the folder chosen whatever it
+// directory when it is named Archives (in any case) and discovery finds a
+// level or a folder to pack there, else asks `choose` with the reason
+// ("KobPack was started in ..."), and enters the folder chosen whatever it
 // holds; Cancel quits. A folder to work in that is not named Archives is
 // first put to `useAnyway`; No quits, or asks `choose` again when the folder
 // came from it, and leaves the current directory as it was.
 WorkFolderResult EnterWorkFolder(const std::string& folder, const FolderChooser& choose,
                                  const FolderQuestion& useAnyway);
-
-// The line the chooser shows when the window was started in `folder`.
-std::string ChooserReason(const std::string& folder);
 
 // The chooser's title.
 inline constexpr const char* kChooseArchivesTitle = "Choose your mod's Archives folder";

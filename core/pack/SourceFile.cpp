@@ -14,6 +14,8 @@ std::atomic<SourceOpen> g_sourceOpen{nullptr};
 // An editor's save of a large texture takes a second or two.
 std::atomic<int64_t> g_heldRetryMs{3000};
 std::atomic<int64_t> g_heldStepMs{100};
+// Large files are read in pieces, so a stop is not held up by a long read.
+constexpr size_t kReadPiece = size_t(4) << 20;
 
 platform::File openSource(const std::string& path, platform::OpenProblem& problem, std::string& error)
 {
@@ -33,8 +35,6 @@ platform::File openUnlessHeld(const std::string& path, platform::OpenProblem& pr
         std::this_thread::sleep_for(step);
     }
 }
-// Large files are read in pieces, so a stop is not held up by a long read.
-constexpr size_t kReadPiece = size_t(4) << 20;
 
 } // namespace
 
