@@ -26,7 +26,7 @@ public:
 
 private:
     void draw(bool force);
-    // Returns to the line's start, erasing the `drawn` columns shown there.
+    // Returns to the start of the line, erasing what was drawn on it.
     void erase();
 
     std::string m_caption;
