@@ -54,6 +54,15 @@ void BatchReport::archiveDone(const std::string& archive, const PackResult& resu
     m_archives.back().done = true;
 }
 
+std::vector<std::string> BatchReport::nothingPacked() const
+{
+    std::vector<std::string> names;
+    for (const Archive& archive : m_archives)
+        if (archive.done && archive.outcome == PackOutcome::NothingToPack)
+            names.push_back(archive.name);
+    return names;
+}
+
 std::string BatchReport::failureText() const
 {
     std::string text;

@@ -43,6 +43,8 @@ public:
     // batch order; "" when nothing went wrong. Cancelled archives and empty
     // folders are not listed.
     std::string failureText() const;
+    // The archives whose folder held no file, in batch order.
+    std::vector<std::string> nothingPacked() const;
 
 private:
     struct Archive {

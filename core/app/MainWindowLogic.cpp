@@ -78,7 +78,13 @@ void MainWindowLogic::Press(PackButton button, int compress)
         m_view.select(WindowList::Levels, levelIndex);
         m_view.select(WindowList::Folders, folderIndex);
     }
-    const std::string problems = PackProblemsText(plan.refused, report);
+    // A typed name whose folder holds no file is told so; in an All batch an
+    // empty folder is no news.
+    std::vector<std::string> said = plan.refused;
+    if (!all)
+        for (const std::string& archive : report.nothingPacked())
+            said.push_back(archive + ": nothing to pack: the folder holds no files");
+    const std::string problems = PackProblemsText(said, report);
     if (!problems.empty())
         m_view.showProblems(kBatchReportCaption, problems);
     if (button == PackButton::AllFolders)

@@ -68,7 +68,8 @@ public:
 
     // A press of a pack button, with the Compress box as last read (the All
     // buttons do not read the controls). A typed name without its folder is
-    // refused (it gets the box). Makes the plan's folders, packs
+    // refused, and one whose folder holds no file told so, in the box. Makes
+    // the plan's folders, packs
     // under "Please Wait..." (a choice of nothing only sets "Ready"), shows
     // what went wrong, and after an All button selects again what was
     // selected. An All (folders) pressed while one runs is turned away.
