@@ -36,8 +36,6 @@ std::string nameProblem(const std::string& name)
     for (const std::string& part : splitPath(name))
         if (part == "..")
             return name + ": refused: the name holds a \"..\" component";
-    if (!isFolder(resolveNoCase("../" + name)))
-        return name + ": no folder ../" + name + " to pack";
     return "";
 }
 
@@ -56,7 +54,15 @@ public:
     void problem(const std::string& text) override
     {
         clear();
-        PrintError(m_archive.empty() ? text : m_archive + ": " + text);
+        PrintError(m_archive.empty() ? text : NamedOnce(m_archive, text));
+    }
+    // The job's trace is for those who ask for it.
+    void trace(const std::string& line) override
+    {
+        if (m_verbose) {
+            clear();
+            kob::PackObserver::trace(line);
+        }
     }
     void note(const std::string& text) override
     {
@@ -123,7 +129,8 @@ int RunPack(const PackOptions& options)
     }
     if (options.allLevels)
         choice.levels = AllLevels(game).levels;
-    const PackPlan plan = PlanPack(game, choice);
+    PackPlan plan = PlanPack(game, choice);
+    RefuseMissingFolders(plan);
     for (const std::string& refused : plan.refused) {
         PrintError(refused);
         failed = true;
@@ -138,7 +145,7 @@ int RunPack(const PackOptions& options)
 
     std::unique_ptr<TerminalProgress> terminal;
     if (!options.quiet && platform::stderrIsConsole())
-        terminal = std::make_unique<TerminalProgress>();
+        terminal = std::make_unique<TerminalProgress>(platform::enableConsoleEscapes());
     NullPackControls noDisplay;
     StderrObserver observer(terminal.get(), options.verbose);
     // A reader that goes away (kobpack pack | head) must not kill the

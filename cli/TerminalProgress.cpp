@@ -70,9 +70,23 @@ void TerminalProgress::clear()
 {
     if (!m_drawn)
         return;
-    std::fputs(kEraseLine, stderr);
-    std::fflush(stderr);
+    erase();
+    std::fflush(m_out);
     m_drawn = false;
+}
+
+void TerminalProgress::erase()
+{
+    if (m_escapes) {
+        std::fputs(kEraseLine, m_out);
+        return;
+    }
+    std::fputc('\r', m_out);
+    if (m_drawn && m_drawnWidth > 0) {
+        const std::string blanks(m_drawnWidth, ' ');
+        std::fwrite(blanks.data(), 1, blanks.size(), m_out);
+        std::fputc('\r', m_out);
+    }
 }
 
 void TerminalProgress::draw(bool force)
@@ -100,8 +114,16 @@ void TerminalProgress::draw(bool force)
         line = tail(line, width);
 
     std::fflush(stdout); // trace lines written so far come before the bar
-    std::fputs(kEraseLine, stderr);
-    std::fwrite(line.data(), 1, line.size(), stderr);
-    std::fflush(stderr);
+    if (m_escapes) {
+        std::fputs(kEraseLine, m_out);
+    } else {
+        // Overwritten in place: blanks cover what a longer line left.
+        std::fputc('\r', m_out);
+        if (m_drawn && m_drawnWidth > line.size())
+            line.append(m_drawnWidth - line.size(), ' ');
+    }
+    std::fwrite(line.data(), 1, line.size(), m_out);
+    std::fflush(m_out);
+    m_drawnWidth = line.size();
     m_drawn = true;
 }

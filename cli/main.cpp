@@ -7,6 +7,38 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cstdio>
+
+namespace {
+
+constexpr const char* kCommands[] = {"pack", "list", "extract", "verify"};
+
+// The first word that is neither an option nor -C's folder: the command, or
+// nullptr when there is none.
+const char* commandWord(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        if (word == "--")
+            return i + 1 < argc ? argv[i + 1] : nullptr;
+        if (word == "-C")
+            ++i;
+        else if (word.empty() || word[0] != '-')
+            return argv[i];
+    }
+    return nullptr;
+}
+
+bool isCommand(const std::string& word)
+{
+    for (const char* command : kCommands)
+        if (word == command)
+            return true;
+    return false;
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     CLI::App app{"Packs the folders of a game mod into .kob archives, and lists, extracts and verifies them.",
@@ -25,7 +57,7 @@ int main(int argc, char** argv)
     app.add_option("-C", workDir, "Work in DIR, the mod's Archives folder, as if started there")
         ->option_text("DIR");
     PackOptions pack;
-    app.add_flag("-v,--verbose", pack.verbose, "Also print notes and a summary line per archive written");
+    app.add_flag("-v,--verbose", pack.verbose, "Also print notes, the packing trace (on standard output) and a summary line per archive written");
     app.add_flag("-q,--quiet", pack.quiet, "Draw no progress line, even on a terminal");
 
     CLI::App* packCmd = app.add_subcommand("pack", "Pack ../NAME into NAME.kob for each NAME, as one batch");
@@ -67,6 +99,14 @@ int main(int argc, char** argv)
                      "folder in DIR that have no entry")
         ->option_text("DIR");
 
+    // A mistyped command would otherwise be taken for stray words.
+    if (const char* word = commandWord(argc, argv); word && !isCommand(word)) {
+        PrintError(std::string("unknown command: ") + word);
+        std::fputs(("usage: kobpack [-C DIR] [-v] [-q] COMMAND ...\n"
+                    "commands: pack, list, extract, verify (see kobpack --help)\n"),
+                   stderr);
+        return kExitUsage;
+    }
     try {
         app.parse(argc, argv);
         if (app.get_subcommands().empty())

@@ -6,14 +6,14 @@
 #include <QStandardPaths>
 #include <QStringList>
 
-LaunchResult ProcessLauncher::Start(const std::string& program, const std::vector<std::string>& arguments,
+LaunchResult ProcessLauncher::Start(const std::string& program, const std::string& parameters,
                                     const std::string& workingDirectory)
 {
     const QString directory = QFile::decodeName(QByteArray::fromStdString(workingDirectory));
     const QString path = QDir(directory).filePath(QFile::decodeName(QByteArray::fromStdString(program)));
     const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
 
-    const StartPlan plan = PlanStart(QFile::encodeName(path).toStdString(), arguments,
+    const StartPlan plan = PlanStart(QFile::encodeName(path).toStdString(), parameters,
                                      QFile::encodeName(wine).toStdString());
     if (!plan.ok)
         return {false, plan.reason};

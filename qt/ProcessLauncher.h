@@ -6,6 +6,6 @@
 
 class ProcessLauncher : public Launcher {
 public:
-    LaunchResult Start(const std::string& program, const std::vector<std::string>& arguments,
+    LaunchResult Start(const std::string& program, const std::string& parameters,
                        const std::string& workingDirectory) override;
 };

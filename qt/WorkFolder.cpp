@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QGridLayout>
+#include <QLabel>
 #include <QMessageBox>
 
 #include <cstdio>
@@ -14,10 +16,21 @@ WorkFolderResult EnterWorkFolder(const QString& folder)
     return EnterWorkFolder(QFile::encodeName(folder).toStdString(), AskForArchivesFolder, AskUseFolderAnyway);
 }
 
-std::string AskForArchivesFolder()
+std::string AskForArchivesFolder(const std::string& why)
 {
-    const QString chosen = QFileDialog::getExistingDirectory(nullptr, QString::fromUtf8(kChooseArchivesTitle), QDir::homePath());
-    return QFile::encodeName(chosen).toStdString();
+    // Qt's own chooser, which has room for the reason; a desktop's has none.
+    QFileDialog dialog(nullptr, QString::fromUtf8(kChooseArchivesTitle), QDir::homePath());
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+        auto* reason = new QLabel(QFile::decodeName(why.c_str()), &dialog);
+        reason->setObjectName(QStringLiteral("chooserReason"));
+        reason->setWordWrap(true);
+        grid->addWidget(reason, grid->rowCount(), 0, 1, grid->columnCount());
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
 }
 
 bool AskUseFolderAnyway(const std::string& question)

@@ -11,8 +11,9 @@
 // and a Yes/No box.
 WorkFolderResult EnterWorkFolder(const QString& folder);
 
-// The desktop's folder chooser, asking for the mod's Archives folder; "" on Cancel.
-std::string AskForArchivesFolder();
+// The folder chooser, asking for the mod's Archives folder with the line
+// `why` below its buttons; "" on Cancel.
+std::string AskForArchivesFolder(const std::string& why);
 // A Yes/No box with the question (No is the default).
 bool AskUseFolderAnyway(const std::string& question);
 

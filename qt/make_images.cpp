@@ -3,9 +3,9 @@
 // files it makes are committed; run it again after changing a drawing here:
 //   QT_QPA_PLATFORM=offscreen kobpack-make-images qt
 // With --windows it writes the same drawings into the folder given as the
-// Windows window's resources instead: the six buttons as 256-colour .bmp
-// files and the icon as kobpack.ico with a 32x32 and a 16x16 image of 16
-// colours (the Windows build runs it so).
+// Windows programs' resources instead: the six buttons as 256-colour .bmp
+// files at four scales and the icon as kobpack.ico in 32-bit colour from 16
+// to 256 pixels (the Windows build runs it so).
 
 #include <QColor>
 #include <QDir>
@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -151,8 +152,9 @@ void put32(QByteArray& out, qint64 value)
 
 // A device-independent bitmap's header, palette and rows (bottom row first,
 // each padded to four bytes) for an indexed image of `bits` (4 or 8) per
-// pixel. An icon's image states twice its height: the colour rows and the
-// transparency mask below them.
+// pixel, or a 32-bit one (blue, green, red, alpha; no palette). An icon's
+// image states twice its height: the colour rows and the transparency mask
+// below them.
 QByteArray dib(const QImage& image, int bits, int paletteSize, bool forIcon)
 {
     const int stride = (image.width() * bits + 31) / 32 * 4;
@@ -177,6 +179,12 @@ QByteArray dib(const QImage& image, int bits, int paletteSize, bool forIcon)
     for (int y = image.height() - 1; y >= 0; --y) {
         QByteArray row(stride, '\0');
         for (int x = 0; x < image.width(); ++x) {
+            if (bits == 32) {
+                const QRgb colour = image.pixel(x, y);
+                row[4 * x] = char(qBlue(colour)), row[4 * x + 1] = char(qGreen(colour));
+                row[4 * x + 2] = char(qRed(colour)), row[4 * x + 3] = char(qAlpha(colour));
+                continue;
+            }
             const int index = image.pixelIndex(x, y);
             if (bits == 8)
                 row[x] = char(index);
@@ -209,10 +217,11 @@ QByteArray icoFile(const QList<QImage>& images)
     QList<QByteArray> bodies;
     qint64 offset = 6 + 16 * images.size();
     for (const QImage& image : images) {
-        bodies.append(dib(image, 4, 16, true));
-        out.append(char(image.width())).append(char(image.height())).append(char(16)).append('\0');
+        bodies.append(dib(image, 32, 0, true));
+        // 256 pixels are written as 0; a 32-bit image has no palette.
+        out.append(char(image.width() & 0xFF)).append(char(image.height() & 0xFF)).append('\0').append('\0');
         put16(out, 1);
-        put16(out, 4);
+        put16(out, 32);
         put32(out, bodies.last().size());
         put32(out, offset);
         offset += bodies.last().size();
@@ -231,7 +240,14 @@ bool write(const QByteArray& bytes, const QString& path)
     return false;
 }
 
-// The Windows window's resources: button images and the icon.
+// The icon at every size a desktop asks for, each drawn for its size.
+QList<QImage> iconSizes()
+{
+    return {icon(16, kSmallGlyphs, 1), icon(24, kLargeGlyphs, 1), icon(32, kSmallGlyphs, 2), icon(48, kSmallGlyphs, 3),
+            icon(64, kSmallGlyphs, 4), icon(128, kLargeGlyphs, 5), icon(256, kLargeGlyphs, 10)};
+}
+
+// The Windows programs' resources: button images and the icon.
 int writeWindowsImages(const QDir& out)
 {
     if (!out.mkpath(QStringLiteral("."))) {
@@ -242,13 +258,24 @@ int writeWindowsImages(const QDir& out)
         return write(bmpFile(image), out.filePath(QString::fromLatin1(name)));
     };
     bool ok = true;
-    ok &= bmp(plate(70, 30, QStringLiteral("Pack Folder"), kGreen, false, 13), "pack_folder.bmp");
-    ok &= bmp(plate(70, 30, QStringLiteral("Pack Level"), kGreen, false, 13), "pack_level.bmp");
-    ok &= bmp(plate(37, 16, QStringLiteral("ALL"), kGreen, false, 10), "all.bmp");
-    ok &= bmp(plate(37, 16, QStringLiteral("ALL"), kKhaki, true, 10), "all_pressed.bmp");
-    ok &= bmp(plate(70, 30, QStringLiteral("Pack Level"), kKhaki, true, 13), "pack_level_pressed.bmp");
-    ok &= bmp(plate(70, 30, QStringLiteral("Pack Folder"), kKhaki, true, 13), "pack_folder_pressed.bmp");
-    ok &= write(icoFile({icon(32, kSmallGlyphs, 2), icon(16, kSmallGlyphs, 1)}), out.filePath("kobpack.ico"));
+    // Each drawn at every scale a dialog may have (96, 120, 144 and 192 dots
+    // per inch), so the buttons stay sharp: name.bmp, name_125.bmp, ...
+    for (const int percent : {100, 125, 150, 200}) {
+        const auto scaled = [percent](int pixels) { return (pixels * percent + 50) / 100; };
+        const std::string suffix = percent == 100 ? "" : "_" + std::to_string(percent);
+        const auto plateBmp = [&](int width, int height, const char* text, const Plate& colour, bool pressed,
+                                  int fontPixels, const char* name) {
+            return bmp(plate(scaled(width), scaled(height), QString::fromLatin1(text), colour, pressed, scaled(fontPixels)),
+                       (name + suffix + ".bmp").c_str());
+        };
+        ok &= plateBmp(70, 30, "Pack Folder", kGreen, false, 13, "pack_folder");
+        ok &= plateBmp(70, 30, "Pack Level", kGreen, false, 13, "pack_level");
+        ok &= plateBmp(37, 16, "ALL", kGreen, false, 10, "all");
+        ok &= plateBmp(37, 16, "ALL", kKhaki, true, 10, "all_pressed");
+        ok &= plateBmp(70, 30, "Pack Level", kKhaki, true, 13, "pack_level_pressed");
+        ok &= plateBmp(70, 30, "Pack Folder", kKhaki, true, 13, "pack_folder_pressed");
+    }
+    ok &= write(icoFile(iconSizes()), out.filePath("kobpack.ico"));
     return ok ? 0 : 1;
 }
 

@@ -64,7 +64,7 @@ std::unique_ptr<QWidget> helpBox()
 // Starts nothing: the picture needs only the dialog's first-use state.
 class NoLauncher : public Launcher {
 public:
-    LaunchResult Start(const std::string&, const std::vector<std::string>&, const std::string&) override
+    LaunchResult Start(const std::string&, const std::string&, const std::string&) override
     {
         return {false, "not started while rendering"};
     }

@@ -14,8 +14,8 @@ mod=$build_dir/sample-mod
 "$build_dir/kobpack-samplemod" "$mod" demo
 
 echo
-echo "demo: kobpack -C $mod/Archives pack -c --all-folders --all-levels"
-"$kobpack" -C "$mod/Archives" pack -c --all-folders --all-levels > "$build_dir/demo-pack.log"
+echo "demo: kobpack -C $mod/Archives pack -v -c --all-folders --all-levels"
+"$kobpack" -C "$mod/Archives" pack -v -c --all-folders --all-levels > "$build_dir/demo-pack.log" 2>&1
 echo "demo: packed (trace in $build_dir/demo-pack.log)"
 
 cd "$mod/Archives"

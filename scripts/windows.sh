@@ -3,7 +3,8 @@
 # the window KobPack.exe with MinGW-w64 into build-windows/, runs the Windows
 # tests under Wine (ctest, through cmake/wine-run.sh in a Wine prefix of the
 # build's own; the window tests on an Xvfb display of their own) and makes
-# build-windows/KobPack-VERSION-win64.zip.
+# build-windows/KobPack-VERSION-win64.zip and, beside it, the source it was
+# built from, KobPack-VERSION-src.zip (the project's files and LZO's source).
 #   LZO 2.10 comes from Debian's lzo2 source package (apt-get source, with a
 #   private apt folder under build-windows/apt: the machine's own apt is not
 #   changed) and is compiled straight from its sources; GoogleTest from
@@ -131,28 +132,48 @@ build_windows() {
 }
 
 make_zip() {
-  local version name stage
+  local version name stage stamp
   version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/CMakeCache.txt")
   name=KobPack-$version-win64
-  stage=$out/zip/$name
+  stage=$out/zip
+  stamp=@"$(git log -1 --format=%ct 2>/dev/null || date +%s)"
   step "$name.zip"
   # The manifest makes long paths work and names the Windows versions; without
   # it the program still runs, limited to 260 characters a path.
   for exe in kobpack.exe win32/KobPack.exe; do
     grep -q longPathAware "$out/$exe" || { echo "windows: $exe has no manifest" >&2; exit 1; }
   done
-  # The window goes into a folder of its own: Windows names do not tell
+  # No top folder: unpacked into C:\Tools\KobPack, the files are there. The
+  # window goes into a folder of its own: Windows names do not tell
   # KobPack.exe from kobpack.exe.
-  rm -rf "$out/zip" "$out/$name.zip" && mkdir -p "$stage/window"
+  rm -rf "$stage" "$out/$name.zip" && mkdir -p "$stage/window"
   "$triple-strip" -o "$stage/kobpack.exe" "$out/kobpack.exe"
   "$triple-strip" -o "$stage/window/KobPack.exe" "$out/win32/KobPack.exe"
   sed "s/@VERSION@/$version/g; s/\$/\r/" packaging/windows/README.txt >"$stage/README.txt"
   sed 's/$/\r/' COPYING >"$stage/COPYING.txt"
   sed 's/$/\r/' "$deps/LZO-COPYING" >"$stage/LZO-COPYING.txt"
-  touch -d @"$(git log -1 --format=%ct 2>/dev/null || date +%s)" "$stage" "$stage"/* "$stage"/window/*
-  (cd "$out/zip" && zip -qX -r "../$name.zip" "$name")
+  touch -d "$stamp" "$stage"/* "$stage"/window/*
+  (cd "$stage" && zip -qX -r "../$name.zip" .)
   echo "windows: made $out/$name.zip ($(stat -c %s "$out/$name.zip") bytes; kobpack.exe $(stat -c %s "$stage/kobpack.exe")," \
     "KobPack.exe $(stat -c %s "$stage/window/KobPack.exe") bytes)"
+  make_source_zip "$version" "$stamp"
+}
+
+# The GPL asks for the source of what the zip ships: the project's files as
+# they are in this tree (those git tracks) and the LZO source folder the build
+# compiled, Debian's changes included.
+make_source_zip() {
+  local name=KobPack-$1-src lzo
+  local stage=$out/src-zip/$name
+  lzo=$(find "$out" -maxdepth 1 -type d -name 'lzo2-*' | head -n 1)
+  [ -n "$lzo" ] || { echo "windows: the LZO source is gone; remove $deps/lib/liblzo2.a and run again" >&2; exit 1; }
+  step "$name.zip"
+  rm -rf "$out/src-zip" "$out/$name.zip" && mkdir -p "$stage"
+  git ls-files -z | xargs -0 cp --parents -t "$stage"
+  cp -r "$lzo" "$stage/"
+  find "$stage" -exec touch -h -d "$2" {} +
+  (cd "$out/src-zip" && zip -qX -r "../$name.zip" "$name")
+  echo "windows: made $out/$name.zip ($(stat -c %s "$out/$name.zip") bytes)"
 }
 
 build_lzo

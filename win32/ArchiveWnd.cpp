@@ -104,7 +104,7 @@ private:
 
 } // namespace
 
-CArchiveWnd::CArchiveWnd() : m_chooseFolder(AskForFolder) {}
+CArchiveWnd::CArchiveWnd() : m_chooseFolder([](const std::string& title) { return AskForFolder(title); }) {}
 
 bool CArchiveWnd::Open(const std::string& path)
 {

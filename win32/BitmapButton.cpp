@@ -1,5 +1,7 @@
 #include "win32/BitmapButton.h"
 
+#include "win32/resource.h"
+
 #include <initializer_list>
 
 CBitmapButton::~CBitmapButton()
@@ -16,12 +18,32 @@ void CBitmapButton::release()
     }
 }
 
-void CBitmapButton::LoadBitmaps(HINSTANCE instance, int normal, int pressed, int focused)
+void CBitmapButton::LoadBitmaps(HINSTANCE instance, int normal, int pressed, int focused, UINT dpi)
 {
     release();
-    m_normal = LoadBitmapW(instance, MAKEINTRESOURCEW(normal));
-    m_pressed = LoadBitmapW(instance, MAKEINTRESOURCEW(pressed));
-    m_focused = LoadBitmapW(instance, MAKEINTRESOURCEW(focused));
+    // The largest drawing not larger than the dialog's scale.
+    const int offset = IDB_SCALE_STEP * (dpi >= 192 ? 3 : dpi >= 144 ? 2 : dpi >= 120 ? 1 : 0);
+    const auto load = [&](int id) {
+        const HBITMAP scaled = offset ? LoadBitmapW(instance, MAKEINTRESOURCEW(id + offset)) : nullptr;
+        return scaled ? scaled : LoadBitmapW(instance, MAKEINTRESOURCEW(id));
+    };
+    m_normal = load(normal);
+    m_pressed = load(pressed);
+    m_focused = load(focused);
+}
+
+UINT DialogDpi(HWND dialog)
+{
+    // Per monitor where the system says so (Windows 10), else the system's.
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    const auto forWindow = reinterpret_cast<DpiForWindow>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (const UINT dpi = forWindow ? forWindow(dialog) : 0)
+        return dpi;
+    const HDC screen = GetDC(dialog);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(dialog, screen);
+    return dpi > 0 ? UINT(dpi) : 96;
 }
 
 HBITMAP CBitmapButton::ImageFor(UINT state) const

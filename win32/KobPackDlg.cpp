@@ -3,6 +3,7 @@
 #include "app/WindowTexts.h"
 #include "win32/DialogBinding.h"
 #include "win32/DialogHooks.h"
+#include "win32/DialogPlacement.h"
 #include "win32/PackProgressDlg.h"
 #include "win32/QuickLaunchDlg.h"
 #include "win32/WideText.h"
@@ -66,6 +67,11 @@ INT_PTR CKobPackDlg::HandleMessage(HWND, UINT message, WPARAM wParam, LPARAM lPa
     case WM_CLOSE:
         OnClose(IDCANCEL);
         return TRUE;
+    case WM_DPICHANGED: // moved to a monitor of another scale: the images for it
+        loadButtonImages(HIWORD(wParam));
+        InvalidateRect(m_hWnd, nullptr, TRUE);
+        return FALSE; // the system scales the dialog itself
+
     case WM_NCDESTROY:
         SetWindowLongPtrW(m_hWnd, DWLP_USER, 0);
         m_hWnd = nullptr;
@@ -97,15 +103,20 @@ BOOL CKobPackDlg::OnInitDialog(HWND dialog)
         select(which, InitialSelection(m_logic.entries(which)));
     }
 
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    m_packLevelButton.LoadBitmaps(instance, IDB_PACK_LEVEL, IDB_PACK_LEVEL_PRESSED, IDB_PACK_LEVEL);
-    m_packFolderButton.LoadBitmaps(instance, IDB_PACK_FOLDER, IDB_PACK_FOLDER_PRESSED, IDB_PACK_FOLDER);
-    m_allLevelsButton.LoadBitmaps(instance, IDB_ALL, IDB_ALL_PRESSED, IDB_ALL);
-    m_allFoldersButton.LoadBitmaps(instance, IDB_ALL, IDB_ALL_PRESSED, IDB_ALL);
-
+    loadButtonImages(DialogDpi(dialog));
     setStatus(kStatusReady);
+    CentreOnOwner(dialog);
     NotifyDialogOpened(dialog, IDD_KOBPACK_DIALOG);
     return TRUE; // the focus goes to the first control in tab order
+}
+
+void CKobPackDlg::loadButtonImages(UINT dpi)
+{
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    m_packLevelButton.LoadBitmaps(instance, IDB_PACK_LEVEL, IDB_PACK_LEVEL_PRESSED, IDB_PACK_LEVEL, dpi);
+    m_packFolderButton.LoadBitmaps(instance, IDB_PACK_FOLDER, IDB_PACK_FOLDER_PRESSED, IDB_PACK_FOLDER, dpi);
+    m_allLevelsButton.LoadBitmaps(instance, IDB_ALL, IDB_ALL_PRESSED, IDB_ALL, dpi);
+    m_allFoldersButton.LoadBitmaps(instance, IDB_ALL, IDB_ALL_PRESSED, IDB_ALL, dpi);
 }
 
 void CKobPackDlg::OnCommand(int id)

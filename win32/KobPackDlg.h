@@ -49,6 +49,8 @@ public:
 private:
     void OnCommand(int id);
     void OnClose(int result);
+    // The button images drawn for `dpi` dots per inch.
+    void loadButtonImages(UINT dpi);
     CBitmapButton* ButtonFor(int id);
 
     HWND item(int id) const { return GetDlgItem(m_hWnd, id); }

@@ -3,6 +3,7 @@
 #include "app/BatchReport.h"
 #include "win32/DialogBinding.h"
 #include "win32/DialogHooks.h"
+#include "win32/DialogPlacement.h"
 #include "win32/WideText.h"
 #include "win32/resource.h"
 
@@ -158,6 +159,7 @@ BOOL CPackProgressDlg::OnInitDialog(HWND dialog)
     SendDlgItemMessageW(dialog, IDC_PROGRESS_BAR, PBM_SETRANGE, 0, MAKELPARAM(kProgressLower, kProgressUpper));
     SendDlgItemMessageW(dialog, IDC_PROGRESS_BAR, PBM_SETPOS, 0, 0);
     m_worker.Start(m_names, m_compress, &m_report);
+    CentreOnOwner(dialog);
     NotifyDialogOpened(dialog, IDD_PACK_PROGRESS);
     return TRUE;
 }

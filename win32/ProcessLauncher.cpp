@@ -4,25 +4,6 @@
 
 namespace {
 
-std::wstring quoted(const std::wstring& word)
-{
-    if (!word.empty() && word.find_first_of(L" \t\n\v\"") == std::wstring::npos)
-        return word;
-    std::wstring out = L"\"";
-    size_t backslashes = 0;
-    for (const wchar_t c : word) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        out.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
-        backslashes = 0;
-        out += c;
-    }
-    out.append(2 * backslashes, L'\\'); // before the closing quote
-    return out + L"\"";
-}
-
 std::wstring fullPath(const std::wstring& path)
 {
     const DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
@@ -47,23 +28,18 @@ std::string systemText(DWORD code)
 
 } // namespace
 
-std::wstring CommandLine(const std::vector<std::wstring>& words)
+std::wstring StartCommandLine(const std::wstring& path, const std::wstring& parameters)
 {
-    std::wstring line;
-    for (const std::wstring& word : words)
-        line += (line.empty() ? L"" : L" ") + quoted(word);
-    return line;
+    // A path holds no quote, so quoting it keeps its blanks inside the word.
+    return L"\"" + path + L"\"" + (parameters.empty() ? L"" : L" " + parameters);
 }
 
-LaunchResult ProcessLauncher::Start(const std::string& program, const std::vector<std::string>& arguments,
+LaunchResult ProcessLauncher::Start(const std::string& program, const std::string& parameters,
                                     const std::string& workingDirectory)
 {
     const std::wstring directory = fullPath(Widen(workingDirectory));
     const std::wstring path = fullPath(directory + L"\\" + Widen(program));
-    std::vector<std::wstring> words{path};
-    for (const std::string& argument : arguments)
-        words.push_back(Widen(argument));
-    std::wstring line = CommandLine(words);
+    std::wstring line = StartCommandLine(path, Widen(parameters));
 
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -72,7 +48,7 @@ LaunchResult ProcessLauncher::Start(const std::string& program, const std::vecto
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(), &startup,
                         &process))
-        return {false, Narrow(path) + ": " + systemText(GetLastError())};
+        return {false, systemText(GetLastError())}; // the caller names the file
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return {true, {}};

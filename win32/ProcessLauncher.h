@@ -1,6 +1,6 @@
 #pragma once
 // Starts the game with CreateProcessW: the program file in the working
-// folder, its arguments quoted as the C runtime reads them back.
+// folder, with the parameter string as it stands after its quoted path.
 
 #include "game/Launcher.h"
 
@@ -9,11 +9,10 @@
 
 class ProcessLauncher : public Launcher {
 public:
-    LaunchResult Start(const std::string& program, const std::vector<std::string>& arguments,
+    LaunchResult Start(const std::string& program, const std::string& parameters,
                        const std::string& workingDirectory) override;
 };
 
-// The command line that hands `words` to a program one by one: each word
-// quoted when it is empty or holds a blank or a quote, backslashes doubled
-// only before a quote.
-std::wstring CommandLine(const std::vector<std::wstring>& words);
+// The command line of a start: the program's path in quotes, then the
+// parameters as they stand.
+std::wstring StartCommandLine(const std::wstring& path, const std::wstring& parameters);

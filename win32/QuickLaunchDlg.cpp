@@ -3,6 +3,7 @@
 #include "app/WindowTexts.h"
 #include "win32/DialogBinding.h"
 #include "win32/DialogHooks.h"
+#include "win32/DialogPlacement.h"
 #include "win32/WideText.h"
 #include "win32/resource.h"
 
@@ -52,6 +53,7 @@ BOOL CQuickLaunchDlg::OnInitDialog(HWND dialog)
     fill(GetDlgItem(dialog, IDC_MAP_COMBO), m_form.maps, m_form.mapIndex);
     CheckDlgButton(dialog, IDC_USE_DEBUG, m_form.useDebug ? BST_CHECKED : BST_UNCHECKED);
     EnableWindow(GetDlgItem(dialog, IDC_USE_DEBUG), m_form.debugEnabled);
+    CentreOnOwner(dialog);
     NotifyDialogOpened(dialog, IDD_QUICK_LAUNCH);
     return TRUE;
 }

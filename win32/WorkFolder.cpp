@@ -6,12 +6,16 @@
 
 #include <shobjidl.h>
 
-std::string AskForArchivesFolder()
-{
-    return AskForFolder(kChooseArchivesTitle);
+namespace {
+constexpr DWORD kChooserReasonId = 1;
 }
 
-std::string AskForFolder(const std::string& title)
+std::string AskForArchivesFolder(const std::string& why)
+{
+    return AskForFolder(kChooseArchivesTitle, why);
+}
+
+std::string AskForFolder(const std::string& title, const std::string& why)
 {
     std::wstring chosen;
     const bool comReady = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
@@ -21,7 +25,18 @@ std::string AskForFolder(const std::string& title)
         FILEOPENDIALOGOPTIONS options = 0;
         dialog->GetOptions(&options);
         dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST);
-        dialog->SetTitle(Widen(title).c_str());
+        // The reason is a line of the dialog; a dialog without room for
+        // one carries it in its title.
+        IFileDialogCustomize* custom = nullptr;
+        if (why.empty()) {
+            dialog->SetTitle(Widen(title).c_str());
+        } else if (SUCCEEDED(dialog->QueryInterface(IID_PPV_ARGS(&custom)))) {
+            custom->AddText(kChooserReasonId, Widen(why).c_str());
+            custom->Release();
+            dialog->SetTitle(Widen(title).c_str());
+        } else {
+            dialog->SetTitle(Widen(title + ": " + why).c_str());
+        }
         IShellItem* item = nullptr;
         if (SUCCEEDED(dialog->Show(nullptr)) && SUCCEEDED(dialog->GetResult(&item))) {
             wchar_t* path = nullptr;

@@ -26,7 +26,7 @@ namespace {
 std::wstring g_folder;
 
 struct NoLauncher : Launcher {
-    LaunchResult Start(const std::string&, const std::vector<std::string>&, const std::string&) override
+    LaunchResult Start(const std::string&, const std::string&, const std::string&) override
     {
         return {true, {}};
     }

@@ -15,6 +15,8 @@
 #define IDB_ALL_PRESSED 140
 #define IDB_PACK_LEVEL_PRESSED 141
 #define IDB_PACK_FOLDER_PRESSED 142
+// Each image + IDB_SCALE_STEP is drawn for 125 %, + 2 steps for 150 %, + 3 for 200 %.
+#define IDB_SCALE_STEP 1000
 
 // Main window (102)
 #define IDC_LEVEL_LIST 1004

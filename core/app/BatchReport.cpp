@@ -9,13 +9,21 @@ std::string OutcomeText(PackOutcome outcome)
     case PackOutcome::NothingToPack:
         break;
     case PackOutcome::WrittenWithSkips:
-        return "written without some files (named above and on standard output)";
+        return "written without the files named above";
     case PackOutcome::Failed:
         return "not written";
     case PackOutcome::Cancelled:
         return "interrupted; not written";
     }
     return "";
+}
+
+std::string NamedOnce(const std::string& archive, const std::string& text)
+{
+    const std::string named = archive + ": ";
+    if (text.rfind(named, 0) == 0 || text.find(": " + named) != std::string::npos)
+        return text;
+    return named + text;
 }
 
 bool IsFailure(PackOutcome outcome)
@@ -46,6 +54,15 @@ void BatchReport::archiveDone(const std::string& archive, const PackResult& resu
     m_archives.back().done = true;
 }
 
+std::vector<std::string> BatchReport::nothingPacked() const
+{
+    std::vector<std::string> names;
+    for (const Archive& archive : m_archives)
+        if (archive.done && archive.outcome == PackOutcome::NothingToPack)
+            names.push_back(archive.name);
+    return names;
+}
+
 std::string BatchReport::failureText() const
 {
     std::string text;
@@ -60,7 +77,7 @@ std::string BatchReport::failureText() const
             continue;
         const size_t shown = std::min(archive.problems.size(), kMaxProblemsShown);
         for (size_t i = 0; i < shown; ++i)
-            text += archive.name + ": " + archive.problems[i] + "\n";
+            text += NamedOnce(archive.name, archive.problems[i]) + "\n";
         // A folder of a thousand unreadable files must not make a box taller than the screen.
         if (archive.problems.size() > shown)
             text += archive.name + ": " + std::to_string(archive.problems.size() - shown) + " more problems\n";

@@ -16,6 +16,10 @@ std::string OutcomeText(PackOutcome outcome);
 // cancel and an empty folder are no failure.
 bool IsFailure(PackOutcome outcome);
 
+// "ARCHIVE: TEXT", or `text` alone when it already names the archive at its
+// start or after a ": " (the job's own texts name the file they are about).
+std::string NamedOnce(const std::string& archive, const std::string& text);
+
 // The caption of the box a window shows after a batch that did not go well.
 inline constexpr const char* kBatchReportCaption = "Not everything was packed";
 
@@ -39,6 +43,8 @@ public:
     // batch order; "" when nothing went wrong. Cancelled archives and empty
     // folders are not listed.
     std::string failureText() const;
+    // The archives whose folder held no file, in batch order.
+    std::vector<std::string> nothingPacked() const;
 
 private:
     struct Archive {

@@ -62,7 +62,9 @@ void MainWindowLogic::Press(PackButton button, int compress)
     const int folderIndex = m_view.selectedIndex(WindowList::Folders);
     const WindowList list = button == PackButton::PackLevel || button == PackButton::AllLevels ? WindowList::Levels
                                                                                                : WindowList::Folders;
-    const PackPlan plan = PlanPack(m_game, ChoiceFor(button, all ? std::string() : m_view.fieldText(list), entries(list)));
+    PackPlan plan = PlanPack(m_game, ChoiceFor(button, all ? std::string() : m_view.fieldText(list), entries(list)));
+    if (!all) // a mistyped name gets the box, not a silent "Ready"
+        RefuseMissingFolders(plan);
     MakeDirectories(plan.folders);
 
     kob::BatchReport report;
@@ -76,7 +78,13 @@ void MainWindowLogic::Press(PackButton button, int compress)
         m_view.select(WindowList::Levels, levelIndex);
         m_view.select(WindowList::Folders, folderIndex);
     }
-    const std::string problems = PackProblemsText(plan.refused, report);
+    // A typed name whose folder holds no file is told so; in an All batch an
+    // empty folder is no news.
+    std::vector<std::string> said = plan.refused;
+    if (!all)
+        for (const std::string& archive : report.nothingPacked())
+            said.push_back(archive + ": nothing to pack: the folder holds no files");
+    const std::string problems = PackProblemsText(said, report);
     if (!problems.empty())
         m_view.showProblems(kBatchReportCaption, problems);
     if (button == PackButton::AllFolders)

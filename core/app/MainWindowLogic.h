@@ -67,7 +67,9 @@ public:
     const std::vector<std::string>& entries(WindowList list) const;
 
     // A press of a pack button, with the Compress box as last read (the All
-    // buttons do not read the controls). Makes the plan's folders, packs
+    // buttons do not read the controls). A typed name without its folder is
+    // refused, and one whose folder holds no file told so, in the box. Makes
+    // the plan's folders, packs
     // under "Please Wait..." (a choice of nothing only sets "Ready"), shows
     // what went wrong, and after an All button selects again what was
     // selected. An All (folders) pressed while one runs is turned away.

@@ -1,6 +1,8 @@
 #include "app/PackPlan.h"
 
 #include "game/Discovery.h"
+#include "platform/Platform.h"
+#include "source/PathNoCase.h"
 #include "source/PathText.h"
 
 std::vector<std::string> PackPlan::names() const
@@ -68,6 +70,27 @@ PackPlan PlanPack(Game game, const PackChoice& choice)
     if (info && levelFolder)
         plan.folders.emplace_back(info->levelsDirectory);
     return plan;
+}
+
+void RefuseMissingFolders(PackPlan& plan)
+{
+    std::vector<PlannedArchive> present;
+    for (PlannedArchive& planned : plan.archives) {
+        if (isFolder(resolveNoCase(planned.source))) {
+            present.push_back(std::move(planned));
+            continue;
+        }
+        bool unspellable = false;
+        for (const std::string& part : splitPath(planned.name))
+            unspellable = unspellable || !platform::localNameProblem(part).empty();
+        plan.refused.push_back(unspellable ? planned.name + ": not packed: the folder's name has letters this "
+                                                                "system's code page cannot write (shown as ?); "
+                                                                "rename the folder"
+                                           : planned.name + ": no folder " + planned.source + " to pack");
+    }
+    plan.archives = std::move(present);
+    if (plan.archives.empty())
+        plan.folders.clear();
 }
 
 PackChoice AllFolders(Game game)

@@ -42,6 +42,12 @@ struct PackPlan {
 // be packed fails in the batch.
 PackPlan PlanPack(Game game, const PackChoice& choice);
 
+// Moves each planned archive whose folder is not there (in any case) to the
+// refusals, with its name as the user gave it; a name Windows cannot hold
+// (a "?" where the code page has no letter for one of the folder's) says so.
+// A plan left with no archive makes no folder.
+void RefuseMissingFolders(PackPlan& plan);
+
 // Every folder and every level that discovery finds, each list sorted as the
 // drop-downs show it; for the command line, which has no lists of its own.
 PackChoice AllFolders(Game game);

@@ -11,17 +11,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// An Archives folder with nothing beside it to pack (an empty one, or one in
+// a folder of its own) is no mod's.
 bool nothingToPackHere()
 {
-    std::error_code error;
-    const fs::path here = fs::current_path(error);
-    if (error)
-        return true;
-    if (here == here.root_path())
-        return true;
-    const std::string home = platform::homeFolder();
-    if (!home.empty() && here == fs::weakly_canonical(fs::path(home), error) && !error)
-        return true;
     const Game game = DetectGame();
     return ListLevels(game).empty() && ListFolders(game).empty();
 }
@@ -47,6 +40,16 @@ WorkFolderResult enter(const std::string& folder, const FolderQuestion& useAnywa
     return {WorkFolderOutcome::Cancelled, {}};
 }
 
+// The line the chooser shows when the window was started in the current
+// folder: not an Archives folder, or one with nothing to pack.
+std::string chooserReason(bool archivesFolder)
+{
+    std::error_code ignored;
+    return "KobPack was started in " + fs::current_path(ignored).string()
+         + (archivesFolder ? ", where there is nothing to pack" : ", which is not a mod's Archives folder")
+         + ": choose your mod's Archives folder.";
+}
+
 } // namespace
 
 WorkFolderResult EnterWorkFolder(const std::string& folder, const FolderChooser& choose,
@@ -54,10 +57,12 @@ WorkFolderResult EnterWorkFolder(const std::string& folder, const FolderChooser&
 {
     if (!folder.empty())
         return enter(folder, useAnyway);
-    if (!nothingToPackHere())
-        return {wantedHere(useAnyway) ? WorkFolderOutcome::Entered : WorkFolderOutcome::Cancelled, {}};
+    const bool archives = IsArchivesFolder(".");
+    if (archives && !nothingToPackHere())
+        return {WorkFolderOutcome::Entered, {}};
+    const std::string why = chooserReason(archives);
     for (;;) {
-        const std::string chosen = choose();
+        const std::string chosen = choose(why);
         if (chosen.empty())
             return {WorkFolderOutcome::Cancelled, {}};
         const WorkFolderResult result = enter(chosen, useAnyway);

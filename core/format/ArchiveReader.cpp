@@ -70,7 +70,7 @@ bool ArchiveReader::open(const std::string& path, uint64_t maxIndexBytes)
         return fail("cannot find the file's size");
     m_fileSize = *size;
     if (m_fileSize < kSmallestArchive)
-        return fail("file too short for an archive (" + std::to_string(m_fileSize) + " bytes, at least "
+        return fail("not an archive: too short (" + std::to_string(m_fileSize) + " bytes, at least "
                     + std::to_string(kSmallestArchive) + " needed)");
 
     uint8_t head[8];
@@ -79,7 +79,8 @@ bool ArchiveReader::open(const std::string& path, uint64_t maxIndexBytes)
     m_indexOffset = getWord(head);
     m_compressionFlag = getWord(head + 4);
     if (m_compressionFlag > 1)
-        return fail("compression flag " + std::to_string(m_compressionFlag) + " is neither 0 nor 1");
+        return fail("not an archive (its header is no archive's: compression flag " + std::to_string(m_compressionFlag)
+                    + ")");
     if (m_indexOffset < kHeaderSize || uint64_t(m_indexOffset) + 8 > m_fileSize)
         return fail("index offset " + std::to_string(m_indexOffset) + " lies outside the file (size "
                     + std::to_string(m_fileSize) + ")");

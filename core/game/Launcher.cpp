@@ -12,8 +12,48 @@ namespace {
 
 } // namespace
 
-StartPlan PlanStart(const std::string& path, const std::vector<std::string>& arguments, const std::string& winePath)
+std::vector<std::string> SplitParameters(const std::string& parameters)
 {
+    std::vector<std::string> words;
+    size_t i = 0;
+    const size_t n = parameters.size();
+    for (;;) {
+        while (i < n && (parameters[i] == ' ' || parameters[i] == '\t'))
+            ++i;
+        if (i == n)
+            return words;
+        std::string word;
+        bool quoted = false;
+        while (i < n && (quoted || (parameters[i] != ' ' && parameters[i] != '\t'))) {
+            size_t backslashes = 0;
+            while (i < n && parameters[i] == '\\') {
+                ++backslashes;
+                ++i;
+            }
+            if (i < n && parameters[i] == '"') {
+                word.append(backslashes / 2, '\\');
+                if (backslashes % 2 == 1) {
+                    word += '"';
+                } else if (quoted && i + 1 < n && parameters[i + 1] == '"') {
+                    word += '"';
+                    ++i;
+                } else {
+                    quoted = !quoted;
+                }
+                ++i;
+            } else {
+                word.append(backslashes, '\\');
+                if (i < n && (quoted || (parameters[i] != ' ' && parameters[i] != '\t')))
+                    word += parameters[i++];
+            }
+        }
+        words.push_back(std::move(word));
+    }
+}
+
+StartPlan PlanStart(const std::string& path, const std::string& parameters, const std::string& winePath)
+{
+    const std::vector<std::string> arguments = SplitParameters(parameters);
     StartPlan plan;
     const platform::FileInfo info = platform::statPath(path);
     if (!info.exists()) {

@@ -145,11 +145,6 @@ std::string LaunchParameters(const std::string& modName)
     return "+restart 1 +game " + modName + " +hostServer 1 +dedicated 0";
 }
 
-std::vector<std::string> LaunchArguments(const std::string& modName)
-{
-    return {"+restart", "1", "+game", modName, "+hostServer", "1", "+dedicated", "0"};
-}
-
 LaunchOutcome LaunchGame(QuickLaunchState& state, Launcher& launcher, const ErrorReport& report)
 {
     // The game's name becomes a folder below "mods" and the executable's name.
@@ -174,7 +169,7 @@ LaunchOutcome LaunchGame(QuickLaunchState& state, Launcher& launcher, const Erro
     // it is the executable's name relative to the game root.
     const std::string exe = resolveNoCase(root + GameExecutable(state)).substr(root.size());
     const std::string workingDirectory = absolutePath(root.substr(0, root.size() - 1));
-    const LaunchResult result = launcher.Start(exe, LaunchArguments(state.m_ModName), workingDirectory);
+    const LaunchResult result = launcher.Start(exe, LaunchParameters(state.m_ModName), workingDirectory);
     if (!result.started) {
         if (report)
             report("Unable to start " + (fs::path(workingDirectory) / exe).string() + ": " + result.reason);

@@ -62,10 +62,9 @@ std::string GameExecutable(const QuickLaunchState& state);
 // each ending in CR LF.
 std::string MapListText(const QuickLaunchState& state);
 
-// "+restart 1 +game <modName> +hostServer 1 +dedicated 0", and the same as
-// separate words; the mod's name is one word, verbatim, even when empty.
+// "+restart 1 +game <modName> +hostServer 1 +dedicated 0", the mod's name
+// inserted as it stands, even when empty.
 std::string LaunchParameters(const std::string& modName);
-std::vector<std::string> LaunchArguments(const std::string& modName);
 
 // Reads the mod's name (a failure only leaves it empty), writes the map list
 // "mods/<m_gameExe>/Settings/maplist.con" below the game root (folders are

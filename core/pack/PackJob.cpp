@@ -56,11 +56,8 @@ std::string couldNotCreate(const std::string& archivePath, const PendingArchive&
 
 void reportSkip(PackObserver& observer, InputProblem problem, const char* path)
 {
-    const std::string line = inputProblemLine(problem, path);
-    observer.trace(line);
-    // The trace line of a file that cannot be opened gives no reason.
-    observer.problem(problem == InputProblem::CannotOpen ? std::string("ERROR! inputFile cannot be opened: ") + path
-                                                         : line);
+    observer.trace(inputProblemLine(problem, path));
+    observer.problem(skipText(problem, path));
 }
 
 // The directory whose free space is asked about, and its spelling in the trace.
@@ -230,6 +227,7 @@ PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, P
     writer.WriteHeader();
 
     uint32_t skipped = scan.leftOut;
+    std::string heldFile; // set: the archive would lack it, so it is not written
     ReuseCounts reused;
     if (!cancel.cancelled()) {
         controls.setRange(0, fileCount);
@@ -242,12 +240,15 @@ PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, P
             producer = std::make_unique<SerialProducer>(names, rootLength, compress, previous, &unread);
         // Each file is shown and the bar set just before it is stored, in
         // list order; a cancel or a failed write ends the loop.
-        for (uint32_t i = 0; i < fileCount && !writer.failed() && !cancel.cancelled(); ++i) {
+        for (uint32_t i = 0; i < fileCount && !writer.failed() && heldFile.empty() && !cancel.cancelled(); ++i) {
             const char* name = names.nameAt(i);
             controls.setUpperLine(name);
             controls.setPosition(i);
             ProducedFile& produced = producer->take(i);
-            if (produced.problem) {
+            if (produced.problem == InputProblem::Held) {
+                observer.trace(inputProblemLine(*produced.problem, name));
+                heldFile = name;
+            } else if (produced.problem) {
                 reportSkip(observer, *produced.problem, name);
                 ++skipped;
             } else if (writer.AddEntry(name + rootLength, produced.size, produced.blocks, produced.pieces)) {
@@ -267,11 +268,11 @@ PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, P
     controls.setUpperLine("Writing index");
     observer.note("Writing Index...");
     // An archive that is dropped anyway is neither finished nor synced.
-    if (!cancel.cancelled())
+    if (!cancel.cancelled() && heldFile.empty())
         writer.Finish();
     controls.setUpperLine("Cleaning Up");
     const int entries = static_cast<int>(writer.entries().size());
-    if (!cancel.cancelled() && entries != 0 && !writer.failed())
+    if (!cancel.cancelled() && heldFile.empty() && entries != 0 && !writer.failed())
         writer.CloseOutput();
     else
         output.abandon();
@@ -280,6 +281,11 @@ PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, P
     if (cancel.cancelled()) {
         dropArchive(pending, observer);
         return {kPackCancelled, PackOutcome::Cancelled, {}};
+    }
+    if (!heldFile.empty()) {
+        dropArchive(pending, observer);
+        observer.problem(heldFileText(heldFile));
+        return {kPackEndedEarly, PackOutcome::Failed, {}};
     }
     if (output.createFailed()) {
         observer.problem(couldNotCreate(job.archivePath, pending));

@@ -5,12 +5,36 @@
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
 
 namespace {
 
 std::atomic<SourceRead> g_sourceRead{nullptr};
+std::atomic<SourceOpen> g_sourceOpen{nullptr};
+// An editor's save of a large texture takes a second or two.
+std::atomic<int64_t> g_heldRetryMs{3000};
+std::atomic<int64_t> g_heldStepMs{100};
 // Large files are read in pieces, so a stop is not held up by a long read.
 constexpr size_t kReadPiece = size_t(4) << 20;
+
+platform::File openSource(const std::string& path, platform::OpenProblem& problem, std::string& error)
+{
+    const SourceOpen open = g_sourceOpen.load();
+    return open ? open(path, problem, error) : platform::File::openRead(path, problem, error);
+}
+
+// Opens `path`, waiting while another program holds it, up to the retry time.
+platform::File openUnlessHeld(const std::string& path, platform::OpenProblem& problem, std::string& error)
+{
+    const auto step = std::chrono::milliseconds(g_heldStepMs.load());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(g_heldRetryMs.load());
+    for (;;) {
+        platform::File file = openSource(path, problem, error);
+        if (problem != platform::OpenProblem::Held || std::chrono::steady_clock::now() >= deadline)
+            return file;
+        std::this_thread::sleep_for(step);
+    }
+}
 
 } // namespace
 
@@ -24,8 +48,29 @@ std::string inputProblemLine(InputProblem problem, const char* path)
         "ERROR! inputFile read failed (it changed while it was read): ",
         "ERROR! inputFile too large (4 GiB or more): ",
         "ERROR! inputFile too large for memory: ",
+        "ERROR! inputFile: ",
     };
     return kLines[static_cast<size_t>(problem)] + std::string(path);
+}
+
+std::string skipText(InputProblem problem, const std::string& path)
+{
+    static const char* const kReasons[] = {
+        "its name is too long for the archive",
+        "it cannot be opened",
+        "it is not a regular file",
+        "it could not be read",
+        "it changed while it was read",
+        "it is 4 GiB or more",
+        "it is too large for memory",
+        "another program has it open",
+    };
+    return path + ": left out: " + kReasons[static_cast<size_t>(problem)];
+}
+
+std::string heldFileText(const std::string& path)
+{
+    return path + " is in use by another program: close it and pack again";
 }
 
 size_t ReadSourceBytes(void* buffer, size_t length, std::FILE* file)
@@ -37,6 +82,17 @@ size_t ReadSourceBytes(void* buffer, size_t length, std::FILE* file)
 void SetSourceRead(SourceRead read)
 {
     g_sourceRead.store(read);
+}
+
+void SetSourceOpen(SourceOpen open)
+{
+    g_sourceOpen.store(open);
+}
+
+void SetHeldRetry(std::chrono::milliseconds total, std::chrono::milliseconds step)
+{
+    g_heldRetryMs.store(total.count());
+    g_heldStepMs.store(step.count());
 }
 
 std::optional<InputProblem> SourceFile::open(const char* path, uint32_t sourceRootLength)
@@ -51,9 +107,11 @@ std::optional<InputProblem> SourceFile::open(const char* path, uint32_t sourceRo
     // opened), so neither is opened at all.
     platform::OpenProblem openProblem;
     std::string reason;
-    platform::File input = platform::File::openRead(path, openProblem, reason);
+    platform::File input = openUnlessHeld(path, openProblem, reason);
     if (openProblem == platform::OpenProblem::NotRegular)
         return InputProblem::NotRegular;
+    if (openProblem == platform::OpenProblem::Held)
+        return InputProblem::Held;
     if (!input.isOpen())
         return InputProblem::CannotOpen;
     const platform::FileInfo info = input.info();

@@ -3,9 +3,11 @@
 // never so that the open could wait (a pipe without a writer), and read whole,
 // with the problems that leave it out of the archive.
 
+#include "platform/Platform.h"
 #include "source/FileStamp.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -21,10 +23,16 @@ enum class InputProblem {
     Changed,         // the file grew, shrank or was written to while it was read
     TooLarge,        // 4 GiB or more
     TooLargeForMemory,
+    Held,            // another program kept it open without sharing it (or locked) past the retries
 };
 
 // The "ERROR! inputFile..." line for `problem` with the file's full path.
 std::string inputProblemLine(InputProblem problem, const char* path);
+// What the user is told of a file left out for `problem`, in plain words.
+std::string skipText(InputProblem problem, const std::string& path);
+// What the user is told of a held file: the archive would lack it, so it is
+// not replaced.
+std::string heldFileText(const std::string& path);
 
 class SourceFile {
 public:
@@ -35,8 +43,9 @@ public:
 
     // Opens the file at `path` and takes its size, with every check in the
     // same order for every packing path; `sourceRootLength` bytes of the path
-    // are not part of the stored name. Returns the problem, or nothing with
-    // the file open and size() set.
+    // are not part of the stored name. A file that another program holds is
+    // tried again for a while (a save ends). Returns the problem, or nothing
+    // with the file open and size() set.
     std::optional<InputProblem> open(const char* path, uint32_t sourceRootLength);
     uint64_t size() const { return m_opened.size; }
     // The file as it was opened; readAll() holds the bytes to it.
@@ -64,3 +73,10 @@ size_t ReadSourceBytes(void* buffer, size_t length, std::FILE* file);
 // to make a file come up short as one that shrank while it was read.
 using SourceRead = size_t (*)(void* buffer, size_t length, std::FILE* file);
 void SetSourceRead(SourceRead read);
+
+// Opens a source file for reading; platform::File::openRead unless a test
+// replaced it, e.g. to make a file held by another program on any system.
+using SourceOpen = platform::File (*)(const std::string& path, platform::OpenProblem& problem, std::string& error);
+void SetSourceOpen(SourceOpen open);
+// How long a held file is tried again, in steps of `step`; tests shorten it.
+void SetHeldRetry(std::chrono::milliseconds total, std::chrono::milliseconds step);

@@ -17,11 +17,18 @@ constexpr size_t kMaxListedName = 259;
 
 using Identity = std::pair<uint64_t, uint64_t>;
 
-void leaveOut(SourceScan& scan, const std::string& line)
+void leaveOut(SourceScan& scan, const std::string& line, const std::string& told = {})
 {
     scan.observer.trace(line);
-    scan.observer.problem(line);
+    scan.observer.problem(told.empty() ? line : told);
     ++scan.leftOut;
+}
+
+// What the user is told of a name the code page cannot spell: the system
+// shows its missing letters as "?", so the message says so.
+std::string unstorableText(const std::string& path)
+{
+    return path + ": left out: its name has letters this system's code page cannot write (shown as ?); rename it";
 }
 
 void addFiles(SourceScan& scan, const std::string& prefix, const std::vector<ListingEntry>& entries)
@@ -33,7 +40,7 @@ void addFiles(SourceScan& scan, const std::string& prefix, const std::vector<Lis
             continue; // the archive being written never packs itself
         const std::string full = prefix + entry.name;
         if (entry.unstorable) {
-            leaveOut(scan, "ERROR! inputFile name cannot be stored: " + full);
+            leaveOut(scan, "ERROR! inputFile name cannot be stored: " + full, unstorableText(full));
             continue;
         }
         if (entry.name.size() > kMaxListedName || full.size() > kMaxFilePath) {
@@ -98,7 +105,7 @@ bool walk(SourceScan& scan, const std::string& prefix, Folders& folders, bool is
             continue;
         }
         if (entry.unstorable) {
-            leaveOut(scan, "ERROR! inputFile name cannot be stored: " + sub);
+            leaveOut(scan, "ERROR! inputFile name cannot be stored: " + sub, unstorableText(sub));
             continue;
         }
         // Links that meet again would store a folder once per way in, and

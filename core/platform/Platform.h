@@ -46,8 +46,9 @@ FileInfo statPath(const std::string& path, bool followLinks = true);
 // every regular file: the loader decides).
 bool isExecutable(const std::string& path);
 
-// How an open ended when it gave no file.
-enum class OpenProblem { None, Missing, NotRegular, Exists, Failed };
+// How an open ended when it gave no file. Held: another program has the file
+// open without sharing it, or locked (Windows; a save in progress).
+enum class OpenProblem { None, Missing, NotRegular, Exists, Failed, Held };
 
 // An open file; closed when destroyed. Reads and writes are binary, 64-bit
 // sized, and resumed when a signal interrupts them.
@@ -211,6 +212,10 @@ void ignoreBrokenPipe();
 // drawn only there); its width in columns, or 0 when unknown.
 bool stderrIsConsole();
 int consoleColumns();
+// Lets the console of standard error act on escape sequences ("\033[K");
+// true when it does (a terminal always does; a Windows console only once
+// its virtual-terminal mode is on, which older ones lack).
+bool enableConsoleEscapes();
 
 // Why the path component `name` cannot be a file name on Windows: "" when it
 // can. Refused: ":", "<>\"|?*", control characters, a trailing dot or space,

@@ -490,6 +490,11 @@ bool stderrIsConsole()
     return ::isatty(STDERR_FILENO) != 0;
 }
 
+bool enableConsoleEscapes()
+{
+    return true;
+}
+
 int consoleColumns()
 {
     struct winsize size {};

@@ -187,9 +187,10 @@ File openRegular(const std::string& path, DWORD access, DWORD share, DWORD dispo
     const HANDLE h = CreateFileW(wide.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
-        problem = code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS ? OpenProblem::Exists
-                  : isMissingError(code)                                   ? OpenProblem::Missing
-                                                                           : OpenProblem::Failed;
+        problem = code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS        ? OpenProblem::Exists
+                  : isMissingError(code)                                          ? OpenProblem::Missing
+                  : code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION ? OpenProblem::Held
+                                                                                  : OpenProblem::Failed;
         error = systemText(code);
         return {};
     }
@@ -369,12 +370,26 @@ RenameResult renameOver(const std::string& from, const std::string& to, std::str
     if (held)
         held->close();
     const std::wstring target = apiPath(to);
+    // Windows replaces no read-only file: the mark comes off for the move and
+    // goes onto the new file, or back onto the old one when the move fails.
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    if (readOnly && !SetFileAttributesW(target.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY))) {
+        error = "it is read-only, and the mark cannot be taken off: " + lastErrorText();
+        return RenameResult::Failed;
+    }
     if (MoveFileExW(apiPath(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        if (readOnly) {
+            const DWORD now = GetFileAttributesW(target.c_str());
+            SetFileAttributesW(target.c_str(), (now == INVALID_FILE_ATTRIBUTES ? 0 : now) | FILE_ATTRIBUTE_READONLY);
+        }
         TraceDurability("folder sync", to); // written through: the move is on the disk
         return RenameResult::Done;
     }
     const DWORD code = GetLastError();
     error = systemText(code);
+    if (readOnly)
+        SetFileAttributesW(target.c_str(), attributes);
     if (code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION)
         return RenameResult::TargetBusy;
     if (code == ERROR_ACCESS_DENIED) {
@@ -601,6 +616,21 @@ bool stderrIsConsole()
 {
     DWORD mode = 0;
     return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
+#ifndef ENABLE_VIRTUAL_TERMINAL_PROCESSING
+#define ENABLE_VIRTUAL_TERMINAL_PROCESSING 0x0004
+#endif
+
+bool enableConsoleEscapes()
+{
+    const HANDLE console = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    if (!GetConsoleMode(console, &mode))
+        return false;
+    if (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING)
+        return true;
+    return SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
 }
 
 int consoleColumns()

@@ -1,6 +1,12 @@
-# kobpack_windows_resources(TARGET DESCRIPTION): gives a Windows program its
-# version resource and application manifest (compiled by windres).
+# kobpack_windows_resources(TARGET DESCRIPTION [ICON]): gives a Windows
+# program its version resource and application manifest (compiled by
+# windres), and the icon file ICON when given (a program whose own resource
+# script has no icon).
 function(kobpack_windows_resources target description)
+  set(ICON_RESOURCE "")
+  if(ARGC GREATER 2)
+    set(ICON_RESOURCE "1 ICON \"${ARGV2}\"")
+  endif()
   get_target_property(NAME ${target} OUTPUT_NAME)
   if(NOT NAME)
     set(NAME ${target})

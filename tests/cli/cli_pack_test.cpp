@@ -21,15 +21,16 @@ TEST(CliPack, MissingRefusedAndFailedNamesTheOthersArePacked)
     const CliResult r =
         runKobpack({"pack", "objects", "nosuch", "plain.con", "../objects", "/objects", "", "deep/data"}, mod.archives());
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "kobpack: nosuch: no folder ../nosuch to pack\n"
-                     "kobpack: plain.con: no folder ../plain.con to pack\n"
-                     "kobpack: ../objects: refused: the name holds a \"..\" component\n"
+    EXPECT_EQ(r.err, "kobpack: ../objects: refused: the name holds a \"..\" component\n"
                      "kobpack: /objects: refused: the name is absolute\n"
                      "kobpack: an empty NAME names no folder; not packed\n"
-                     "kobpack: objects.kob: ERROR! inputFile cannot be opened: ../objects/b.con\n"
-                     "kobpack: deep/data.kob: Error! Could not create .kob file: deep/data.kob: No such file or directory\n"
-                     "kobpack: objects.kob: written without some files (named above and on standard output)\n"
+                     "kobpack: nosuch: no folder ../nosuch to pack\n"
+                     "kobpack: plain.con: no folder ../plain.con to pack\n"
+                     "kobpack: objects.kob: ../objects/b.con: left out: it cannot be opened\n"
+                     "kobpack: Error! Could not create .kob file: deep/data.kob: No such file or directory\n"
+                     "kobpack: objects.kob: written without the files named above\n"
                      "kobpack: deep/data.kob: not written\n");
+    EXPECT_EQ(r.out, "") << "the trace only with -v";
     EXPECT_EQ(below(mod.archives()), Strings{"objects.kob"});
 }
 
@@ -135,6 +136,8 @@ TEST(Cli, UsageAndExitStatus)
     const std::pair<Strings, std::string> rows[] = {
         {{}, "kobpack: A COMMAND (pack, list, extract or verify) is required" + help},
         {{"pack"}, "kobpack: pack: give a NAME, --all-folders or --all-levels" + help},
+        {{"-C", ".", "pak", "objects"}, "kobpack: unknown command: pak\nusage: kobpack [-C DIR] [-v] [-q] COMMAND ...\n"
+                                       "commands: pack, list, extract, verify (see kobpack --help)\n"},
         {{"-C", "nowhere", "list", "a.kob"}, "kobpack: nowhere: cannot work in this folder: No such file or directory\n"},
     };
     for (const auto& [args, err] : rows) {

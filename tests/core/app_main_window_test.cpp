@@ -70,7 +70,11 @@ TEST(MainWindowLogic, ListsAndPackButtons)
     logic.Press(PackButton::AllFolders, 0); // the list's entries, never the typed field
     view.fields[1] = " ";
     logic.Press(PackButton::PackFolder, 0);
-    const std::string box = "box Not everything was packed|", failed = box + "Menu.kob: Error! Could not write .kob file: Menu.kob: ";
+    for (const char* typed : {"Objekts", "lightmaps"}) { // mistyped, empty: a box, not a silent "Ready"
+        view.fields[1] = typed;
+        logic.Press(PackButton::PackFolder, 0);
+    }
+    const std::string box = "box Not everything was packed|", failed = box + "Error! Could not write .kob file: Menu.kob: ";
     for (std::string& line : view.log) // the system's reason is its own on each system
         if (line.starts_with(failed))
             line = failed + "REASON" + line.substr(line.find('\n'));
@@ -79,7 +83,10 @@ TEST(MainWindowLogic, ListsAndPackButtons)
                                  "status Please Wait...", "batch0 lightmaps Menu Objects ostrel/game", "status Ready",
                                  "select levels 1", "select folders -1",
                                  failed + "REASON\nMenu.kob: not written",
-                                 "status Ready", box + "an empty or blank folder name; not packed"}));
+                                 "status Ready", box + "an empty or blank folder name; not packed",
+                                 "status Ready", box + "Objekts: no folder ../Objekts to pack",
+                                 "status Please Wait...", "batch0 lightmaps", "status Ready",
+                                 box + "lightmaps.kob: nothing to pack: the folder holds no files"}));
     ArchiveReader level;
     ASSERT_TRUE(level.open("ostrel/levels/Alpine.kob"));
     EXPECT_EQ(std::tuple(level.compressed(), entryNames("_typed.kob"), entryNames("Objects.kob")),

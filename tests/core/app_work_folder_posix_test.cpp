@@ -1,6 +1,6 @@
-// The folder a window starts in: DIR when given; where nothing can be packed
-// (or in the home folder, where a menu starts it) the chooser is asked once;
-// a folder not named Archives only after a Yes.
+// The folder a window starts in: DIR when given; anywhere but an Archives
+// folder the chooser, with the reason; a folder not named Archives only after
+// a Yes.
 
 #include "app/WorkFolder.h"
 #include "support/TestSupport.h"
@@ -12,7 +12,8 @@
 using namespace kobtest;
 
 // Issue 20: in /tmp the window listed /bin, /boot...; No quits, or goes back to the chooser.
-TEST(WorkFolder, EntersDirOrAsksOnceWhereNothingIsPacked)
+// Started beside other folders (a downloads folder), one click packed them.
+TEST(WorkFolder, EntersDirOrGoesToTheChooserOutsideAnArchivesFolder)
 {
     ModTree mod;
     const fs::path archives = fs::canonical(mod.archives()), empty = archives / "../empty/ARCHIVES", home = archives / "../home";
@@ -35,22 +36,29 @@ TEST(WorkFolder, EntersDirOrAsksOnceWhereNothingIsPacked)
         {"MissingDir", archives, "/no/such/dir", {}, false, Failed, archives, 0, 0},
         {"DirNotArchivesRefused", archives, text(objects / "."), {}, false, Cancelled, archives, 0, 1},
         {"DirNotArchivesTaken", archives, text(objects), {}, true, Entered, objects, 0, 1},
-        {"StartedNotInArchivesRefused", objects, "", {}, false, Cancelled, objects, 0, 1},
+        {"StartedNotInArchivesCancelQuits", objects, "", {}, true, Cancelled, objects, 1, 0},
+        {"StartedNotInArchivesChoosesTheMod", objects, "", {text(archives)}, true, Entered, archives, 1, 0},
         {"ChosenNotArchivesRefusedChooserAgain", empty, "", {text(objects), text(archives)}, false, Entered, archives, 2, 1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         fs::current_path(row.start);
         size_t asked = 0;
-        Strings questions;
+        Strings questions, reasons;
         const WorkFolderResult result = EnterWorkFolder(
-            row.folder, [&] { return asked < row.chosen.size() ? row.chosen[asked++] : (++asked, std::string()); },
+            row.folder, [&](const std::string& why) {
+                reasons.push_back(why);
+                return asked < row.chosen.size() ? row.chosen[asked++] : (++asked, std::string()); },
             [&](const std::string& question) { questions.push_back(question); return row.yes; });
         EXPECT_EQ(std::tuple(result.outcome, fs::current_path(), asked, result.message),
                   std::tuple(row.outcome, fs::canonical(row.after), row.asked,
                              row.outcome == Failed ? "Unable to open the folder /no/such/dir: No such file or directory" : ""));
         const std::string question = text(objects) + " is not a mod's Archives folder: the folders beside it would be packed into it. Use it anyway?";
         EXPECT_EQ(questions, Strings(row.questions, question));
+        for (const std::string& why : reasons) // where it was started, and what to do
+            EXPECT_TRUE(why.starts_with("KobPack was started in " + text(fs::canonical(row.start)) + ", ")
+                        && why.ends_with(": choose your mod's Archives folder.")) << why;
+        EXPECT_EQ(reasons.size(), row.asked);
     }
     keptHome ? setenv("HOME", keepHome.c_str(), 1) : unsetenv("HOME");
 }

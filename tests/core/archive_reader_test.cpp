@@ -43,11 +43,11 @@ TEST_F(Reader, StructuralDamageIsRefusedAtOpen)
 {
     const uint32_t indexOffset = wordAt(good, 0);
     const struct { const char* name; std::string bytes; const char* error; } rows[] = {
-        {"empty file", "", "file too short"},
+        {"empty file", "", "not an archive: too short"},
         {"truncated inside the index", good.substr(0, good.size() - 10), "runs past the end"},
         {"index offset past the end", withWord(good, 0, 0x7FFFFFFF), "index offset 2147483647 lies outside"},
         {"index offset inside the header", withWord(good, 0, 12), "index offset 12 lies outside"},
-        {"compression flag 2", withWord(good, 4, 2), "compression flag 2"},
+        {"compression flag 2", withWord(good, 4, 2), "not an archive (its header is no archive's: compression flag 2)"},
         {"huge entry count", withWord(good, indexOffset, 0xFFFFFFFF), "entry count 4294967295"},
         {"huge name length", withWord(good, indexOffset + 4, 0xFFFFFFF0), "name length 4294967280"},
         {"bytes after the end word", good + "xx", "bytes follow the last record"},

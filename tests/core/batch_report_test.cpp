@@ -26,6 +26,14 @@ TEST(BatchReport, ListsWhatWentWrongShortensLongListsAndLeavesOutCancelAndEmptyF
     for (int i = 1; i <= 12; ++i)
         expected += "many.kob: p" + std::to_string(i) + "\n";
     EXPECT_EQ(wrong.failureText(), expected + "many.kob: 2 more problems\n"
-                                   "many.kob: written without some files (named above and on standard output)\n"
+                                   "many.kob: written without the files named above\n"
                                    "warned.kob: p1");
+    // A text that names its archive already does not name it twice.
+    kob::BatchReport named;
+    named.archiveStarted("objects.kob");
+    named.problem("Error! Could not write .kob file: objects.kob: disk full");
+    named.problem("objects.kob: cannot be replaced");
+    named.archiveDone("objects.kob", {kPackWriteFailed, PackOutcome::Failed, {}});
+    EXPECT_EQ(named.failureText(), "Error! Could not write .kob file: objects.kob: disk full\n"
+                                   "objects.kob: cannot be replaced\nobjects.kob: not written");
 }

@@ -3,10 +3,13 @@
 // between files are with the parallel packing tests, which run them on both
 // paths; a cancel in the scan is with the left-out files.
 
+#include "pack/SourceFile.h"
 #include "platform/Platform.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <atomic>
 
 using namespace kobtest;
 
@@ -60,6 +63,50 @@ TEST(PackJob, AnExistingArchiveIsLeftAloneWhenNothingIsStored)
     job = run("objects");
     EXPECT_EQ(std::pair(job.result, job.outcome), std::pair(0, PackOutcome::Failed));
     EXPECT_EQ(job.bytes, std::string(5000, 'o'));
+}
+
+// A source file that another program holds (an editor still saving it) is
+// waited for; one still held at the end costs no file: the previous archive
+// stays, and the text says which file and what to do. On both paths.
+TEST(PackJob, AHeldSourceFileIsWaitedForAndOtherwiseKeepsThePreviousArchive)
+{
+    static std::atomic<int> heldOpens;
+    static std::atomic<int> releasedAfter;
+    SetHeldRetry(std::chrono::milliseconds(200), std::chrono::milliseconds(10));
+    SetSourceOpen([](const std::string& path, platform::OpenProblem& problem, std::string& error) {
+        if (path.ends_with("b.dds") && heldOpens.fetch_add(1) < releasedAfter.load()) {
+            problem = platform::OpenProblem::Held;
+            return platform::File();
+        }
+        return platform::File::openRead(path, problem, error);
+    });
+    ModTree mod;
+    mod.file("objects/a.txt", "aaa");
+    mod.file("objects/b.dds", "bb");
+    mod.file("objects/c.txt", "c");
+    CompressionPool pool(2);
+    const auto run = [&](const std::string& name, uint32_t compress) {
+        return packFolder("../" + name, name, name + ".kob", compress, compress ? &pool : nullptr);
+    };
+    for (const uint32_t compress : {0u, 1u}) { // one thread plain, read ahead compressed
+        SCOPED_TRACE(compress);
+        writeFile("objects.kob", "previous");
+        heldOpens = 0, releasedAfter = 3; // the save ends while it is waited for
+        EXPECT_EQ(run("objects", compress).outcome, PackOutcome::Written);
+        EXPECT_EQ(entryNames("objects.kob").size(), 3u);
+
+        writeFile("objects.kob", "previous");
+        heldOpens = 0, releasedAfter = 1 << 30;
+        const PackRun held = run("objects", compress);
+        EXPECT_EQ(std::tuple(held.outcome, held.texts, held.bytes),
+                  std::tuple(PackOutcome::Failed,
+                             Strings{"../objects/b.dds is in use by another program: close it and pack again"},
+                             std::string("previous")));
+        for (const fs::directory_entry& entry : fs::directory_iterator("."))
+            EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << "left behind";
+    }
+    SetSourceOpen(nullptr);
+    SetHeldRetry(std::chrono::milliseconds(3000), std::chrono::milliseconds(100));
 }
 
 // Whole mebibytes, truncated, doubled, in 64 bits. The rows that pack check
@@ -141,6 +188,21 @@ TEST(PackJob, AnArchiveHeldOpenByTheGameIsKeptAndTheFailureSaysWhy)
     EXPECT_EQ(readFile("objects.kob"), "old archive");
     for (const fs::directory_entry& entry : fs::directory_iterator("."))
         EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << "left behind";
+}
+
+// Windows replaces no read-only file; the new archive is read-only again.
+TEST(PackJob, AReadOnlyArchiveIsReplacedAndStaysReadOnly)
+{
+    ModTree mod;
+    mod.file("objects/a.txt", "new");
+    writeFile("objects.kob", "old archive");
+    fs::permissions("objects.kob", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    const PackRun job = run("objects");
+    EXPECT_EQ(std::tuple(job.outcome, job.texts), std::tuple(PackOutcome::Written, Strings{}));
+    EXPECT_EQ(entryNames("objects.kob"), Strings{"objects/a.txt"});
+    EXPECT_EQ(fs::status("objects.kob").permissions() & fs::perms::owner_write, fs::perms::none);
+    fs::permissions("objects.kob", fs::perms::owner_write, fs::perm_options::add);
 }
 #endif
 

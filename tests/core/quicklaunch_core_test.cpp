@@ -108,14 +108,30 @@ TEST_F(QuickLaunchCore, LaunchWritesMapListAndStartsFromGameRoot)
     EXPECT_EQ(LaunchGame(state, launcher, recorder), LaunchOutcome::Started);
     EXPECT_EQ(reports, Strings{"Unable to read mod's name from ../init.con\n"});
     EXPECT_EQ(readFile(mapList), "game.addLevel mymap GPM_CQ \r\ngame.setCurrentLevel mymap GPM_CQ \r\n");
-    const std::string in = "|+hostServer|1|+dedicated|0|in " + canonicalTop();
+    const std::string in = " +hostServer 1 +dedicated 0|in " + canonicalTop();
 #ifdef _WIN32
     const std::string exe = "ostrel.exe"; // the file system finds any spelling, so the name stays as asked
 #else
     const std::string exe = "Ostrel.EXE";
 #endif
-    EXPECT_EQ(launcher.starts, (Strings{exe + "|+restart|1|+game|MyMod" + in, exe + "|+restart|1|+game|" + in}));
+    EXPECT_EQ(launcher.starts, (Strings{exe + "|+restart 1 +game MyMod" + in, exe + "|+restart 1 +game " + in}));
     EXPECT_EQ(LaunchParameters("\"My Mod\""), "+restart 1 +game \"My Mod\" +hostServer 1 +dedicated 0");
+}
+
+// The words a game reads from its parameters, as a Windows runtime cuts them;
+// on Linux the game gets these words (through wine, which joins them again).
+TEST(SplitParameters, CutsAsAWindowsRuntimeDoes)
+{
+    const std::pair<std::string, Strings> rows[] = {
+        {"+restart 1 +game \"My Mod\" +hostServer 1", {"+restart", "1", "+game", "My Mod", "+hostServer", "1"}},
+        {"+game  +hostServer", {"+game", "+hostServer"}},
+        {" \t", {}},
+        {"a\\\\\"b c\" d", {"a\\b c", "d"}},
+        {"a\\\"b \"\" x\\y", {"a\"b", "", "x\\y"}},
+        {"\"say \"\"hi\"\"\" tail\\", {"say \"hi\"", "tail\\"}},
+    };
+    for (const auto& [text, words] : rows)
+        EXPECT_EQ(SplitParameters(text), words) << text;
 }
 
 TEST_F(QuickLaunchCore, ExecutableChoice)

@@ -3,6 +3,7 @@
 #include "format/ArchiveFormat.h"
 #include "format/ArchiveReader.h"
 #include "pack/PackJob.h"
+#include "pack/SourceFile.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <mutex>
 #include <random>
 #include <sstream>
 #include <stdexcept>
@@ -86,16 +88,44 @@ CacheFolder::~CacheFolder()
 }
 
 #ifdef _WIN32
-UnopenableFile::UnopenableFile(const fs::path& path)
-    : m_handle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr))
+namespace {
+
+std::mutex g_unopenableMutex;
+std::vector<fs::path> g_unopenable;
+
+platform::File refuseUnopenable(const std::string& path, platform::OpenProblem& problem, std::string& error)
 {
-    if (m_handle == INVALID_HANDLE_VALUE)
-        throw std::runtime_error("cannot hold " + path.string());
+    {
+        std::lock_guard<std::mutex> lock(g_unopenableMutex);
+        for (const fs::path& refused : g_unopenable) {
+            std::error_code ignored;
+            if (fs::equivalent(path, refused, ignored)) {
+                problem = platform::OpenProblem::Failed;
+                error = "Access denied.";
+                return {};
+            }
+        }
+    }
+    return platform::File::openRead(path, problem, error);
+}
+
+} // namespace
+
+UnopenableFile::UnopenableFile(const fs::path& path)
+    : m_path(fs::absolute(path))
+{
+    writeFile(m_path, "cannot be opened");
+    std::lock_guard<std::mutex> lock(g_unopenableMutex);
+    g_unopenable.push_back(m_path);
+    SetSourceOpen(refuseUnopenable);
 }
 
 UnopenableFile::~UnopenableFile()
 {
-    CloseHandle(m_handle);
+    std::lock_guard<std::mutex> lock(g_unopenableMutex);
+    std::erase(g_unopenable, m_path);
+    if (g_unopenable.empty())
+        SetSourceOpen(nullptr);
 }
 #else
 UnopenableFile::UnopenableFile(const fs::path& path)
@@ -114,13 +144,11 @@ ModTree::ModTree(const std::string& modPath)
     fs::current_path(archives());
 }
 
-LaunchResult RecordingLauncher::Start(const std::string& program, const Strings& args, const std::string& directory)
+LaunchResult RecordingLauncher::Start(const std::string& program, const std::string& parameters,
+                                      const std::string& directory)
 {
     programs.push_back(program);
-    starts.push_back(program);
-    for (const std::string& arg : args)
-        starts.back() += "|" + arg;
-    starts.back() += "|in " + directory;
+    starts.push_back(program + "|" + parameters + "|in " + directory);
     return {true, {}};
 }
 

@@ -53,8 +53,9 @@ private:
 int64_t settledClock();
 
 // A file at `path` that is listed but cannot be opened, even by root: a link
-// that leads nowhere, or on Windows (where MinGW makes no links) a file this
-// object holds open, sharing nothing, until it goes.
+// that leads nowhere, or on Windows (where MinGW makes no links, and a file
+// held by another program is waited for instead) a file whose opening for
+// packing fails (SetSourceOpen), for as long as this object lives.
 class UnopenableFile {
 public:
     explicit UnopenableFile(const fs::path& path);
@@ -63,7 +64,7 @@ public:
     UnopenableFile& operator=(const UnopenableFile&) = delete;
 
 private:
-    void* m_handle = nullptr;
+    fs::path m_path;
 };
 
 // A mod at top()/`modPath` (top() stands for the game root) whose Archives
@@ -88,10 +89,10 @@ private:
     std::error_code m_error;
 };
 
-// Records each start as "program|argument|...|in directory" and the program alone.
+// Records each start as "program|parameters|in directory" and the program alone.
 struct RecordingLauncher : Launcher {
     Strings starts, programs;
-    LaunchResult Start(const std::string& program, const Strings& args, const std::string& directory) override;
+    LaunchResult Start(const std::string& program, const std::string& parameters, const std::string& directory) override;
 };
 
 std::string readFile(const fs::path& path);

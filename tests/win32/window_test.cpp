@@ -3,18 +3,23 @@
 // window do, the boxes it shows, and what the quick launch starts.
 
 #include "pack/PackJob.h"
+#include "pack/SourceFile.h"
 #include "support/TestSupport.h"
 #include "win32/DialogHooks.h"
 #include "win32/KobPackDlg.h"
 #include "win32/PackProgressDlg.h"
 #include "win32/WideText.h"
+#include "win32/WorkFolder.h"
 #include "win32/resource.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace kobtest;
@@ -176,6 +181,82 @@ TEST_F(WindowTest, HelpAndFailureBoxes)
     EXPECT_NE(boxes[1].text.find(L"locked.txt"), std::wstring::npos);
 }
 
+// Another program (an editor still saving) holds a file: after a short wait
+// the archive is not replaced, and the box says which file and what to do. A
+// mistyped name gets a box too, not a silent "Ready". The progress dialog
+// opens centred on the window.
+TEST_F(WindowTest, AHeldFileOrAMistypedNameGetsTheBoxAndThePreviousArchiveStays)
+{
+    writeFile(mod.archives() / "Objects.kob", "previous");
+    const fs::path ready = mod.top() / "held.ready";
+    std::wstring line = L"\"" KOBTEST_HELPER_W L"\" --hold \"" + fs::absolute(mod.root() / "Objects/o.txt").wstring()
+                        + L"\" \"" + ready.wstring() + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION helper{};
+    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &helper));
+    for (int i = 0; i < 600 && !fs::exists(ready); ++i)
+        Sleep(50);
+    ASSERT_TRUE(fs::exists(ready)) << "the helper holds nothing";
+    POINT centres[2]{};
+    onOpen = [&](HWND progress, int id) {
+        RECT box{}, owner{};
+        if (id == IDD_PACK_PROGRESS && GetWindowRect(progress, &box) && GetWindowRect(window, &owner))
+            centres[0] = {(box.left + box.right) / 2, (box.top + box.bottom) / 2},
+            centres[1] = {(owner.left + owner.right) / 2, (owner.top + owner.bottom) / 2};
+    };
+    SetHeldRetry(std::chrono::milliseconds(300), std::chrono::milliseconds(50));
+    SetDlgItemTextW(window, IDC_FOLDER_LIST, L"Objects");
+    click(IDC_PACK_FOLDER);
+    SetHeldRetry(std::chrono::milliseconds(3000), std::chrono::milliseconds(100));
+    fs::remove(ready); // the helper lets go
+    WaitForSingleObject(helper.hProcess, 30000);
+    CloseHandle(helper.hProcess), CloseHandle(helper.hThread);
+    EXPECT_EQ(readFile(mod.archives() / "Objects.kob"), "previous");
+    EXPECT_LE(std::abs(centres[0].x - centres[1].x) + std::abs(centres[0].y - centres[1].y), 2);
+
+    SetDlgItemTextW(window, IDC_FOLDER_LIST, L"Objekts");
+    click(IDC_PACK_FOLDER);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, L"Objects.kob: ../Objects/o.txt is in use by another program: close it and pack again\n"
+                             L"Objects.kob: not written");
+    EXPECT_EQ(boxes[1].text, L"Objekts: no folder ../Objekts to pack");
+    EXPECT_EQ(text(IDC_STATUS), L"Ready");
+}
+
+// Started where it was unpacked (beside Desktop, Documents...), the window
+// goes straight to the chooser, which says why; Cancel quits.
+TEST(FirstStart, OutsideAnArchivesFolderTheChooserOpensAndSaysWhy)
+{
+    TempDir downloads;
+    fs::create_directories(downloads.path() / "Documents/Pictures");
+    const fs::path kept = fs::current_path();
+    fs::current_path(downloads.path());
+    SetMessageBoxHook([](HWND, const std::wstring&, const std::wstring&, UINT) { return IDNO; });
+    std::vector<std::wstring> texts;
+    std::thread user([&] {
+        for (int i = 0; i < 600; ++i, Sleep(50)) {
+            const HWND chooser = FindWindowW(nullptr, L"Choose your mod's Archives folder");
+            if (!chooser)
+                continue;
+            EnumChildWindows(chooser, [](HWND child, LPARAM seen) {
+                reinterpret_cast<std::vector<std::wstring>*>(seen)->push_back(WindowTextW(child));
+                return TRUE;
+            }, reinterpret_cast<LPARAM>(&texts));
+            PostMessageW(chooser, WM_COMMAND, IDCANCEL, 0);
+            return;
+        }
+    });
+    const WorkFolderResult result = EnterWorkFolder("", AskForArchivesFolder, AskUseFolderAnyway);
+    user.join();
+    SetMessageBoxHook({});
+    fs::current_path(kept);
+    EXPECT_EQ(result.outcome, WorkFolderOutcome::Cancelled);
+    EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const std::wstring& text) {
+        return text.find(L", which is not a mod's Archives folder: choose your mod's Archives folder.") != text.npos;
+    })) << "the reason is in the chooser";
+}
+
 TEST_F(WindowTest, QuickLaunchShowsItsChoicesOnceThenStartsAtOnce)
 {
     mod.file("../kelvane/Settings/.keep");
@@ -195,7 +276,7 @@ TEST_F(WindowTest, QuickLaunchShowsItsChoicesOnceThenStartsAtOnce)
     ASSERT_EQ(launcher.starts.size(), 2u);
     EXPECT_EQ(launcher.starts[0], launcher.starts[1]);
     const size_t in = launcher.starts[0].find("|in ");
-    EXPECT_EQ(launcher.starts[0].substr(0, in), "kelvane.exe|+restart|1|+game|MyMod|+hostServer|1|+dedicated|0");
+    EXPECT_EQ(launcher.starts[0].substr(0, in), "kelvane.exe|+restart 1 +game MyMod +hostServer 1 +dedicated 0");
     EXPECT_TRUE(fs::equivalent(launcher.starts[0].substr(in + 4), mod.top())) << launcher.starts[0];
     EXPECT_EQ(readFile(mod.top() / "mods/kelvane/Settings/maplist.con"),
               "game.addLevel Bay GPM_CQ MyMod\r\ngame.setCurrentLevel Bay GPM_CQ MyMod\r\n");

@@ -1,6 +1,6 @@
 // The Windows build itself, under Wine: the LZO built from source for it
 // round-trips a block past the 32 KiB boundary on a worker thread, and
-// kobpack.exe carries its version resource and manifest.
+// kobpack.exe carries its version resource, manifest and icon.
 #include <gtest/gtest.h>
 #include <lzo/lzo1x.h>
 
@@ -30,7 +30,7 @@ TEST(WindowsBuild, LzoRoundTripsOnAWorkerThread)
     EXPECT_EQ(out, in);
 }
 
-TEST(WindowsBuild, KobpackCarriesVersionAndManifest)
+TEST(WindowsBuild, KobpackCarriesVersionManifestAndIcon)
 {
     const std::wstring exe(KOBPACK_EXE_W);
     DWORD ignored = 0;
@@ -52,5 +52,15 @@ TEST(WindowsBuild, KobpackCarriesVersionAndManifest)
     EXPECT_NE(xml.find("<longPathAware xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">true<"),
               std::string::npos);
     EXPECT_EQ(xml.find("activeCodePage"), std::string::npos) << "the process keeps the ANSI code page";
+    EXPECT_NE(xml.find(">PerMonitorV2, PerMonitor<"), std::string::npos) << "drawn for each monitor's scale";
+
+    // Its icon in 32-bit colour at every size from 16 to 256 pixels (written 0).
+    HRSRC group = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14)); // RT_GROUP_ICON
+    ASSERT_NE(group, nullptr) << "kobpack.exe has no icon";
+    const auto* entries = static_cast<const unsigned char*>(LockResource(LoadResource(module, group)));
+    std::vector<std::pair<int, int>> sizes; // pixels, bits
+    for (int i = 0; i < entries[4]; ++i)
+        sizes.emplace_back(entries[6 + 14 * i], entries[6 + 14 * i + 6]);
+    EXPECT_EQ(sizes, (std::vector<std::pair<int, int>>{{16, 32}, {24, 32}, {32, 32}, {48, 32}, {64, 32}, {128, 32}, {0, 32}}));
     FreeLibrary(module);
 }
