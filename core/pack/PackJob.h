@@ -5,6 +5,7 @@
 
 #include "pack/CancelToken.h"
 #include "pack/CompressionPool.h"
+#include "pack/PackContext.h"
 #include "pack/PackControls.h"
 #include "pack/PackObserver.h"
 
@@ -40,8 +41,10 @@ struct ArchiveJob {
 // archive it replaces that holds the file's bytes, stored as they are, and an
 // archive that already holds exactly the new bytes is not written at all
 // (result.unchanged).
+// The `context` answers what the job asks of the world beyond its files.
 PackResult packArchive(const ArchiveJob& job, const PackOptions& options, PackControls& controls,
-                       PackObserver& observer, CancelToken cancel, CompressionPool* pool = nullptr);
+                       PackObserver& observer, CancelToken cancel, CompressionPool* pool = nullptr,
+                       const PackContext& context = {});
 
 } // namespace kob
 
@@ -58,4 +61,5 @@ void SetFreeSpaceQuery(std::function<uint32_t(const std::string&)> query);
 // `outcome` and `reused`, when given, receive the rest.
 int PackArchive(std::string& sourcePath, std::string& folderName, const std::string& archivePath,
                 uint32_t compress, PackControls& controls, PackOutcome* outcome = nullptr,
-                CompressionPool* pool = nullptr, bool reusePrevious = true, ReuseCounts* reused = nullptr);
+                CompressionPool* pool = nullptr, bool reusePrevious = true, ReuseCounts* reused = nullptr,
+                const kob::PackContext& context = {});

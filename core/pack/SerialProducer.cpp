@@ -56,7 +56,8 @@ ProducedFile& SerialProducer::take(uint32_t index)
 bool SerialProducer::takeUnread(const char* relativeName, const FileStamp& stamp)
 {
     size_t length = 0;
-    if (stamp.size > kob::kMaxArchiveSize || !reserve(m_compressedArea, m_compressedCapacity, compressedAreaBound(stamp.size))
+    const uint64_t room = m_compression == 1 ? compressedAreaBound(stamp.size) : stamp.size;
+    if (stamp.size > kob::kMaxArchiveSize || !reserve(m_compressedArea, m_compressedCapacity, static_cast<size_t>(room))
         || !m_previous->take(relativeName, stamp.size, m_file.blocks, m_compressedArea.get(), length))
         return false;
     m_file.size = stamp.size;

@@ -4,7 +4,7 @@
 
 #include "pack/CompressionPool.h"
 #include "pack/SourceFile.h"
-#include "pack/SourceRecords.h"
+#include "pack/RecordStore.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +26,7 @@ size_t countingRead(void* buffer, size_t length, std::FILE* file)
 
 fs::path recordOf(const std::string& archive)
 {
-    return SourceRecords::recordPath(SourceRecords::recordKey(archive));
+    return recordStore::pathOf(recordStore::keyOf(archive));
 }
 
 void editRecord(const std::function<void(std::string&)>& edit)
@@ -94,7 +94,7 @@ TEST(SourceRecords, UntouchedFilesAreNotReadAndEveryEditIsSeen)
             SCOPED_TRACE(std::string(edit.name) + (producer ? ", read ahead" : ", serial"));
             ModTree mod;
             base(mod);
-            SetRecordClock(edit.settled ? settledClock : nullptr);
+            testContext().fileSystemClock = edit.settled ? settledClock : nullptr;
             ASSERT_EQ(packObjects(1).result, 7);
             ASSERT_EQ(packFolder("../menu", "menu", "menu.kob", 1).result, 1);
             edit.change(mod);
@@ -106,7 +106,7 @@ TEST(SourceRecords, UntouchedFilesAreNotReadAndEveryEditIsSeen)
             EXPECT_TRUE(repack == fresh) << "the result, outcome, texts or archive differ from a fresh pack's";
         }
     SetSourceRead(nullptr);
-    SetRecordClock(nullptr);
+    resetContext();
 }
 
 // A record that cannot be written costs only speed: the pack says so in a note.
