@@ -242,7 +242,7 @@ PackRun packFolder(const std::string& source, const std::string& folder, const s
     run.calls = controls.calls;
     run.texts = sink.texts;
     run.notes = sink.notes;
-    if (fs::exists(archive))
+    if (fs::is_regular_file(archive))
         run.bytes = readFile(archive);
     return run;
 }
