@@ -17,7 +17,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 
 BUILD_DIR=build-tsan scripts/setup.sh -DKOBPACK_TSAN=ON -DKOBPACK_BUILD_GUI=OFF -DKOBPACK_BUILD_CLI=OFF
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-  ctest --test-dir build-tsan --output-on-failure -j"$jobs" -R '^(ParallelPack|ReusePack|Batch)'
+  ctest --test-dir build-tsan --output-on-failure -j"$jobs" -R '^(ParallelPack|ReusePack|Batch|LeftOut|SourceRecords|UnchangedArchive)'
 
 # The Windows build under Wine (scripts/windows.sh): kobpack.exe and the core
 # tests, and its archives compared with those of build/kobpack. Bounded as a

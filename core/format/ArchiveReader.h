@@ -34,7 +34,6 @@ public:
     const std::string& error() const { return m_error; }
 
     bool compressed() const { return m_compressionFlag == 1; }
-    uint32_t compressionFlag() const { return m_compressionFlag; }
     uint32_t indexOffset() const { return m_indexOffset; }
     uint64_t fileSize() const { return m_fileSize; }
     const std::vector<ReaderEntry>& entries() const { return m_entries; }

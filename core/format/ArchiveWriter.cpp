@@ -112,7 +112,12 @@ void ArchiveWriter::WriteIndex()
 
 void ArchiveWriter::Finish()
 {
-    if (m_outputPosition > kMaxArchiveSize)
+    // The index and the end word count too: the whole file stays within
+    // what a 32-bit size can say.
+    uint64_t indexLength = 4 + 4;
+    for (const ArchiveEntry& entry : m_entries)
+        indexLength += kRecordFixedSize + m_entryPrefix.size() + entry.name.size();
+    if (!FitsBelowLimit(indexLength))
         return;
     const uint32_t indexOffset = static_cast<uint32_t>(m_outputPosition);
     WriteIndex();

@@ -44,8 +44,8 @@ public:
                   const std::vector<ByteRange>& pieces);
     // Writes the entry count and every record at the current output position.
     void WriteIndex();
-    // The index, the end word and the final header words; nothing when the
-    // entries already passed 4 GiB.
+    // The index, the end word and the final header words; nothing, and a
+    // failure, when they would take the archive past 4 GiB - 1 bytes.
     void Finish();
     // Closes the output, which puts the bytes on the disk; false (with
     // writeError()) when they did not reach it.

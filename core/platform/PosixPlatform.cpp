@@ -274,12 +274,14 @@ RenameResult renameOver(const std::string& from, const std::string& to, std::str
     }
     const size_t slash = to.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : to.substr(0, slash);
+    // The rename is done either way; the folder's sync only hurries it to
+    // the disk, and the trace says whether it did.
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
-        ::fsync(fd); // the rename is done either way; this only hurries it to the disk
+        if (::fsync(fd) == 0)
+            TraceDurability("folder sync", folder);
         ::close(fd);
     }
-    TraceDurability("folder sync", folder);
     return RenameResult::Done;
 }
 

@@ -22,10 +22,6 @@ public:
     // next add() that grows the text or the pool's destruction.
     const char* nameAt(uint32_t index) const;
 
-    // Storage figures of the text array, for callers that check the growth.
-    uint32_t textCount() const { return text.count; }
-    uint32_t textCapacity() const { return text.capacity; }
-
 private:
     // Grows to 2 x count + 2 elements when full, so capacities run 2, 6, 14, 30, ...
     template <class T>

@@ -86,16 +86,20 @@ TEST_F(Reader, DescriptorsThatLieAreCaught)
 {
     ASSERT_TRUE(reader.open("objects.kob"));
     const ReaderEntry first = reader.entries()[0];
-    // offset: within the first entry's data area
-    const struct { const char* name; size_t offset; uint32_t value; const char* error; } rows[] = {
+    // offset: within the first entry's data area (70000 bytes: 32768, 32768, 4464)
+    const struct { const char* name; size_t offset; uint32_t value; const char* error; size_t offset2 = 0; uint32_t value2 = 0; } rows[] = {
         {"block count past the area", 0, 1000000, "block count 1000000"},
         {"compressed size past the area", 4, 0xFFFFFF00, "runs past the data area"},
         {"uncompressed size above a block", 8, 40000, "uncompressed size 40000"},
         {"second block at a wrong offset", 4 + 12 + 8, 3, "offset 3, expected"},
+        {"a short block before the last, the sum kept", 8, 32000, "block 0: uncompressed size 32000", 4 + 24 + 4, 5232},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        ASSERT_TRUE(openDamaged(withWord(good, first.dataOffset + row.offset, row.value)));
+        std::string damaged = withWord(good, first.dataOffset + row.offset, row.value);
+        if (row.offset2)
+            damaged = withWord(damaged, first.dataOffset + row.offset2, row.value2);
+        ASSERT_TRUE(openDamaged(damaged));
         std::vector<uint8_t> data;
         std::string error;
         EXPECT_FALSE(reader.readEntry(0, data, error));

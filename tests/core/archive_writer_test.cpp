@@ -132,3 +132,42 @@ TEST(ArchiveWriter, FailedWriteIsNotedAndStopsFurtherWrites)
     EXPECT_FALSE(buffered.CloseOutput());
     EXPECT_TRUE(buffered.failed());
 }
+
+// Sizes and offsets are 32-bit words: an archive of 4 GiB - 1 bytes is the
+// largest there is, its index included.
+TEST(ArchiveWriter, TheWholeFileStaysWithinFourGiB)
+{
+    struct Discard : ArchiveOutput {
+        uint64_t length = 0;
+        bool append(const void*, size_t n) override { return length += n, true; }
+        bool appendPlaceholder(const void*, size_t n) override { return length += n, true; }
+        bool patch(uint64_t, const void*, size_t) override { return true; }
+        bool close() override { return true; }
+        std::string error() const override { return ""; }
+    };
+    static const std::vector<uint8_t> mebibyte(1 << 20);
+    // Header 156, one record of 28 + 9 ("objects/a"), count and end word 8.
+    const uint64_t largestData = kob::kMaxArchiveSize - 156 - 37 - 8;
+    const struct { const char* name; uint64_t data; bool entryFits, archiveFits; } rows[] = {
+        {"exactly 4 GiB - 1 bytes", largestData, true, true},
+        {"one byte more, in the index", largestData + 1, true, false},
+        {"data alone past the limit", kob::kMaxArchiveSize - 155, false, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Discard output;
+        ArchiveWriter writer("objects/", 0, output);
+        ASSERT_TRUE(writer.WriteHeader());
+        std::vector<ByteRange> pieces;
+        for (uint64_t left = row.data; left > 0; left -= pieces.back().length)
+            pieces.push_back({mebibyte.data(), size_t(std::min<uint64_t>(left, mebibyte.size()))});
+        std::vector<kob::BlockDescriptor> noBlocks;
+        EXPECT_EQ(writer.AddEntry("a", row.data, noBlocks, pieces), row.entryFits);
+        writer.Finish();
+        EXPECT_EQ(writer.CloseOutput(), row.archiveFits) << writer.writeError();
+        if (row.archiveFits)
+            EXPECT_EQ(output.length, kob::kMaxArchiveSize);
+        else
+            EXPECT_EQ(writer.writeError(), "the archive would grow past 4 GiB - 1 bytes");
+    }
+}

@@ -49,7 +49,7 @@ TEST(ParallelPack, EveryThreadCountAndBoundGivesTheSingleThreadArchiveAndLines)
     ModTree mod;
     FakeFreeSpace space(1u << 20); // the sparse 4 GiB file counts in the space needed
     // Small files, empty ones, every block boundary, noise that LZO cannot
-    // shrink, a file of several megabytes, and a file of each kind of skip.
+    // shrink, a file just over a read-ahead bound, and a file of each kind of skip.
     for (int i = 0; i < 120; ++i)
         mod.file("objects/scripts/s" + std::to_string(i) + ".con", textBytes(40 + 97 * i, i));
     for (int i = 0; i < 5; ++i)
@@ -57,7 +57,7 @@ TEST(ParallelPack, EveryThreadCountAndBoundGivesTheSingleThreadArchiveAndLines)
     for (size_t size : {32767, 32768, 32769, 65535, 65536, 65537})
         mod.file("objects/edge/f" + std::to_string(size) + ".bin", textBytes(size, uint32_t(size)));
     mod.file("objects/meshes/noise.bin", noiseBytes(200000, 5));
-    mod.file("objects/textures/big.dds", textBytes(3 << 20, 9) + noiseBytes(300000, 9));
+    mod.file("objects/textures/big.dds", textBytes(1 << 20, 9) + noiseBytes(40000, 9)); // just over the 1 MiB bound
     const UnopenableFile dangling(mod.root() / "objects/n_dangling.con");
     const std::string huge = (mod.root() / "objects/t_huge.bin").string();
     writeFile(huge, "");

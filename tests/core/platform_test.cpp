@@ -4,10 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include "source/WholeFile.h"
+
 #include <cstring>
+#include <future>
 #include <set>
+#include <thread>
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 using namespace kobtest;
@@ -127,7 +133,36 @@ TEST(Platform, OpensOnlyRegularFiles)
     EXPECT_FALSE(File::openRead(in(dir, "pipe"), problem, error).isOpen());
     EXPECT_EQ(problem, OpenProblem::NotRegular);
     EXPECT_FALSE(File::openWrite(in(dir, "pipe"), problem, error).isOpen());
+    // Any open lets a writer waiting for a reader go: the pipe is refused
+    // before it is opened.
+    auto writer = std::async(std::launch::async, [&] { return ::open(in(dir, "pipe").c_str(), O_WRONLY); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_FALSE(File::openRead(in(dir, "pipe"), problem, error).isOpen());
+    EXPECT_EQ(writer.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout) << "the pipe was opened";
+    ::close(::open(in(dir, "pipe").c_str(), O_RDONLY | O_NONBLOCK));
+    ::close(writer.get());
 #endif
+}
+
+// A file renamed into place before its bytes reached the disk can come back
+// empty after a power cut.
+TEST(Platform, AWholeFileIsSyncedBeforeItIsRenamedIntoPlace)
+{
+    TempDir dir;
+    writeFile(dir.path() / "settings.txt", "old");
+    static Strings steps;
+    platform::SetDurabilityTrace([](const char* step, const std::string&) { steps.push_back(step); });
+    const std::string written = WriteWholeFile(in(dir, "settings.txt"), "new", 3);
+    const std::string refused = WriteWholeFile(in(dir, "missing/settings.txt"), "new", 3);
+    platform::SetDurabilityTrace(nullptr);
+    EXPECT_EQ(written, "");
+    EXPECT_EQ(readFile(dir.path() / "settings.txt"), "new");
+    EXPECT_EQ(steps, (Strings{"sync", "rename", "folder sync"}));
+    EXPECT_NE(refused, "") << "a folder that is not there";
+    Strings left;
+    for (const auto& entry : fs::directory_iterator(dir.path()))
+        left.push_back(entry.path().filename().string());
+    EXPECT_EQ(left, Strings{"settings.txt"}) << "no temporary file left";
 }
 
 TEST(Platform, ExaminesAndListsFolders)
