@@ -19,7 +19,7 @@ bool PreviousArchive::open(const std::string& path)
     m_byName.clear();
     m_file = nullptr;
     // The reader opens only a regular file (not a folder, nor a pipe that would block).
-    if (!m_reader.open(path, kMaxIndexBytes) || m_reader.compressionFlag() != m_compress) {
+    if (!m_reader.open(path, kMaxIndexBytes) || m_reader.compressed() != (m_compress == 1)) {
         m_reader.close();
         return false;
     }
