@@ -3,7 +3,7 @@
 // past it to the words behind. Any crash, sanitizer report, or a record that
 // does not read back as it is written again is a finding.
 
-#include "pack/SourceRecords.h"
+#include "pack/RecordCodec.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -14,9 +14,7 @@ namespace {
 std::string withChecksum(const uint8_t* data, size_t size)
 {
     std::string bytes(reinterpret_cast<const char*>(data), size);
-    uint64_t hash = 0xcbf29ce484222325ull;
-    for (const char c : bytes)
-        hash = (hash ^ static_cast<uint8_t>(c)) * 0x100000001b3ull;
+    const uint64_t hash = records::checksum(data, size);
     for (int i = 0; i < 8; ++i)
         bytes += static_cast<char>(hash >> (8 * i));
     return bytes;
@@ -24,15 +22,14 @@ std::string withChecksum(const uint8_t* data, size_t size)
 
 void check(const std::string& bytes)
 {
-    SourceRecords records;
-    if (!records.decode(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()))
+    const auto read = records::decode(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    if (!read)
         return;
-    const std::string again = records.encode();
-    SourceRecords reread;
-    if (!reread.decode(reinterpret_cast<const uint8_t*>(again.data()), again.size()) || reread.encode() != again
-        || reread.count() != records.count())
+    const std::string again = records::encode(*read);
+    const auto reread = records::decode(reinterpret_cast<const uint8_t*>(again.data()), again.size());
+    if (!reread || records::encode(*reread) != again || reread->count() != read->count())
         std::abort();
-    records.unchanged("a", records.archive());
+    read->unchanged("a", read->archive());
 }
 
 } // namespace

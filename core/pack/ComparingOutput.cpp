@@ -87,13 +87,12 @@ bool ComparingOutput::takePrevious(uint8_t* data, size_t length)
     return true;
 }
 
-// Its content as it was: a write moves the modification time. The status
-// change time would also move when the file is only renamed or removed,
-// which leaves the bytes read through the open file as they were.
+// Its content as it was: a write moves the status change time, even one
+// whose modification time was put back. A rename moves it too, and is taken
+// for a change: the pack fails rather than trust bytes it cannot vouch for.
 bool ComparingOutput::previousUnchangedSinceOpen(const platform::FileInfo& now) const
 {
-    return now.kind == platform::Kind::Regular && now.size == m_previousInfo.size
-           && now.modified == m_previousInfo.modified;
+    return now.kind == platform::Kind::Regular && FileStamp::of(now) == FileStamp::of(m_previousInfo);
 }
 
 bool ComparingOutput::diverge()
@@ -183,8 +182,7 @@ bool ComparingOutput::close()
             same = same && placeholder.current == placeholder.previous;
         // The name must still lead to the file compared, as it was.
         const platform::FileInfo now = platform::statPath(m_pending.archivePath());
-        if (same && now.sameFile(m_previousInfo) && previousUnchangedSinceOpen(now)
-            && now.changed == m_previousInfo.changed) {
+        if (same && now.sameFile(m_previousInfo) && previousUnchangedSinceOpen(now)) {
             m_previous.close();
             m_unchanged = true;
             return true;

@@ -10,15 +10,16 @@
 //
 // A previous archive that cannot be read on (an I/O error, a shorter file)
 // differs from that point on. The part copied is read again through the file
-// compared, and trusted only while that file keeps the size and modification
-// time it had at the start; when it does not, or cannot be read back, the
-// output fails, and the pack with it (no second pass to make the bytes
-// anew): the previous archive then stays whatever it became. A file left
-// alone must still be the one at the archive's name, its status change time
-// kept as well.
+// compared, and trusted only while that file keeps the whole stamp it had at
+// the start (size, identity, modification and status change times); when it
+// does not, or cannot be read back, the output fails, and the pack with it
+// (no second pass to make the bytes anew): the previous archive then stays
+// whatever it became. A file left alone must still be the one at the
+// archive's name, its stamp kept.
 
 #include "format/ArchiveOutput.h"
 #include "pack/PendingArchive.h"
+#include "source/FileStamp.h"
 
 #include <memory>
 #include <vector>
@@ -47,6 +48,9 @@ public:
     // After a successful close(): the previous archive held exactly these
     // bytes and was left alone.
     bool unchanged() const { return m_unchanged; }
+    // The stamp of the previous archive as it was opened (and, when
+    // unchanged(), as it still is).
+    FileStamp previousStamp() const { return FileStamp::of(m_previousInfo); }
     // The temporary file could not be created; the pending archive's error()
     // says why.
     bool createFailed() const { return m_createFailed; }

@@ -3,10 +3,9 @@
 #include "format/ArchiveWriter.h"
 #include "pack/ComparingOutput.h"
 #include "pack/PendingArchive.h"
-#include "pack/PreviousArchive.h"
 #include "pack/ReadAhead.h"
 #include "pack/SerialProducer.h"
-#include "pack/SourceRecords.h"
+#include "pack/ReplacedArchive.h"
 #include "pack/SourceScanner.h"
 #include "platform/Platform.h"
 #include "source/PathText.h"
@@ -71,73 +70,181 @@ std::pair<std::string, std::string> freeSpaceDirectory(const std::string& archiv
     return {dir, dir};
 }
 
-// The files that the records of the archive being replaced show unchanged
-// since it took them in; none unless it is the very archive recorded.
-UnreadFiles unreadFiles(const SourceRecords& records, const PreviousArchive& previous, const SourceScan& scan,
-                        uint32_t rootLength)
+// What the job reports to, and what it watches.
+struct Reporting {
+    PackControls& controls;
+    PackObserver& observer;
+    CancelToken cancel;
+};
+
+// Each file is shown and the bar set just before it is stored, in list
+// order; `store` stores it. A cancel ends the loop. The bar's range is set
+// before: nothing is looked at before that.
+template <typename Store>
+void forEachFile(const NamePool& names, Reporting& to, const Store& store)
 {
-    UnreadFiles unread;
-    const FileStamp archive = previous.stamp();
-    if (!archive.telling() || !(records.archive() == archive))
-        return unread;
-    unread.resize(scan.names.count());
-    for (uint32_t i = 0; i < scan.names.count(); ++i)
-        if (records.unchanged(scan.names.nameAt(i) + rootLength, scan.stamps[i]))
-            unread[i] = scan.stamps[i];
-    return unread;
+    for (uint32_t i = 0; i < names.count() && !to.cancel.cancelled(); ++i) {
+        to.controls.setUpperLine(names.nameAt(i));
+        to.controls.setPosition(i);
+        if (!store(i))
+            break;
+    }
 }
 
-// Records what the archive at `path` now holds for the next repack, unless
-// the `recorded` ones say as much; one that cannot be written costs only speed.
-void saveRecords(SourceRecords& records, const SourceRecords& recorded, const std::string& path,
-                 PackObserver& observer)
+void showIndexWritten(Reporting& to)
 {
-    records.setArchive(FileStamp::of(platform::statPath(path)));
-    if (recorded.covers(records))
-        return;
-    const std::string problem = records.save();
-    if (!problem.empty())
-        observer.note("Records of unchanged files not written: " + problem);
+    to.controls.setUpperLine("Writing index");
+    to.observer.note("Writing Index...");
 }
 
-bool everyFileUnread(const UnreadFiles& unread, uint32_t fileCount)
-{
-    if (unread.size() != fileCount)
-        return false;
-    for (const std::optional<FileStamp>& stamp : unread)
-        if (!stamp)
-            return false;
-    return true;
-}
-
-// The records show every file unchanged since the very archive on disk took
-// it in, and that archive holds exactly these files in this order: packing
-// would give its bytes again, so nothing is read, compared or written. What
-// the user sees is what a pack that takes every entry over shows.
-PackResult showUnchangedArchive(const NamePool& names, uint32_t rootLength, const std::vector<FileStamp>& stamps,
-                                PackControls& controls, PackObserver& observer, CancelToken cancel,
-                                PreviousArchive& previous, SourceRecords& records, const SourceRecords& recorded,
-                                const std::string& archivePath)
+// Nothing changed: packing would give the archive's own bytes, so nothing is
+// read, compared or written. What the user sees is what a pack that takes
+// every entry over shows.
+PackResult leaveAlone(const SourceScan& scan, uint32_t rootLength, Reporting& to, ReplacedArchive& replaced)
 {
     ReuseCounts reused;
-    if (!cancel.cancelled()) {
-        controls.setRange(0, names.count());
-        for (uint32_t i = 0; i < names.count() && !cancel.cancelled(); ++i) {
-            controls.setUpperLine(names.nameAt(i));
-            controls.setPosition(i);
-            records.add(names.nameAt(i) + rootLength, stamps[i]);
-            ++reused.entries;
-            reused.bytes += stamps[i].size;
-        }
-    }
-    controls.setUpperLine("Writing index");
-    observer.note("Writing Index...");
-    controls.setUpperLine("Cleaning Up");
-    previous.close();
-    if (cancel.cancelled())
+    if (!to.cancel.cancelled())
+        to.controls.setRange(0, scan.names.count());
+    forEachFile(scan.names, to, [&](uint32_t i) {
+        replaced.record(scan.names.nameAt(i) + rootLength, scan.stamps[i]);
+        ++reused.entries;
+        reused.bytes += scan.stamps[i].size;
+        return true;
+    });
+    showIndexWritten(to);
+    to.controls.setUpperLine("Cleaning Up");
+    const FileStamp archive = replaced.stamp();
+    replaced.close();
+    if (to.cancel.cancelled())
         return {kPackCancelled, PackOutcome::Cancelled, {}};
-    saveRecords(records, recorded, archivePath, observer);
-    return {static_cast<int>(names.count()), PackOutcome::Written, reused, true};
+    replaced.saveRecords(archive, to.observer);
+    return {static_cast<int>(scan.names.count()), PackOutcome::Written, reused, true};
+}
+
+// Stores every file the scan found, from the producer `makeProducer` gives
+// once the bar is set, through `writer`. Returns how many were left out. A
+// file another program holds ends the loop with its name in `heldFile`: the
+// archive would lack it, so it is not written.
+template <typename MakeProducer>
+uint32_t writeEntries(const SourceScan& scan, uint32_t rootLength, const MakeProducer& makeProducer,
+                      ArchiveWriter& writer, Reporting& to, ReplacedArchive& replaced, ReuseCounts& reused,
+                      std::string& heldFile)
+{
+    uint32_t skipped = 0;
+    if (to.cancel.cancelled())
+        return skipped;
+    to.controls.setRange(0, scan.names.count());
+    const std::unique_ptr<FileProducer> made = makeProducer();
+    FileProducer& producer = *made;
+    forEachFile(scan.names, to, [&](uint32_t i) {
+        if (writer.failed())
+            return false;
+        const char* name = scan.names.nameAt(i);
+        ProducedFile& produced = producer.take(i);
+        if (produced.problem == InputProblem::Held) {
+            to.observer.trace(inputProblemLine(*produced.problem, name));
+            heldFile = name;
+        } else if (produced.problem) {
+            reportSkip(to.observer, *produced.problem, name);
+            ++skipped;
+        } else if (writer.AddEntry(name + rootLength, produced.size, produced.blocks, produced.pieces)) {
+            replaced.record(name + rootLength, produced.stamp);
+            if (produced.reused) {
+                ++reused.entries;
+                reused.bytes += produced.size;
+            }
+        }
+        producer.release(i);
+        return heldFile.empty();
+    });
+    // Work done ahead of a cancel or a failed write is dropped here.
+    producer.stop();
+    return skipped;
+}
+
+// Ends the job once every entry is written: the new archive replaces the
+// previous one, or the previous one is left as it was, or nothing is changed
+// at all after a cancel or a failure.
+PackResult finish(const ArchiveJob& job, ArchiveWriter& writer, ComparingOutput& output, PendingArchive& pending,
+                  ReplacedArchive& replaced, Reporting& to, const PackContext& context, const std::string& heldFile)
+{
+    showIndexWritten(to);
+    // An archive that is dropped anyway is neither finished nor synced.
+    const bool dropped = to.cancel.cancelled() || !heldFile.empty();
+    if (!dropped)
+        writer.Finish();
+    to.controls.setUpperLine("Cleaning Up");
+    const int entries = static_cast<int>(writer.entries().size());
+    if (!dropped && entries != 0 && !writer.failed())
+        writer.CloseOutput();
+    else
+        output.abandon();
+    replaced.close(); // Windows replaces no archive that is open
+
+    if (to.cancel.cancelled()) {
+        dropArchive(pending, to.observer);
+        return {kPackCancelled, PackOutcome::Cancelled, {}};
+    }
+    if (!heldFile.empty()) {
+        dropArchive(pending, to.observer);
+        to.observer.problem(heldFileText(heldFile));
+        return {kPackEndedEarly, PackOutcome::Failed, {}};
+    }
+    if (output.createFailed()) {
+        to.observer.problem(couldNotCreate(job.archivePath, pending));
+        return {kPackEndedEarly, PackOutcome::Failed, {}};
+    }
+    std::string failure = writer.writeError();
+    if (failure.empty() && entries != 0 && !output.unchanged() && !pending.commit(context.afterRename))
+        failure = pending.error();
+    if (!failure.empty()) {
+        // A truncated archive must never look written.
+        dropArchive(pending, to.observer);
+        const std::string text = pending.archiveBusy()
+                                     ? job.archivePath + ": " + failure
+                                     : "Error! Could not write .kob file: " + job.archivePath + ": " + failure;
+        to.observer.problem(text);
+        to.observer.trace(text);
+        return {kPackWriteFailed, PackOutcome::Failed, {}};
+    }
+    if (entries == 0) {
+        // Nothing could be stored: keep the previous archive rather than
+        // replace it with an empty one.
+        dropArchive(pending, to.observer);
+        return {0, PackOutcome::Failed, {}};
+    }
+    if (!output.unchanged() && !pending.hardLinkWarning().empty())
+        to.observer.problem(pending.hardLinkWarning());
+    replaced.saveRecords(output.unchanged() ? output.previousStamp() : pending.written(), to.observer);
+    return {entries, PackOutcome::Written, {}, output.unchanged()};
+}
+
+// Why the job cannot go on before anything is written, or nothing.
+std::optional<PackResult> refusal(const SourceScan& scan, bool scanComplete, PendingArchive& pending,
+                                  const ArchiveJob& job, PackObserver& observer)
+{
+    if (!scanComplete) // a cancel during a long scan: nothing was opened, nothing is touched
+        return PackResult{kPackCancelled, PackOutcome::Cancelled, {}};
+    if (scan.names.count() == 0) {
+        observer.problem("No files to pack..");
+        // Files that could not be listed are not "nothing to pack".
+        return PackResult{kPackEndedEarly, scan.leftOut ? PackOutcome::Failed : PackOutcome::NothingToPack, {}};
+    }
+    if (const std::string why = pending.notReplaceable(); !why.empty()) {
+        observer.problem("Error! Could not write .kob file: " + job.archivePath + ": " + why);
+        return PackResult{kPackEndedEarly, PackOutcome::Failed, {}};
+    }
+    // A killed pack's file would count against the space this one needs.
+    for (const std::string& note : pending.removeStale())
+        observer.note(note);
+    const std::string queryDir = freeSpaceDirectory(pending.archivePath()).first; // beside a link's target
+    // Whole mebibytes, truncated before doubling, counted in 64 bits.
+    if ((scan.totalBytes >> 20) * 2 > GetFreeDiskSpaceMB(queryDir)) {
+        observer.problem("Not enough free disk space!");
+        observer.trace("  Free Disk Space (mb): " + std::to_string(GetFreeDiskSpaceMB(queryDir)));
+        return PackResult{kPackEndedEarly, PackOutcome::Failed, {}};
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -159,17 +266,21 @@ void SetFreeSpaceQuery(std::function<uint32_t(const std::string&)> query)
 }
 
 PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, PackControls& controls,
-                            PackObserver& observer, CancelToken cancel, CompressionPool* pool)
+                            PackObserver& observer, CancelToken cancel, CompressionPool* pool,
+                            const PackContext& context)
 {
     const uint32_t compress = options.compress;
-    const int64_t lookedAt = RecordClock(); // before any file is looked at
     observer.trace(" UseCompression: " + std::to_string(compress));
     controls.setLowerLine(compress == 1 ? "Packing Archive (Compressed)" : "Packing Archive (Uncompressed)");
+    Reporting to{controls, observer, cancel};
 
     const std::string sourcePath = forwardSlashes(job.sourcePath);
     // Names below the source start after its final separator.
     const uint32_t rootLength = static_cast<uint32_t>(job.sourcePath.empty() ? 1 : folderPrefix(sourcePath).size());
     const std::string entryPrefix = entryPrefixOf(job.folderName);
+    PendingArchive pending(job.archivePath);
+    ReplacedArchive replaced(pending.archivePath(), entryPrefix, compress, options.reusePrevious, context);
+    replaced.lookBefore(sourcePath, observer); // before any file is looked at
 
     NamePool names;
     SourceScan scan{names, observer, cancel, std::nullopt};
@@ -178,45 +289,17 @@ PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, P
     if (const platform::FileInfo archive = platform::statPath(job.archivePath); archive.exists())
         scan.exclude.emplace(archive.volume, archive.index);
     const bool scanComplete = scanSourceTree(sourcePath.c_str(), scan);
-
-    const uint32_t fileCount = names.count();
-    observer.trace("TotalFiles: " + std::to_string(fileCount));
+    observer.trace("TotalFiles: " + std::to_string(names.count()));
     observer.trace("  Uncompressed .kob size (mb): " + std::to_string(scan.totalBytes >> 20));
     observer.trace("tmpDestDirLoc: " + freeSpaceDirectory(job.archivePath).second);
-
-    if (!scanComplete) // a cancel during a long scan: nothing was opened, nothing is touched
-        return {kPackCancelled, PackOutcome::Cancelled, {}};
-    if (fileCount == 0) {
-        observer.problem("No files to pack..");
-        // Files that could not be listed are not "nothing to pack".
-        return {kPackEndedEarly, scan.leftOut ? PackOutcome::Failed : PackOutcome::NothingToPack, {}};
-    }
-    // A killed pack's file would count against the space this one needs.
-    PendingArchive pending(job.archivePath);
-    for (const std::string& note : pending.removeStale())
-        observer.note(note);
-    const std::string queryDir = freeSpaceDirectory(pending.archivePath()).first; // beside a link's target
-    // Whole mebibytes, truncated before doubling, counted in 64 bits.
-    if ((scan.totalBytes >> 20) * 2 > GetFreeDiskSpaceMB(queryDir)) {
-        observer.problem("Not enough free disk space!");
-        observer.trace("  Free Disk Space (mb): " + std::to_string(GetFreeDiskSpaceMB(queryDir)));
-        return {kPackEndedEarly, PackOutcome::Failed, {}};
-    }
+    if (std::optional<PackResult> refused = refusal(scan, scanComplete, pending, job, observer))
+        return *refused;
 
     // Read while the new archive is written beside it; it is replaced only
     // once the new one is whole.
-    PreviousArchive previousArchive(entryPrefix);
-    const PreviousArchive* previous =
-        compress == 1 && options.reusePrevious && previousArchive.open(job.archivePath) ? &previousArchive : nullptr;
-    const std::string recordKey = SourceRecords::recordKey(pending.archivePath());
-    SourceRecords recorded;
-    const UnreadFiles unread =
-        previous && recorded.load(recordKey) ? unreadFiles(recorded, *previous, scan, rootLength) : UnreadFiles{};
-    SourceRecords records(recordKey, lookedAt);
-    if (previous && scan.leftOut == 0 && everyFileUnread(unread, fileCount)
-        && previous->holdsExactly(names, rootLength, scan.stamps))
-        return showUnchangedArchive(names, rootLength, scan.stamps, controls, observer, cancel, previousArchive,
-                                    records, recorded, pending.archivePath());
+    replaced.open(scan, rootLength, observer);
+    if (replaced.unchanged(scan, rootLength))
+        return leaveAlone(scan, rootLength, to, replaced);
     // Written only from the first byte that differs from the previous archive's.
     ComparingOutput output(pending);
     if (!output.open(options.reusePrevious)) {
@@ -225,105 +308,34 @@ PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, P
     }
     ArchiveWriter writer(entryPrefix, compress, output);
     writer.WriteHeader();
-
-    uint32_t skipped = scan.leftOut;
-    std::string heldFile; // set: the archive would lack it, so it is not written
-    ReuseCounts reused;
-    if (!cancel.cancelled()) {
-        controls.setRange(0, fileCount);
-        // A plain archive is a copy: reading ahead on other threads would
-        // only add memory traffic, so it is read on this thread alone.
-        std::unique_ptr<FileProducer> producer;
+    // A plain archive is a copy: reading ahead on other threads would only
+    // add memory traffic, so it is read on this thread alone.
+    const auto makeProducer = [&]() -> std::unique_ptr<FileProducer> {
         if (pool && pool->threadCount() > 0 && compress == 1)
-            producer = std::make_unique<ReadAhead>(*pool, names, fileCount, rootLength, cancel, previous, &unread);
-        else
-            producer = std::make_unique<SerialProducer>(names, rootLength, compress, previous, &unread);
-        // Each file is shown and the bar set just before it is stored, in
-        // list order; a cancel or a failed write ends the loop.
-        for (uint32_t i = 0; i < fileCount && !writer.failed() && heldFile.empty() && !cancel.cancelled(); ++i) {
-            const char* name = names.nameAt(i);
-            controls.setUpperLine(name);
-            controls.setPosition(i);
-            ProducedFile& produced = producer->take(i);
-            if (produced.problem == InputProblem::Held) {
-                observer.trace(inputProblemLine(*produced.problem, name));
-                heldFile = name;
-            } else if (produced.problem) {
-                reportSkip(observer, *produced.problem, name);
-                ++skipped;
-            } else if (writer.AddEntry(name + rootLength, produced.size, produced.blocks, produced.pieces)) {
-                if (compress == 1)
-                    records.add(name + rootLength, produced.stamp);
-                if (produced.reused) {
-                    ++reused.entries;
-                    reused.bytes += produced.size;
-                }
-            }
-            producer->release(i);
-        }
-        // Work done ahead of a cancel or a failed write is dropped here.
-        producer->stop();
+            return std::make_unique<ReadAhead>(*pool, names, names.count(), rootLength, cancel, replaced.index(),
+                                               &replaced.unread());
+        return std::make_unique<SerialProducer>(names, rootLength, compress, replaced.index(), &replaced.unread());
+    };
+    ReuseCounts reused;
+    std::string heldFile;
+    const uint32_t skipped =
+        scan.leftOut + writeEntries(scan, rootLength, makeProducer, writer, to, replaced, reused, heldFile);
+    PackResult result = finish(job, writer, output, pending, replaced, to, context, heldFile);
+    if (result.outcome == PackOutcome::Written) {
+        result.reused = reused;
+        if (skipped)
+            result.outcome = PackOutcome::WrittenWithSkips;
     }
-
-    controls.setUpperLine("Writing index");
-    observer.note("Writing Index...");
-    // An archive that is dropped anyway is neither finished nor synced.
-    if (!cancel.cancelled() && heldFile.empty())
-        writer.Finish();
-    controls.setUpperLine("Cleaning Up");
-    const int entries = static_cast<int>(writer.entries().size());
-    if (!cancel.cancelled() && heldFile.empty() && entries != 0 && !writer.failed())
-        writer.CloseOutput();
-    else
-        output.abandon();
-    previousArchive.close(); // Windows replaces no archive that is open
-
-    if (cancel.cancelled()) {
-        dropArchive(pending, observer);
-        return {kPackCancelled, PackOutcome::Cancelled, {}};
-    }
-    if (!heldFile.empty()) {
-        dropArchive(pending, observer);
-        observer.problem(heldFileText(heldFile));
-        return {kPackEndedEarly, PackOutcome::Failed, {}};
-    }
-    if (output.createFailed()) {
-        observer.problem(couldNotCreate(job.archivePath, pending));
-        return {kPackEndedEarly, PackOutcome::Failed, {}};
-    }
-    std::string failure = writer.writeError();
-    if (failure.empty() && entries != 0 && !output.unchanged() && !pending.commit())
-        failure = pending.error();
-    if (!failure.empty()) {
-        // A truncated archive must never look written.
-        dropArchive(pending, observer);
-        const std::string text = pending.archiveBusy()
-                                     ? job.archivePath + ": " + failure
-                                     : "Error! Could not write .kob file: " + job.archivePath + ": " + failure;
-        observer.problem(text);
-        observer.trace(text);
-        return {kPackWriteFailed, PackOutcome::Failed, {}};
-    }
-    if (entries == 0) {
-        // Nothing could be stored: keep the previous archive rather than
-        // replace it with an empty one.
-        dropArchive(pending, observer);
-        return {0, PackOutcome::Failed, {}};
-    }
-    if (!output.unchanged() && !pending.hardLinkWarning().empty())
-        observer.problem(pending.hardLinkWarning());
-    if (compress == 1)
-        saveRecords(records, recorded, pending.archivePath(), observer);
-    return {entries, skipped ? PackOutcome::WrittenWithSkips : PackOutcome::Written, reused, output.unchanged()};
+    return result;
 }
 
 int PackArchive(std::string& sourcePath, std::string& folderName, const std::string& archivePath,
                 uint32_t compress, PackControls& controls, PackOutcome* outcome, CompressionPool* pool,
-                bool reusePrevious, ReuseCounts* reused)
+                bool reusePrevious, ReuseCounts* reused, const PackContext& context)
 {
     SinkObserver observer;
     const PackResult result = packArchive({sourcePath, folderName, archivePath}, {compress, 1, reusePrevious},
-                                          controls, observer, CancelToken(g_cancelPack), pool);
+                                          controls, observer, CancelToken(g_cancelPack), pool, context);
     sourcePath = forwardSlashes(sourcePath);
     folderName = entryPrefixOf(folderName);
     if (outcome)

@@ -5,6 +5,7 @@
 
 #include "pack/CancelToken.h"
 #include "pack/CompressionPool.h"
+#include "pack/PackContext.h"
 #include "pack/PackControls.h"
 #include "pack/PackObserver.h"
 
@@ -21,8 +22,9 @@ namespace kob {
 struct PackOptions {
     uint32_t compress = 0;     // 0 plain, 1 LZO1X-999 blocks
     unsigned threads = 1;      // batch: 1 this thread alone; more a pool of that many; 0 one per hardware thread
-    bool reusePrevious = true; // compressed: take unchanged entries over from the archive being replaced;
-                               // either: leave an archive whose bytes would not change as it was
+    bool reusePrevious = true; // take unchanged entries over from the archive being replaced (plain: only
+                               // those of files its records show unchanged); leave an archive whose
+                               // bytes would not change as it was
 };
 
 // One archive to pack.
@@ -37,11 +39,14 @@ struct ArchiveJob {
 // archive's files are read and compressed ahead on it (the pool is free again
 // on return); the archive and the reports are the same either way. With
 // options.reusePrevious, a compressed pack takes over each entry of the
-// archive it replaces that holds the file's bytes, stored as they are, and an
-// archive that already holds exactly the new bytes is not written at all
-// (result.unchanged).
+// archive it replaces that holds the file's bytes, stored as they are, any
+// pack takes over without reading it the entry of a file that the records
+// show unchanged, and an archive that already holds exactly the new bytes is
+// not written at all (result.unchanged). The `context` answers what the job
+// asks of the world beyond its files.
 PackResult packArchive(const ArchiveJob& job, const PackOptions& options, PackControls& controls,
-                       PackObserver& observer, CancelToken cancel, CompressionPool* pool = nullptr);
+                       PackObserver& observer, CancelToken cancel, CompressionPool* pool = nullptr,
+                       const PackContext& context = {});
 
 } // namespace kob
 
@@ -58,4 +63,5 @@ void SetFreeSpaceQuery(std::function<uint32_t(const std::string&)> query);
 // `outcome` and `reused`, when given, receive the rest.
 int PackArchive(std::string& sourcePath, std::string& folderName, const std::string& archivePath,
                 uint32_t compress, PackControls& controls, PackOutcome* outcome = nullptr,
-                CompressionPool* pool = nullptr, bool reusePrevious = true, ReuseCounts* reused = nullptr);
+                CompressionPool* pool = nullptr, bool reusePrevious = true, ReuseCounts* reused = nullptr,
+                const kob::PackContext& context = {});

@@ -1,6 +1,5 @@
 #include "pack/PendingArchive.h"
 
-#include "format/ArchiveFormat.h"
 #include "source/DirListing.h"
 #include "source/PathText.h"
 
@@ -23,25 +22,6 @@ bool isOwnName(const std::string& name, const std::string& prefix)
 {
     return name.size() == prefix.size() + kRandomLength && name.compare(0, prefix.size(), prefix) == 0
            && name.find_first_not_of(kNameLetters, prefix.size()) == std::string::npos;
-}
-
-// An archive being written begins with its header once anything reached the
-// disk; only the first word is filled in at the end.
-bool startsLikeArchive(platform::File& file, const platform::FileInfo& info)
-{
-    if (info.size == 0)
-        return true;
-    uint8_t expected[kob::kHeaderSize], found[kob::kHeaderSize];
-    kob::putWord(expected + 4, 1);
-    std::memcpy(expected + 8, kob::kHeaderBlock, kob::kHeaderBlockSize);
-    size_t done = 0;
-    while (done < sizeof found) {
-        const int64_t got = file.read(found + done, sizeof found - done);
-        if (got <= 0)
-            return false;
-        done += size_t(got);
-    }
-    return std::memcmp(found + 4, expected + 4, sizeof found - 4) == 0;
 }
 
 } // namespace
@@ -82,13 +62,18 @@ std::vector<std::string> PendingArchive::removeStale()
             continue;
         const std::string path = folder + "/" + entry.name;
         const bool ownName = isOwnName(entry.name, name + kOwnMark);
-        const auto ours = [ownName](platform::File& file, const platform::FileInfo& info) {
-            return ownName && startsLikeArchive(file, info);
-        };
+        const auto ours = [ownName](platform::File&, const platform::FileInfo&) { return ownName; };
         if (platform::removeIfUnheld(path, ours) == platform::StaleResult::Kept)
             notes.push_back("Left in place, not a temporary file of this tool: " + path);
     }
     return notes;
+}
+
+std::string PendingArchive::notReplaceable() const
+{
+    if (platform::statPath(m_archivePath).kind != platform::Kind::Other)
+        return "";
+    return "not a regular file (a device, named pipe or socket), left as it is";
 }
 
 std::FILE* PendingArchive::create()
@@ -97,6 +82,8 @@ std::FILE* PendingArchive::create()
         m_error = platform::errorText(ELOOP);
         return nullptr;
     }
+    if (!(m_error = notReplaceable()).empty())
+        return nullptr;
     const platform::FileInfo previous = platform::statPath(m_archivePath);
     const bool hasPrevious = previous.kind == platform::Kind::Regular;
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -134,15 +121,25 @@ std::FILE* PendingArchive::create()
     return nullptr;
 }
 
-bool PendingArchive::commit()
+bool PendingArchive::commit(const std::function<void()>& afterRename)
 {
     if (m_temporaryPath.empty())
         return false;
+    const platform::FileInfo before = m_held.info();
     switch (platform::renameOver(m_temporaryPath, m_archivePath, m_error, &m_held)) {
-    case platform::RenameResult::Done:
+    case platform::RenameResult::Done: {
         m_temporaryPath.clear();
+        if (afterRename)
+            afterRename();
+        // The rename moved the change time. Where the system closed the held
+        // file for the rename, the name is asked, and believed only while it
+        // still leads to the very file written.
+        const platform::FileInfo after = m_held.isOpen() ? m_held.info() : platform::statPath(m_archivePath);
+        if (after.sameFile(before))
+            m_written = FileStamp::of(after);
         m_held.close();
         return true;
+    }
     case platform::RenameResult::TargetBusy:
         m_archiveBusy = true;
         m_error = "cannot be replaced while another program has it open (is the game running?)";

@@ -7,13 +7,18 @@
 // names ending in ".kob"). Its creator holds it (a lock, or on Windows an
 // open handle that does not share deletion) for as long as it lives; one that
 // nobody holds was left by a killed process, and the next pack of that name
-// removes it, but only when it is plainly ours: that exact name, and empty or
-// beginning with an archive header. Two packs of one name at the same time
-// each write their own file; the last one renamed is the archive left.
+// removes it whatever it holds: nothing else is named so. Two packs of one
+// name at the same time each write their own file; the last one renamed is
+// the archive left.
+//
+// Only a regular file (or nothing) is replaced: a device, named pipe or
+// socket at the archive's name, or behind its links, is left as it is.
 
 #include "platform/Platform.h"
+#include "source/FileStamp.h"
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,6 +36,9 @@ public:
     // Returns a note for each file named like one that is left in place
     // because it is not plainly ours.
     std::vector<std::string> removeStale();
+    // "" when the archive's name leads to a regular file or to nothing;
+    // else why it is not replaced.
+    std::string notReplaceable() const;
     // Creates the temporary file, with the mode of the archive it replaces.
     // Returns a stream to write the archive to (the caller flushes, syncs and
     // closes it), or nullptr with error() set.
@@ -39,7 +47,12 @@ public:
     // folder. False with error() set when the archive could not be replaced;
     // the previous archive then stays. The stream of create() must be closed,
     // and so must every file of this process that has the archive open.
-    bool commit();
+    // `afterRename`, when given, is called once the rename is done.
+    bool commit(const std::function<void()>& afterRename = {});
+    // After commit(): the stamp of the file this pack wrote, taken from the
+    // file itself, not by its name (another pack may have renamed its own
+    // archive over it already); empty when that cannot be told.
+    const FileStamp& written() const { return m_written; }
     // After a failed commit(): another program has the archive open.
     bool archiveBusy() const { return m_archiveBusy; }
     // Removes the temporary file now. Returns "" or what went wrong, with the
@@ -62,6 +75,7 @@ private:
     bool m_linksGoRound = false; // the links of the archive path never end
     platform::File m_held; // keeps the file ours until the end
     bool m_archiveBusy = false;
+    FileStamp m_written;
 };
 
 // The folder part of `archivePath` ("." for a bare name) and its file name.

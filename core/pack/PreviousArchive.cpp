@@ -8,8 +8,9 @@
 
 using namespace kob;
 
-PreviousArchive::PreviousArchive(std::string entryPrefix)
+PreviousArchive::PreviousArchive(std::string entryPrefix, uint32_t compress)
     : m_entryPrefix(std::move(entryPrefix))
+    , m_compress(compress)
 {
 }
 
@@ -18,8 +19,10 @@ bool PreviousArchive::open(const std::string& path)
     m_byName.clear();
     m_file = nullptr;
     // The reader opens only a regular file (not a folder, nor a pipe that would block).
-    if (!m_reader.open(path, kMaxIndexBytes) || !m_reader.compressed())
+    if (!m_reader.open(path, kMaxIndexBytes) || m_reader.compressed() != (m_compress == 1)) {
+        m_reader.close();
         return false;
+    }
     m_file = m_reader.stream();
     const std::vector<ReaderEntry>& entries = m_reader.entries();
     for (size_t i = 0; i < entries.size(); ++i) {
@@ -66,7 +69,8 @@ bool PreviousArchive::holdsExactly(const NamePool& names, uint32_t rootLength,
 bool PreviousArchive::match(const char* relativeName, const uint8_t* data, uint64_t size,
                             std::vector<BlockDescriptor>& blocks, uint8_t* compressed, size_t& compressedLength) const
 {
-    if (!take(relativeName, size, blocks, compressed, compressedLength))
+    // A plain entry saves nothing over the file's own bytes.
+    if (m_compress != 1 || !take(relativeName, size, blocks, compressed, compressedLength))
         return false;
     uint8_t block[kBlockLength];
     std::string problem;
@@ -96,6 +100,12 @@ bool PreviousArchive::take(const char* relativeName, uint64_t size, std::vector<
     if (entry.size != size || entry.dataOffset < kHeaderSize
         || uint64_t(entry.dataOffset) + entry.storedSize > m_reader.indexOffset())
         return false;
+    if (m_compress != 1) {
+        if (entry.storedSize != size || !readAt(entry.dataOffset, compressed, size))
+            return false;
+        compressedLength = size;
+        return true;
+    }
     if (size == 0) {
         uint8_t area[sizeof kEmptyEntryBlock];
         return entry.storedSize == sizeof area && readAt(entry.dataOffset, area, sizeof area)

@@ -1,7 +1,8 @@
 #pragma once
-// The archive that a compressed pack replaces, opened so that entries whose
-// bytes have not changed can be copied into the new archive as they are
-// stored instead of being compressed again. Compressing is deterministic, so
+// The archive that a pack replaces, opened so that entries whose bytes have
+// not changed can be copied into the new archive as they are stored instead
+// of being compressed again, or for a plain archive, instead of being read
+// from a file the records show unchanged. Compressing is deterministic, so
 // an entry taken over from an archive this tool wrote is exactly what
 // compressing the file would give.
 //
@@ -26,11 +27,12 @@ public:
     // A previous index larger than this (about a million entries) is not read.
     static constexpr uint64_t kMaxIndexBytes = uint64_t(64) << 20;
 
-    // Entries are looked up by their name less `entryPrefix`.
-    explicit PreviousArchive(std::string entryPrefix);
+    // Entries are looked up by their name less `entryPrefix`; only an
+    // archive stored as `compress` says is opened.
+    PreviousArchive(std::string entryPrefix, uint32_t compress);
 
     // Opens the archive at `path`. False when there is none, it does not open
-    // as an archive, or it is plain: nothing can then be taken over.
+    // as an archive, or it is stored otherwise: nothing can then be taken over.
     bool open(const std::string& path);
     // Closes the archive, which Windows does not let be replaced while open.
     void close();
@@ -45,7 +47,8 @@ public:
                uint8_t* compressed, size_t& compressedLength) const;
     // As match(), for a file known by its records to hold what the entry
     // holds: the entry's layout is checked against the archive and `size`,
-    // its blocks are not decompressed.
+    // its blocks are not decompressed. A plain entry's bytes are read into
+    // `compressed` (room for `size` bytes), with no blocks.
     bool take(const char* relativeName, uint64_t size, std::vector<kob::BlockDescriptor>& blocks, uint8_t* compressed,
               size_t& compressedLength) const;
     // The open archive's stamp, as its records name it.
@@ -59,6 +62,7 @@ private:
     bool readAt(uint64_t offset, void* data, size_t length) const;
 
     std::string m_entryPrefix;
+    uint32_t m_compress;
     ArchiveReader m_reader;
     std::FILE* m_file = nullptr; // the reader's file, read with platform::readAt by any thread
     std::unordered_map<std::string_view, size_t> m_byName;

@@ -28,7 +28,6 @@ enum class Stage {
 
 struct ReadAhead::Slot {
     uint32_t index = 0;
-    const char* path = nullptr;
     Stage stage = Stage::Sizing;
     std::optional<InputProblem> problem;
     SourceFile source; // open from sizing until read
@@ -49,12 +48,9 @@ struct ReadAhead::Slot {
 ReadAhead::ReadAhead(CompressionPool& pool, const NamePool& names, uint32_t count, uint32_t sourceRootLength,
                      CancelToken cancel, const PreviousArchive* previous, const UnreadFiles* unread)
     : m_pool(pool)
-    , m_names(names)
+    , m_rule(names, sourceRootLength, 1, previous, unread)
     , m_count(count)
-    , m_sourceRootLength(sourceRootLength)
     , m_cancel(cancel)
-    , m_previous(previous)
-    , m_unread(previous && unread && !unread->empty() ? unread : nullptr)
     , m_bound(std::max<size_t>(pool.readAheadBytes(), 1))
 {
     m_pool.begin([this](uint8_t* workMemory) { work(workMemory); });
@@ -239,9 +235,9 @@ bool ReadAhead::readOneFile(Lock& lock, uint8_t* workMemory)
 
     // Compared here, on this thread: decompressing is fast next to
     // compressing, and a mismatch leaves the file read for compressing.
-    if (!slot.problem && m_previous && !m_stopping && !slot.reused)
-        slot.reused = m_previous->match(slot.path + m_sourceRootLength, slot.input.get(), size, slot.blocks,
-                                        slot.output.get(), slot.reusedLength);
+    if (!slot.problem && !m_stopping && !slot.reused)
+        slot.reused = m_rule.takePrevious(slot.index, slot.input.get(), size, slot.blocks, slot.output.get(),
+                                          slot.reusedLength);
     bool compressed = slot.reused;
     if (!slot.problem && !compressed && blockCount != 0) {
         slot.blocks.resize(blockCount);
@@ -278,16 +274,14 @@ void ReadAhead::takeUnread(Slot& slot)
 {
     // Its memory was granted for reading it, so the fallback fits too.
     const uint64_t size = slot.size;
-    if (size <= kMaxArchiveSize)
-        slot.output.reset(new (std::nothrow) uint8_t[compressedAreaBound(size)]);
-    if (slot.output
-        && m_previous->take(slot.path + m_sourceRootLength, size, slot.blocks, slot.output.get(), slot.reusedLength)) {
+    slot.output.reset(new (std::nothrow) uint8_t[m_rule.storedBound(size)]);
+    if (slot.output && m_rule.takeUnread(slot.index, size, slot.blocks, slot.output.get(), slot.reusedLength)) {
         slot.reused = true;
         return;
     }
     // The entry does not hold up: the file is read after all, as it is now.
     slot.output.reset();
-    slot.problem = slot.source.open(slot.path, m_sourceRootLength);
+    slot.problem = m_rule.open(slot.index, slot.source);
     slot.size = slot.source.size();
     slot.stamp = slot.source.stamp();
 }
@@ -304,18 +298,15 @@ bool ReadAhead::sizeNextFile(Lock& lock)
     auto owned = std::make_unique<Slot>();
     Slot& slot = *owned;
     slot.index = m_nextClaim++;
-    slot.path = m_names.nameAt(slot.index);
     m_slots.push_back(std::move(owned));
     lock.unlock();
 
-    // The same checks, in the same order, as the SerialProducer; a file
-    // unchanged since the previous archive is not opened.
-    if (m_unread && (*m_unread)[slot.index]) {
-        slot.unread = &*(*m_unread)[slot.index];
+    // A file unchanged since the previous archive is not opened.
+    if ((slot.unread = m_rule.unread(slot.index))) {
         slot.stamp = *slot.unread;
         slot.size = slot.stamp.size;
     } else {
-        slot.problem = slot.source.open(slot.path, m_sourceRootLength);
+        slot.problem = m_rule.open(slot.index, slot.source);
         slot.size = slot.source.size();
         slot.stamp = slot.source.stamp();
     }

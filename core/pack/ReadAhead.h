@@ -15,8 +15,7 @@
 #include "pack/CancelToken.h"
 #include "pack/CompressionPool.h"
 #include "pack/FileProducer.h"
-#include "pack/PreviousArchive.h"
-#include "source/NamePool.h"
+#include "pack/FileRule.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -66,12 +65,9 @@ private:
     void finish(Slot& slot);
 
     CompressionPool& m_pool;
-    const NamePool& m_names;
+    const FileRule m_rule;
     const uint32_t m_count;
-    const uint32_t m_sourceRootLength;
     const kob::CancelToken m_cancel;
-    const PreviousArchive* const m_previous;
-    const UnreadFiles* const m_unread;
     const size_t m_bound;
 
     mutable std::mutex m_mutex;

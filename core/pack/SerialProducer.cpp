@@ -2,7 +2,6 @@
 
 #include "format/ArchiveFormat.h"
 #include "format/BlockArea.h"
-#include "pack/PreviousArchive.h"
 
 #include <new>
 
@@ -10,23 +9,19 @@ using namespace kob;
 
 SerialProducer::SerialProducer(const NamePool& names, uint32_t sourceRootLength, uint32_t compression,
                                const PreviousArchive* previous, const UnreadFiles* unread)
-    : m_names(names)
-    , m_sourceRootLength(sourceRootLength)
+    : m_rule(names, sourceRootLength, compression, previous, unread)
     , m_compression(compression)
-    , m_previous(previous)
-    , m_unread(previous && unread && !unread->empty() ? unread : nullptr)
     , m_workMemory(compression == 1 ? new uint8_t[kLzoWorkMemorySize]() : nullptr)
 {
 }
 
 ProducedFile& SerialProducer::take(uint32_t index)
 {
-    const char* path = m_names.nameAt(index);
     m_file = ProducedFile{};
-    if (m_unread && (*m_unread)[index] && takeUnread(path + m_sourceRootLength, *(*m_unread)[index]))
+    if (const FileStamp* unread = m_rule.unread(index); unread && takeUnread(index, *unread))
         return m_file;
     SourceFile source;
-    if ((m_file.problem = source.open(path, m_sourceRootLength)))
+    if ((m_file.problem = m_rule.open(index, source)))
         return m_file;
     m_file.stamp = source.stamp();
     const uint64_t size = m_file.size = source.size();
@@ -40,9 +35,7 @@ ProducedFile& SerialProducer::take(uint32_t index)
     if ((m_file.problem = source.readAll(m_input.get())))
         return m_file;
     size_t length = 0;
-    if (m_previous
-        && m_previous->match(path + m_sourceRootLength, m_input.get(), size, m_file.blocks, m_compressedArea.get(),
-                             length)) {
+    if (m_rule.takePrevious(index, m_input.get(), size, m_file.blocks, m_compressedArea.get(), length)) {
         m_file.reused = true;
         m_file.pieces = {{m_compressedArea.get(), length}};
     } else if (m_compression == 1) {
@@ -53,11 +46,11 @@ ProducedFile& SerialProducer::take(uint32_t index)
     return m_file;
 }
 
-bool SerialProducer::takeUnread(const char* relativeName, const FileStamp& stamp)
+bool SerialProducer::takeUnread(uint32_t index, const FileStamp& stamp)
 {
     size_t length = 0;
-    if (stamp.size > kob::kMaxArchiveSize || !reserve(m_compressedArea, m_compressedCapacity, compressedAreaBound(stamp.size))
-        || !m_previous->take(relativeName, stamp.size, m_file.blocks, m_compressedArea.get(), length))
+    if (!reserve(m_compressedArea, m_compressedCapacity, m_rule.storedBound(stamp.size))
+        || !m_rule.takeUnread(index, stamp.size, m_file.blocks, m_compressedArea.get(), length))
         return false;
     m_file.size = stamp.size;
     m_file.stamp = stamp;

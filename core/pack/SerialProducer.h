@@ -4,11 +4,9 @@
 // file and serve every file after it.
 
 #include "pack/FileProducer.h"
-#include "source/NamePool.h"
+#include "pack/FileRule.h"
 
 #include <memory>
-
-class PreviousArchive;
 
 class SerialProducer : public FileProducer {
 public:
@@ -27,15 +25,12 @@ private:
     // Compresses the input's `size` bytes block by block into the file's
     // blocks; no blocks when one was rejected.
     void compress(uint64_t size);
-    // Takes the entry of an unread file over from the previous archive;
+    // Takes the entry of unread file `index` over from the previous archive;
     // false when it does not hold up, and the file is to be read.
-    bool takeUnread(const char* relativeName, const FileStamp& stamp);
+    bool takeUnread(uint32_t index, const FileStamp& stamp);
 
-    const NamePool& m_names;
-    const uint32_t m_sourceRootLength;
+    const FileRule m_rule;
     const uint32_t m_compression;
-    const PreviousArchive* const m_previous;
-    const UnreadFiles* const m_unread;
     std::unique_ptr<uint8_t[]> m_input;
     size_t m_inputCapacity = 0;
     std::unique_ptr<uint8_t[]> m_compressedArea;

@@ -94,6 +94,7 @@ public:
 private:
     friend struct FileAccess;
     friend bool copyMode(const FileInfo& from, File& to);
+    friend bool makePrivate(File& file);
     friend bool copyRange(File& from, uint64_t offset, uint64_t length, std::FILE* to, std::string& error);
     intptr_t m_handle = -1;
     mutable std::string m_error;
@@ -184,6 +185,26 @@ std::optional<uint64_t> freeSpace(const std::string& folder);
 
 // Makes the folder `path` (its parent must exist); false when it could not.
 bool makeFolder(const std::string& path);
+
+// The file system that holds `folder`, and whether a file's stamp there
+// tells every change of it: the change time moves on every write and a
+// file's identity stays with it (Linux: ext2/3/4, xfs, btrfs, f2fs, tmpfs,
+// zfs and overlay; Windows: NTFS and ReFS on a local drive). FAT, exFAT, any
+// FUSE or network file system vouches for nothing.
+struct FileSystemKind {
+    std::string name; // for messages; "unknown" when it could not be asked
+    bool vouches = false;
+};
+FileSystemKind fileSystemKind(const std::string& folder);
+
+// Makes the folder `path` for this user alone (its parent must exist).
+bool makePrivateFolder(const std::string& path);
+// "" when `folder` is fit for this user's private files: a folder owned by
+// this user that nobody else may write to (then narrowed to this user
+// alone); else why not. Windows: "" (the user's own profile).
+std::string privateFolderProblem(const std::string& folder);
+// Lets only the file's owner read and write it. Windows: nothing to do, true.
+bool makePrivate(File& file);
 
 // This user's cache folder for the tool: $XDG_CACHE_HOME/kobpack (default
 // ~/.cache/kobpack), on Windows %LOCALAPPDATA%\KobPack\cache. It need not

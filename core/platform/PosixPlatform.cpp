@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -12,6 +13,7 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace platform {
@@ -425,6 +427,70 @@ std::optional<uint64_t> freeSpace(const std::string& folder)
 bool makeFolder(const std::string& path)
 {
     return ::mkdir(path.c_str(), 0777) == 0;
+}
+
+FileSystemKind fileSystemKind(const std::string& folder)
+{
+    // Each of these moves the change time on every write and keeps inode numbers.
+    static const struct {
+        unsigned long magic;
+        const char* name;
+    } kVouching[] = {
+        {0xEF53, "ext2/3/4"}, {0x58465342, "xfs"},  {0x9123683E, "btrfs"},  {0xF2F52010, "f2fs"},
+        {0x01021994, "tmpfs"}, {0x2FC12FC1, "zfs"}, {0x794C7630, "overlay"},
+    };
+    static const struct {
+        unsigned long magic;
+        const char* name;
+    } kKnown[] = {
+        {0x4D44, "FAT"}, {0x2011BAB0, "exFAT"}, {0x65735546, "FUSE"}, {0x6969, "NFS"},
+        {0xFF534D42, "CIFS"}, {0xFE534D42, "SMB2"}, {0x517B, "SMB"}, {0x01021997, "9p"},
+        {0x5346544E, "NTFS"},
+    };
+    struct statfs fs {};
+    if (::statfs(folder.empty() ? "." : folder.c_str(), &fs) != 0)
+        return {"unknown (" + errorText(errno) + ")", false};
+    const unsigned long magic = static_cast<unsigned long>(fs.f_type) & 0xFFFFFFFFul;
+    for (const auto& kind : kVouching)
+        if (kind.magic == magic)
+            return {kind.name, true};
+    for (const auto& kind : kKnown)
+        if (kind.magic == magic)
+            return {kind.name, false};
+    char text[32];
+    std::snprintf(text, sizeof text, "type 0x%lx", magic);
+    return {text, false};
+}
+
+bool makePrivateFolder(const std::string& path)
+{
+    return ::mkdir(path.c_str(), 0700) == 0;
+}
+
+std::string privateFolderProblem(const std::string& folder)
+{
+    struct stat st {};
+    if (::lstat(folder.c_str(), &st) != 0)
+        return errorText(errno);
+    if (!S_ISDIR(st.st_mode))
+        return "not a folder";
+    if (st.st_uid != ::geteuid())
+        return "owned by another user";
+    if ((st.st_mode & 022) != 0)
+        return "others may write to it";
+    // Made by an older version for everyone to read: the records name the
+    // user's archives and files.
+    if ((st.st_mode & 077) != 0 && ::chmod(folder.c_str(), 0700) != 0)
+        return errorText(errno);
+    return "";
+}
+
+bool makePrivate(File& file)
+{
+    if (::fchmod(fdOf(file.m_handle), 0600) == 0)
+        return true;
+    file.m_error = errorText(errno);
+    return false;
 }
 
 std::string cacheFolder()

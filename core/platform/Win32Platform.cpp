@@ -547,6 +547,38 @@ bool makeFolder(const std::string& path)
     return CreateDirectoryW(apiPath(path).c_str(), nullptr) != 0;
 }
 
+FileSystemKind fileSystemKind(const std::string& folder)
+{
+    wchar_t root[MAX_PATH + 1];
+    if (!GetVolumePathNameW(apiPath(folder.empty() ? "." : folder).c_str(), root, MAX_PATH + 1))
+        return {"unknown (" + lastErrorText() + ")", false};
+    wchar_t name[MAX_PATH + 1] = {};
+    if (!GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, nullptr, name, MAX_PATH + 1))
+        return {"unknown (" + lastErrorText() + ")", false};
+    bool exact = false;
+    const std::string text = toNarrow(name, exact);
+    // A network drive's times are the server's, seen through a cache.
+    const UINT drive = GetDriveTypeW(root);
+    if (drive != DRIVE_FIXED)
+        return {text + (drive == DRIVE_REMOTE ? " on a network drive" : " on a removable drive"), false};
+    return {text, text == "NTFS" || text == "ReFS"};
+}
+
+bool makePrivateFolder(const std::string& path)
+{
+    return makeFolder(path);
+}
+
+std::string privateFolderProblem(const std::string&)
+{
+    return "";
+}
+
+bool makePrivate(File&)
+{
+    return true;
+}
+
 std::string cacheFolder()
 {
     const wchar_t* local = _wgetenv(L"LOCALAPPDATA");

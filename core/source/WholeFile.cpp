@@ -48,13 +48,16 @@ std::string writeAndClose(platform::File file, const void* data, size_t size)
 
 } // namespace
 
-std::string WriteWholeFile(const std::string& path, const void* data, size_t size)
+std::string WriteWholeFile(const std::string& path, const void* data, size_t size, bool privateFile)
 {
     std::string temporary, reason;
     platform::File file = createTemporary(path, temporary, reason);
     if (!file.isOpen())
         return reason;
-    reason = writeAndClose(std::move(file), data, size);
+    if (privateFile && !platform::makePrivate(file))
+        reason = file.error().empty() ? std::string("cannot make it private") : file.error();
+    else
+        reason = writeAndClose(std::move(file), data, size);
     // The rename replaces the name itself: a link standing there is swapped
     // for the new file, and what it led to is left alone.
     if (reason.empty() && platform::renameOver(temporary, path, reason, nullptr) != platform::RenameResult::Done

@@ -13,8 +13,8 @@
 // Writes the `size` bytes at `data` as the file `path`. Returns "" when the
 // file is whole in place; otherwise the reason (without the path) for the
 // caller's message, with `path` untouched and the temporary file removed.
-// The folder of `path` must exist.
-std::string WriteWholeFile(const std::string& path, const void* data, size_t size);
+// The folder of `path` must exist. A `privateFile` is readable by its owner alone.
+std::string WriteWholeFile(const std::string& path, const void* data, size_t size, bool privateFile = false);
 
 inline std::string WriteWholeFile(const std::string& path, const std::string& text)
 {

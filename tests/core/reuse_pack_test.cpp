@@ -130,7 +130,7 @@ TEST(ReusePack, ABlockLargerThanTheCompressorCanMakeIsNotRead)
     const uint32_t oversize = uint32_t(kob::lzoWorstCase(file.size())) + 1000;
     const std::string area = word(1) + word(oversize) + word(100) + word(0) + noiseBytes(oversize);
     writeFile("objects.kob", archiveOf({{"objects/a.con", area, file.size()}}, 1));
-    PreviousArchive previous("objects/");
+    PreviousArchive previous("objects/", 1);
     ASSERT_TRUE(previous.open("objects.kob"));
     const size_t bound = kob::compressedAreaBound(file.size());
     std::vector<uint8_t> compressed(bound + 2 * oversize, 0xA5);

@@ -79,8 +79,9 @@ TEST_F(SafeReplace, AKilledPackLeavesThePreviousArchiveAndTheNextPackTidiesUpOnl
 
     // A pack of the same name running in another process holds its file's
     // lock: the next pack must leave that file alone, and the user's files
-    // named alike (by name or by what is in them) too. The disk is full while
-    // the dead file is there.
+    // named otherwise too; one of exactly our name that nobody holds is a
+    // killed pack's, whatever it holds. The disk is full while the dead file
+    // is there.
     writeFile("objects.kob.tmp-kobpack-Runner", "");
     const int running = open("objects.kob.tmp-kobpack-Runner", O_RDONLY);
     ASSERT_EQ(flock(running, LOCK_EX), 0);
@@ -91,9 +92,9 @@ TEST_F(SafeReplace, AKilledPackLeavesThePreviousArchiveAndTheNextPackTidiesUpOnl
     SetFreeSpaceQuery({});
     close(running);
     EXPECT_EQ(next.result, 40);
-    EXPECT_EQ(temporaryFiles(), (Strings{"objects.kob.tmp-backup", "objects.kob.tmp-kobpack-Mine00", "objects.kob.tmp-kobpack-Runner"}));
-    const std::string left = "Left in place, not a temporary file of this tool: ./objects.kob.tmp-";
-    EXPECT_EQ(starting(next.notes, "Left"), (Strings{left + "backup", left + "kobpack-Mine00"}));
+    EXPECT_EQ(temporaryFiles(), (Strings{"objects.kob.tmp-backup", "objects.kob.tmp-kobpack-Runner"}));
+    EXPECT_EQ(starting(next.notes, "Left"),
+              Strings{"Left in place, not a temporary file of this tool: ./objects.kob.tmp-backup"});
     expectWholeArchive();
 }
 
@@ -149,7 +150,8 @@ TEST_F(SafeReplace, LinkedReadOnlyAndHardLinkedArchives)
 // temporary file that begins with a copy of the previous archive. A cancel,
 // a full disk in the copy or a previous archive cut short under the pack
 // still leave the previous archive and no temporary file, and nothing is
-// synced or renamed; one removed under the pack is written anew.
+// synced or renamed. One rewritten in place with its times put back, or
+// removed, under the pack moves its change time: the copy is not trusted.
 TEST_F(SafeReplace, AfterTheFirstDifferenceThePreviousArchiveIsKeptOrWrittenAnew)
 {
     static Strings steps;
@@ -167,11 +169,21 @@ TEST_F(SafeReplace, AfterTheFirstDifferenceThePreviousArchiveIsKeptOrWrittenAnew
          "Error! Could not write .kob file: objects.kob: cannot copy from the previous archive: File too large"},
         {"previous cut short", -1, "pos:20", [] { fs::resize_file("objects.kob", 100000); }, kPackWriteFailed,
          "Error! Could not write .kob file: objects.kob: the previous archive changed while it was read"},
-        {"previous removed", -1, "pos:30", [] { fs::remove("objects.kob"); }, 40, nullptr},
+        {"previous rewritten, times put back", 39, "pos:30", [] {
+             const auto time = fs::last_write_time("objects.kob");
+             std::string bytes = readFile("objects.kob");
+             bytes[100] ^= 1;
+             std::FILE* file = std::fopen("objects.kob", "r+b");
+             std::fwrite(bytes.data(), 1, bytes.size(), file);
+             std::fclose(file);
+             fs::last_write_time("objects.kob", time);
+         }, kPackWriteFailed, "Error! Could not write .kob file: objects.kob: the previous archive changed while it was read"},
+        {"previous removed", 39, "pos:30", [] { fs::remove("objects.kob"); }, kPackWriteFailed,
+         "Error! Could not write .kob file: objects.kob: the previous archive changed while it was read"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        const PackRun first = packObjects(0);
+        packObjects(0);
         const std::string changed = "objects/f" + std::to_string(row.changed) + ".dat";
         if (row.changed >= 0)
             mod.file(changed, textBytes(40000, 99));
@@ -187,14 +199,11 @@ TEST_F(SafeReplace, AfterTheFirstDifferenceThePreviousArchiveIsKeptOrWrittenAnew
         EXPECT_EQ(run.result, row.result);
         EXPECT_EQ(run.texts, row.text ? Strings{row.text} : Strings{});
         EXPECT_EQ(temporaryFiles(), Strings{});
-        if (row.result == 40) {
-            EXPECT_EQ(run.bytes, first.bytes) << "written anew from the file compared";
-            continue;
-        }
         EXPECT_EQ(steps, Strings{});
-        if (row.changed >= 0) {
-            EXPECT_EQ(readFile("objects.kob"), previous);
+        if (row.changed >= 0)
             mod.file(changed, textBytes(40000, uint32_t(row.changed)));
+        if (std::string(row.name).rfind("previous ", 0) != 0) {
+            EXPECT_EQ(readFile("objects.kob"), previous);
         }
     }
 }

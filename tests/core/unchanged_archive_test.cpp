@@ -4,7 +4,7 @@
 // archive in its place. What the user sees is a fresh pack's either way.
 
 #include "pack/CompressionPool.h"
-#include "pack/SourceRecords.h"
+#include "pack/RecordStore.h"
 #include "platform/Platform.h"
 #include "support/TestSupport.h"
 
@@ -56,7 +56,7 @@ TEST(UnchangedArchive, NothingChangedLeavesTheFileAsItWas)
 {
     // Files settled since the first pack: its records trust them, so the
     // repack writes no record either.
-    SetRecordClock(settledClock);
+    testContext().fileSystemClock = settledClock;
     for (const auto& [name, compress, threads] : kModes) {
         SCOPED_TRACE(name);
         ModTree mod;
@@ -76,7 +76,7 @@ TEST(UnchangedArchive, NothingChangedLeavesTheFileAsItWas)
         again.reused = first.reused;
         EXPECT_TRUE(again == first) << "the result, progress, trace or texts differ from the first pack's";
     }
-    SetRecordClock(nullptr);
+    resetContext();
 }
 
 TEST(UnchangedArchive, EveryDifferenceGivesAFreshPacksArchive)

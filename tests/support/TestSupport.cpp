@@ -66,10 +66,21 @@ struct ProgramCache {
 
 } // namespace
 
-int64_t settledClock()
+std::optional<int64_t> settledClock(const std::string&)
 {
     using namespace std::chrono;
     return duration_cast<nanoseconds>((system_clock::now() + seconds(10)).time_since_epoch()).count();
+}
+
+kob::PackContext& testContext()
+{
+    static kob::PackContext context;
+    return context;
+}
+
+void resetContext()
+{
+    testContext() = {};
 }
 
 CacheFolder::CacheFolder(const fs::path& folder)
@@ -252,13 +263,14 @@ PackRun packFolder(const std::string& source, const std::string& folder, const s
     PackRun run;
     testing::internal::CaptureStdout();
     run.result =
-        PackArchive(sourcePath, folderName, archive, compress, controls, &run.outcome, pool, reuse, &run.reused);
+        PackArchive(sourcePath, folderName, archive, compress, controls, &run.outcome, pool, reuse, &run.reused,
+                    testContext());
     run.out = lines(testing::internal::GetCapturedStdout());
     g_cancelPack = 0;
     run.calls = controls.calls;
     run.texts = sink.texts;
     run.notes = sink.notes;
-    if (fs::exists(archive))
+    if (fs::is_regular_file(archive))
         run.bytes = readFile(archive);
     return run;
 }

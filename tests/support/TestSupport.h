@@ -7,6 +7,7 @@
 #include "pack/PackJob.h"
 
 #include <cstdint>
+#include <optional>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -48,9 +49,15 @@ private:
     bool m_wasSet = false;
 };
 
-// A record clock 10 s ahead: every file a pack looks at counts as settled
-// (its times older than a record's by more than the 2 s the records allow).
-int64_t settledClock();
+// A file-system clock 10 s ahead: every file a pack looks at counts as
+// settled (its times older than a record's by more than the 2 s the records
+// allow).
+std::optional<int64_t> settledClock(const std::string& archivePath);
+
+// The context every pack of packFolder() gets; a test sets what it needs
+// and restores it (resetContext()).
+kob::PackContext& testContext();
+void resetContext();
 
 // A file at `path` that is listed but cannot be opened, even by root: a link
 // that leads nowhere, or on Windows (where MinGW makes no links, and a file

@@ -1,0 +1,28 @@
+#pragma once
+// What a pack job asks of the world beyond its own files, handed to the job
+// as a value: the defaults ask the system, and a test gives its own answers
+// to one job without touching any other. Add a member here, never a global.
+
+#include "platform/Platform.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace kob {
+
+struct PackContext {
+    // The file system's own time now, in nanoseconds, as the times of a file
+    // written in `folder` at this moment would show it; nothing when it
+    // cannot be had. Default: a file is made there and its time read.
+    std::function<std::optional<int64_t>(const std::string& folder)> fileSystemClock;
+    // What holds `folder`, and whether its stamps tell every change.
+    // Default: platform::fileSystemKind.
+    std::function<platform::FileSystemKind(const std::string& folder)> fileSystemKind;
+    // Called once the new archive has been renamed into place, before
+    // anything more is done with it; for tests of a second pack racing this one.
+    std::function<void()> afterRename;
+};
+
+} // namespace kob
