@@ -93,7 +93,7 @@ std::optional<InputProblem> SourceFile::readAll(uint8_t* buffer, const std::atom
 
 bool SourceFile::unchangedSinceOpen() const
 {
-    const platform::FileInfo now = m_file.info();
+    const platform::FileInfo now = m_file.state();
     return now.kind == platform::Kind::Regular && now.size == m_opened.size && now.modified == m_opened.modified
            && now.changed == m_opened.changed;
 }

@@ -62,6 +62,10 @@ public:
 
     bool isOpen() const;
     FileInfo info() const;
+    // What can change while the file is open: kind, size, times, attributes;
+    // without its identity (volume and index 0), which on Windows costs a
+    // slow query of its own.
+    FileInfo state() const;
     // Reads up to `length` bytes at the current position; the count, 0 at the
     // end, -1 on a failure.
     int64_t read(void* data, size_t length);

@@ -141,6 +141,11 @@ FileInfo File::info() const
     return info;
 }
 
+FileInfo File::state() const
+{
+    return info();
+}
+
 int64_t File::read(void* data, size_t length)
 {
     for (;;) {

@@ -245,6 +245,28 @@ FileInfo File::info() const
     return infoOfHandle(handleOf(m_handle), false);
 }
 
+FileInfo File::state() const
+{
+    const HANDLE h = handleOf(m_handle);
+    FILE_STANDARD_INFO standard{};
+    FILE_BASIC_INFO basic{};
+    FileInfo info;
+    if (!GetFileInformationByHandleEx(h, FileStandardInfo, &standard, sizeof standard)
+        || !GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic)) {
+        info.error = m_error = lastErrorText();
+        return info;
+    }
+    info.kind = standard.Directory ? Kind::Directory : Kind::Regular;
+    if (info.kind == Kind::Regular)
+        info.size = uint64_t(standard.EndOfFile.QuadPart);
+    info.links = standard.NumberOfLinks;
+    info.mode = basic.FileAttributes;
+    info.modified = unixNanoseconds(basic.LastWriteTime.QuadPart);
+    if (basic.ChangeTime.QuadPart != 0)
+        info.changed = unixNanoseconds(basic.ChangeTime.QuadPart);
+    return info;
+}
+
 int64_t File::read(void* data, size_t length)
 {
     DWORD got = 0;

@@ -191,10 +191,15 @@ TEST(Platform, ExaminesAndListsFolders)
         EXPECT_EQ(stamp(e.info), stamp(platform::statPath(in(dir, e.name))));
         platform::FileInfo opened;
         OpenProblem problem;
-        if (e.info.kind == Kind::Regular && File::openRead(in(dir, e.name), problem, error, &opened).isOpen())
+        File file;
+        if (e.info.kind == Kind::Regular && (file = File::openRead(in(dir, e.name), problem, error, &opened)).isOpen()) {
             EXPECT_EQ(stamp(e.info), stamp(opened));
-        else
+            platform::FileInfo state = file.state();
+            state.volume = opened.volume, state.index = opened.index;
+            EXPECT_EQ(stamp(state), stamp(opened)) << "the look after a read sees what the open saw";
+        } else {
             EXPECT_EQ(e.info.kind, Kind::Directory);
+        }
     }
 
     EXPECT_FALSE(platform::listFolder(in(dir, "missing"), entries, error, code));
