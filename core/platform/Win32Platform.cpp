@@ -548,7 +548,8 @@ bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries, st
     if (!prefix.empty() && prefix.back() != L'\\' && prefix.back() != L'/')
         prefix += L'\\';
     // The folder is opened once and read in batches through its own handle;
-    // no entry is opened, except a reparse point, which is followed.
+    // no entry is opened, except a reparse point, which is followed (links
+    // followed, as statPath() does).
     const HANDLE dir = CreateFileW(path.c_str(), FILE_LIST_DIRECTORY,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
@@ -577,7 +578,9 @@ bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries, st
                 bool exact = true;
                 entry.name = toNarrow(name, exact);
                 entry.unrepresentable = !exact;
-                entry.info = (data.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+                // A file system without file ids in its listing gives 0:
+                // such an entry is examined the slow way, as a reparse point.
+                entry.info = (data.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || data.FileId.QuadPart == 0
                                  ? statWide(prefix + name, true)
                                  : infoOfEntry(data, self.dwVolumeSerialNumber);
                 entries.push_back(std::move(entry));
