@@ -9,9 +9,17 @@
 // kobpack's, or it measures another job.
 //
 //   kobpack-floor [-c] [-j N] [--stat] -C ARCHIVES NAME...
-//     -c      compress (the folders sound and music stay plain, as in a batch)
-//     --stat  walk and examine every file only: the floor of a repack that
-//             finds nothing changed
+//   kobpack-floor --changed FILE -C ARCHIVES NAME...
+//   kobpack-floor --list|--verify -C ARCHIVES NAME...
+//     -c         compress (the folders sound and music stay plain, as in a batch)
+//     --stat     walk and examine every file only: the floor of a repack that
+//                finds nothing changed
+//     --changed  the floor of a plain repack after FILE (NAME/..., rewritten at
+//                its size) changed: walk and examine every file, read FILE,
+//                and write its archive once: the old one with FILE's bytes put
+//                in, synced and renamed over it
+//     --list     read each archive's index and print its entry names
+//     --verify   read each archive whole and decompress every block
 #include "format/ArchiveFormat.h"
 
 #include <lzo/lzo1x.h>
@@ -192,6 +200,104 @@ void walk(const std::string& folder, const std::string& below, std::vector<Sourc
             walk(folder + "/" + entry.name, below + entry.name + "/", files);
 }
 
+std::vector<uint8_t> readArchive(const std::string& path)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file || std::fseek(file, 0, SEEK_END) != 0)
+        fail("cannot open " + path);
+    std::vector<uint8_t> bytes(size_t(std::ftell(file)));
+    std::rewind(file);
+    if (std::fread(bytes.data(), 1, bytes.size(), file) != bytes.size())
+        fail("cannot read " + path);
+    std::fclose(file);
+    return bytes;
+}
+
+uint32_t word(const std::vector<uint8_t>& bytes, size_t at)
+{
+    if (at + 4 > bytes.size())
+        fail("archive cut short");
+    return uint32_t(bytes[at]) | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16
+           | uint32_t(bytes[at + 3]) << 24;
+}
+
+struct Entry {
+    std::string name;
+    uint32_t stored, size, offset;
+};
+
+std::vector<Entry> entriesOf(const std::vector<uint8_t>& bytes, size_t index)
+{
+    std::vector<Entry> entries(word(bytes, index));
+    size_t at = index + 4;
+    for (Entry& entry : entries) {
+        const uint32_t length = word(bytes, at);
+        if (at + 4 + length > bytes.size())
+            fail("archive cut short");
+        entry.name.assign(reinterpret_cast<const char*>(bytes.data()) + at + 4, length);
+        at += 4 + length;
+        entry.stored = word(bytes, at), entry.size = word(bytes, at + 4), entry.offset = word(bytes, at + 8);
+        at += 12 + sizeof kob::kRecordTail;
+    }
+    return entries;
+}
+
+// Only the index is read, from the offset the first word gives to the end.
+void listArchive(const std::string& path)
+{
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    uint8_t head[4];
+    if (!file || std::fread(head, 1, 4, file) != 4)
+        fail("cannot read " + path);
+    const uint32_t index = uint32_t(head[0]) | uint32_t(head[1]) << 8 | uint32_t(head[2]) << 16 | uint32_t(head[3]) << 24;
+    std::vector<uint8_t> bytes, chunk(1 << 16);
+    if (std::fseek(file, long(index), SEEK_SET) != 0)
+        fail("cannot read " + path);
+    for (size_t got; (got = std::fread(chunk.data(), 1, chunk.size(), file)) > 0;)
+        bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + long(got));
+    std::fclose(file);
+    for (const Entry& entry : entriesOf(bytes, 0))
+        std::printf("%s\n", entry.name.c_str());
+}
+
+void verifyArchive(const std::string& path)
+{
+    const std::vector<uint8_t> bytes = readArchive(path);
+    if (word(bytes, 4) != 1)
+        return; // plain: reading it was the work
+    std::vector<uint8_t> block(kob::kBlockLength);
+    for (const Entry& entry : entriesOf(bytes, word(bytes, 0))) {
+        if (entry.size == 0)
+            continue;
+        const uint32_t count = word(bytes, entry.offset);
+        const size_t data = entry.offset + 4 + 12 * size_t(count);
+        for (uint32_t b = 0; b < count; ++b) {
+            const size_t at = entry.offset + 4 + 12 * size_t(b);
+            const uint32_t packed = word(bytes, at), length = word(bytes, at + 4), from = word(bytes, at + 8);
+            lzo_uint out = block.size();
+            if (data + from + packed > bytes.size()
+                || lzo1x_decompress_safe(bytes.data() + data + from, packed, block.data(), &out, nullptr) != LZO_E_OK
+                || out != length)
+                fail("bad block in " + path);
+        }
+    }
+}
+
+void repackChanged(const std::string& archives, const std::string& name, const std::string& changed)
+{
+    const std::string archive = archives + "/" + name + ".kob";
+    std::vector<uint8_t> bytes = readArchive(archive);
+    if (word(bytes, 4) != 0)
+        fail("--changed takes a plain archive");
+    for (const Entry& entry : entriesOf(bytes, word(bytes, 0)))
+        if (entry.name == changed) {
+            readWhole({archives + "/../" + changed, changed, entry.size}, bytes.data() + entry.offset);
+            writeAndRename(archive, bytes);
+            return;
+        }
+    fail("no entry " + changed);
+}
+
 void put(std::vector<uint8_t>& out, uint32_t word)
 {
     const uint8_t bytes[4] = {uint8_t(word), uint8_t(word >> 8), uint8_t(word >> 16), uint8_t(word >> 24)};
@@ -280,7 +386,8 @@ void pack(const std::string& archives, const std::string& name, bool compress, u
 
 int main(int argc, char** argv)
 {
-    bool compress = false, statOnly = false;
+    bool compress = false, statOnly = false, listOnly = false, verify = false;
+    std::string changed;
     unsigned threads = std::max(1u, std::thread::hardware_concurrency());
     std::string archives;
     std::vector<std::string> names;
@@ -290,6 +397,12 @@ int main(int argc, char** argv)
             compress = true;
         else if (arg == "--stat")
             statOnly = true;
+        else if (arg == "--list")
+            listOnly = true;
+        else if (arg == "--verify")
+            verify = true;
+        else if (arg == "--changed" && i + 1 < argc)
+            changed = argv[++i];
         else if (arg == "-j" && i + 1 < argc)
             threads = unsigned(std::max(1, std::atoi(argv[++i])));
         else if (arg == "-C" && i + 1 < argc)
@@ -298,9 +411,13 @@ int main(int argc, char** argv)
             names.push_back(arg);
     }
     if (archives.empty() || names.empty() || lzo_init() != LZO_E_OK)
-        fail("usage: kobpack-floor [-c] [-j N] [--stat] -C ARCHIVES NAME...");
+        fail("usage: kobpack-floor [-c] [-j N] [--stat | --changed FILE | --list | --verify] -C ARCHIVES NAME...");
     for (const std::string& name : names) {
-        if (statOnly) {
+        if (listOnly || verify) {
+            (listOnly ? listArchive : verifyArchive)(archives + "/" + name + ".kob");
+            continue;
+        }
+        if (statOnly || !changed.empty()) {
             std::vector<Source> files;
             walk(archives + "/../" + name, "", files);
             continue;
@@ -310,5 +427,8 @@ int main(int argc, char** argv)
             c = char(std::tolower(static_cast<unsigned char>(c)));
         pack(archives, name, compress && lower != "sound" && lower != "music", threads);
     }
+    for (const std::string& name : names)
+        if (!changed.empty() && changed.rfind(name + "/", 0) == 0)
+            repackChanged(archives, name, changed);
     return 0;
 }

@@ -8,6 +8,12 @@
 #   fresh-c-all       the same with -c on every core
 #   nothing-changed   pack -c again over its own archives and records, nothing
 #                     changed (floor: --stat, a walk that examines every file)
+#   one-changed       pack (plain) again over its own archives and records
+#                     after one 1 MiB file was rewritten at its size (floor:
+#                     --changed: the walk, that file read, its archive
+#                     written once, synced and renamed)
+#   list, verify      list / verify every archive (floor: read each index /
+#                     read each archive and decompress every block)
 # On Linux with build/, and under Wine with the Windows build when
 # WINDOWS_BUILD names it (scripts/windows.sh makes build-windows/). Every fresh
 # pack of the floor is checked to give kobpack's archives byte for byte.
@@ -31,6 +37,8 @@ mkdir -p "$work"
 "$build/kobpack-samplemod" "$work/mod" "$scale" >/dev/null
 archives=$work/mod/Archives
 mapfile -t names < <("$build/kobpack-benchpack" -C "$archives" names)
+changed=${names[0]}/floor-changed.bin # rewritten for one-changed
+head -c 1048576 /dev/urandom >"$work/mod/$changed"
 read -r files bytes < <(cd "$work/mod" && find "${names[@]}" -type f -printf '%s\n' | awk '{ n++; s += $1 } END { print n, s }')
 export XDG_CACHE_HOME=$work/cache
 
@@ -69,6 +77,24 @@ run() {
     "${kob[@]}" -C "$archives" pack -c --all-folders --all-levels >/dev/null 2>&1
     times[$system,nothing-changed,kobpack]+=" $(seconds "${kob[@]}" -C "$archives" pack -c --all-folders --all-levels)"
     times[$system,nothing-changed,floor]+=" $(seconds "${floor[@]}" --stat -C "$archives" "${names[@]}")"
+    times[$system,list,kobpack]+=" $(seconds "${kob[@]}" -C "$archives" list "${names[@]/%/.kob}")"
+    times[$system,list,floor]+=" $(seconds "${floor[@]}" --list -C "$archives" "${names[@]}")"
+    times[$system,verify,kobpack]+=" $(seconds "${kob[@]}" -C "$archives" verify "${names[@]/%/.kob}")"
+    times[$system,verify,floor]+=" $(seconds "${floor[@]}" --verify -C "$archives" "${names[@]}")"
+    # One file rewritten at its size, then a plain repack; the floor starts
+    # from the same archives and must end with kobpack's.
+    clean
+    "${kob[@]}" -C "$archives" pack --all-folders --all-levels >/dev/null 2>&1
+    sleep 3
+    "${kob[@]}" -C "$archives" pack --all-folders --all-levels >/dev/null 2>&1
+    local before=$work/before.kob
+    cp "$archives/${names[0]}.kob" "$before"
+    head -c 1048576 /dev/urandom | dd of="$work/mod/$changed" conv=notrunc status=none
+    times[$system,one-changed,kobpack]+=" $(seconds "${kob[@]}" -C "$archives" pack --all-folders --all-levels)"
+    keep
+    cp "$before" "$archives/${names[0]}.kob"
+    times[$system,one-changed,floor]+=" $(seconds "${floor[@]}" --changed "$changed" -C "$archives" "${names[@]}")"
+    same || { echo "floor: $system one-changed: the floor's archives differ from kobpack's" >&2; exit 1; }
 }
 
 systems=(linux)
@@ -95,7 +121,7 @@ table() {
     echo "|---|---|---:|---:|---:|"
     local system op k f
     for system in "${systems[@]}"; do
-        for op in fresh-plain fresh-c-j1 fresh-c-all nothing-changed; do
+        for op in fresh-plain fresh-c-j1 fresh-c-all nothing-changed one-changed list verify; do
             # shellcheck disable=SC2086
             k=$(median ${times[$system,$op,kobpack]}); f=$(median ${times[$system,$op,floor]})
             printf '| %s | %s | %.3f | %.3f | %.2f |\n' "$op" "$system" "$k" "$f" "$(awk -v a="$k" -v b="$f" 'BEGIN { print a / b }')"

@@ -17,19 +17,27 @@ std::atomic<int64_t> g_heldStepMs{100};
 // Large files are read in pieces, so a stop is not held up by a long read.
 constexpr size_t kReadPiece = size_t(4) << 20;
 
-platform::File openSource(const std::string& path, platform::OpenProblem& problem, std::string& error)
+// `info` is the open's own look at the file (a test's open is asked once more).
+platform::File openSource(const std::string& path, platform::OpenProblem& problem, std::string& error,
+                          platform::FileInfo& info)
 {
     const SourceOpen open = g_sourceOpen.load();
-    return open ? open(path, problem, error) : platform::File::openRead(path, problem, error);
+    if (!open)
+        return platform::File::openRead(path, problem, error, &info);
+    platform::File file = open(path, problem, error);
+    if (file.isOpen())
+        info = file.info();
+    return file;
 }
 
 // Opens `path`, waiting while another program holds it, up to the retry time.
-platform::File openUnlessHeld(const std::string& path, platform::OpenProblem& problem, std::string& error)
+platform::File openUnlessHeld(const std::string& path, platform::OpenProblem& problem, std::string& error,
+                              platform::FileInfo& info)
 {
     const auto step = std::chrono::milliseconds(g_heldStepMs.load());
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(g_heldRetryMs.load());
     for (;;) {
-        platform::File file = openSource(path, problem, error);
+        platform::File file = openSource(path, problem, error, info);
         if (problem != platform::OpenProblem::Held || std::chrono::steady_clock::now() >= deadline)
             return file;
         std::this_thread::sleep_for(step);
@@ -73,10 +81,10 @@ std::string heldFileText(const std::string& path)
     return path + " is in use by another program: close it and pack again";
 }
 
-size_t ReadSourceBytes(void* buffer, size_t length, std::FILE* file)
+int64_t ReadSourceBytes(void* buffer, size_t length, platform::File& file)
 {
     const SourceRead read = g_sourceRead.load();
-    return read ? read(buffer, length, file) : std::fread(buffer, 1, length, file);
+    return read ? read(buffer, length, file) : file.read(buffer, length);
 }
 
 void SetSourceRead(SourceRead read)
@@ -107,20 +115,19 @@ std::optional<InputProblem> SourceFile::open(const char* path, uint32_t sourceRo
     // opened), so neither is opened at all.
     platform::OpenProblem openProblem;
     std::string reason;
-    platform::File input = openUnlessHeld(path, openProblem, reason);
+    // The open's own look at the file is the stamp: one query, not two.
+    platform::FileInfo info;
+    m_file = openUnlessHeld(path, openProblem, reason, info);
     if (openProblem == platform::OpenProblem::NotRegular)
         return InputProblem::NotRegular;
     if (openProblem == platform::OpenProblem::Held)
         return InputProblem::Held;
-    if (!input.isOpen())
+    if (!m_file.isOpen())
         return InputProblem::CannotOpen;
-    const platform::FileInfo info = input.info();
-    if (info.kind != platform::Kind::Regular)
-        return InputProblem::ReadFailed;
-    if (info.size > kob::kMaxArchiveSize)
+    if (info.size > kob::kMaxArchiveSize) {
+        close();
         return InputProblem::TooLarge;
-    if (!(m_file = input.toStream("rb")))
-        return InputProblem::CannotOpen;
+    }
     m_opened = FileStamp::of(info);
     return std::nullopt;
 }
@@ -128,42 +135,36 @@ std::optional<InputProblem> SourceFile::open(const char* path, uint32_t sourceRo
 std::optional<InputProblem> SourceFile::readAll(uint8_t* buffer, const std::atomic<bool>* stop)
 {
     uint64_t done = 0;
-    bool shortRead = false;
-    while (!shortRead && done < m_opened.size) {
+    int64_t got = 1;
+    while (done < m_opened.size) {
         if (stop && stop->load()) {
             close();
             return InputProblem::ReadFailed;
         }
         const size_t piece = static_cast<size_t>(std::min<uint64_t>(m_opened.size - done, kReadPiece));
-        const size_t got = ReadSourceBytes(buffer + done, piece, m_file);
-        done += got;
-        shortRead = got != piece;
+        if ((got = ReadSourceBytes(buffer + done, piece, m_file)) <= 0)
+            break;
+        done += uint64_t(got);
     }
-    // A short read would store stale bytes, a long file a cut one: one byte
-    // more means the file grew after its size was taken.
+    // A short read would store stale bytes, a long file a cut one; a size or
+    // time that moved since the open means part old, part new bytes.
     std::optional<InputProblem> problem;
-    if (done < m_opened.size)
-        problem = std::ferror(m_file) ? InputProblem::ReadFailed : InputProblem::Changed;
-    else if (std::fgetc(m_file) != EOF)
-        problem = InputProblem::Changed;
-    else if (std::ferror(m_file))
+    if (got < 0)
         problem = InputProblem::ReadFailed;
-    else if (!unchangedSinceOpen())
-        problem = InputProblem::Changed; // rewritten in place: part old, part new bytes
+    else if (done < m_opened.size || !unchangedSinceOpen())
+        problem = InputProblem::Changed;
     close();
     return problem;
 }
 
 bool SourceFile::unchangedSinceOpen() const
 {
-    const platform::FileInfo now = platform::streamInfo(m_file);
+    const platform::FileInfo now = m_file.state();
     return now.kind == platform::Kind::Regular && now.size == m_opened.size && now.modified == m_opened.modified
            && now.changed == m_opened.changed;
 }
 
 void SourceFile::close()
 {
-    if (m_file)
-        std::fclose(m_file);
-    m_file = nullptr;
+    m_file.close();
 }

@@ -61,17 +61,18 @@ public:
 private:
     bool unchangedSinceOpen() const;
 
-    std::FILE* m_file = nullptr;
+    platform::File m_file;
     FileStamp m_opened; // its times tell a rewrite of the same size
 };
 
-// Reads up to `length` bytes of an open source file into `buffer` and returns
-// how many arrived; std::fread unless a test replaced it. Every packing path
-// reads source bytes through it, on any thread.
-size_t ReadSourceBytes(void* buffer, size_t length, std::FILE* file);
-// Replaces the read behind ReadSourceBytes (nullptr restores std::fread), e.g.
-// to make a file come up short as one that shrank while it was read.
-using SourceRead = size_t (*)(void* buffer, size_t length, std::FILE* file);
+// Reads up to `length` bytes of an open source file into `buffer`: the
+// count, 0 at its end, -1 on a failure, as platform::File::read, which it
+// calls unless a test replaced it. Every packing path reads source bytes
+// through it, on any thread.
+int64_t ReadSourceBytes(void* buffer, size_t length, platform::File& file);
+// Replaces the read behind ReadSourceBytes (nullptr restores the file's own),
+// e.g. to make a file come up short as one that shrank while it was read.
+using SourceRead = int64_t (*)(void* buffer, size_t length, platform::File& file);
 void SetSourceRead(SourceRead read);
 
 // Opens a source file for reading; platform::File::openRead unless a test

@@ -63,6 +63,10 @@ public:
 
     bool isOpen() const;
     FileInfo info() const;
+    // What can change while the file is open: kind, size, times, attributes;
+    // without its identity (volume and index 0), which on Windows costs a
+    // slow query of its own.
+    FileInfo state() const;
     // Reads up to `length` bytes at the current position; the count, 0 at the
     // end, -1 on a failure.
     int64_t read(void* data, size_t length);
@@ -82,7 +86,9 @@ public:
     // Opens a regular file for reading without waiting: a named pipe, a device
     // or a folder in its place (also one swapped in after a check) is
     // refused with NotRegular, and never opened where opening has effects.
-    static File openRead(const std::string& path, OpenProblem& problem, std::string& error);
+    // `opened`, when given, receives info() as the open found it.
+    static File openRead(const std::string& path, OpenProblem& problem, std::string& error,
+                         FileInfo* opened = nullptr);
     // Creates or truncates a regular file for writing, without waiting on a
     // pipe in its place (NotRegular).
     static File openWrite(const std::string& path, OpenProblem& problem, std::string& error);
@@ -169,7 +175,10 @@ FileInfo streamInfo(std::FILE* stream);
 // One entry of a folder as the system gives it (no "." or "..").
 struct FolderEntry {
     std::string name;
-    FileInfo info; // links followed; Kind::Missing for one that leads nowhere
+    // Links followed; Kind::Missing for one that leads nowhere. Taken with
+    // the listing, without opening the entry: size, times, kind, volume and
+    // index are those statPath() gives (`links` may be left at 1).
+    FileInfo info;
     // On Windows, a name that the ANSI code page cannot spell; `name` is then
     // only fit for messages.
     bool unrepresentable = false;

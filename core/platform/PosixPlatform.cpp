@@ -61,7 +61,8 @@ bool writeAll(int fd, const void* data, size_t length, std::string& error)
 }
 
 // Opens without waiting and keeps the file only when it is a regular one.
-File openRegular(const std::string& path, int flags, OpenProblem& problem, std::string& error, File (*wrap)(int))
+File openRegular(const std::string& path, int flags, OpenProblem& problem, std::string& error, File (*wrap)(int),
+                 FileInfo* opened = nullptr)
 {
     problem = OpenProblem::None;
     // Checked before the open too: opening some devices already has effects.
@@ -84,6 +85,8 @@ File openRegular(const std::string& path, int flags, OpenProblem& problem, std::
         ::close(fd);
         return {};
     }
+    if (opened)
+        *opened = infoOf(st);
     return wrap(fd);
 }
 
@@ -138,6 +141,11 @@ FileInfo File::info() const
     return info;
 }
 
+FileInfo File::state() const
+{
+    return info();
+}
+
 int64_t File::read(void* data, size_t length)
 {
     for (;;) {
@@ -186,9 +194,9 @@ bool File::close()
     return rc == 0;
 }
 
-File File::openRead(const std::string& path, OpenProblem& problem, std::string& error)
+File File::openRead(const std::string& path, OpenProblem& problem, std::string& error, FileInfo* opened)
 {
-    return openRegular(path, O_RDONLY, problem, error, FileAccess::wrap);
+    return openRegular(path, O_RDONLY, problem, error, FileAccess::wrap, opened);
 }
 
 File File::openWrite(const std::string& path, OpenProblem& problem, std::string& error)
@@ -389,9 +397,7 @@ bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries, st
         error = errorText(code);
         return false;
     }
-    std::string prefix = folder;
-    if (!prefix.empty() && prefix.back() != '/')
-        prefix += '/';
+    const int at = ::dirfd(dir);
     bool complete = true;
     for (;;) {
         // readdir gives null both at the end and on a failure; only errno
@@ -407,7 +413,13 @@ bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries, st
         entry.name = d->d_name;
         if (entry.name == "." || entry.name == "..")
             continue;
-        entry.info = statPath(prefix + entry.name);
+        // Relative to the open folder: no path to resolve again, and the
+        // stamp taken here is the one a repack compares.
+        struct stat st {};
+        if (::fstatat(at, d->d_name, &st, 0) == 0)
+            entry.info = infoOf(st);
+        else if (errno != ENOENT && errno != ENOTDIR)
+            entry.info.error = errorText(errno);
         entries.push_back(std::move(entry));
     }
     ::closedir(dir);

@@ -172,14 +172,27 @@ struct FileAccess {
 
 namespace {
 
+// What a name is, told without opening it where its attributes suffice: a
+// folder, or a plain file. A reparse point (a link, a mount point, a socket)
+// is followed by opening it.
+Kind kindBeforeOpen(const std::wstring& path)
+{
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return Kind::Missing; // the open tells why
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return statWide(path, true).kind;
+    return attributes & FILE_ATTRIBUTE_DIRECTORY ? Kind::Directory : Kind::Regular;
+}
+
 File openRegular(const std::string& path, DWORD access, DWORD share, DWORD disposition, OpenProblem& problem,
-                 std::string& error)
+                 std::string& error, FileInfo* opened = nullptr)
 {
     problem = OpenProblem::None;
     const std::wstring wide = apiPath(path);
     // Checked before the open too: opening some devices already has effects.
-    const FileInfo before = statWide(wide, true);
-    if (before.exists() && before.kind != Kind::Regular) {
+    const Kind before = kindBeforeOpen(wide);
+    if (before != Kind::Missing && before != Kind::Regular) {
         problem = OpenProblem::NotRegular;
         error = "not a regular file";
         return {};
@@ -195,11 +208,14 @@ File openRegular(const std::string& path, DWORD access, DWORD share, DWORD dispo
         return {};
     }
     File file = FileAccess::wrap(h);
-    if (file.info().kind != Kind::Regular) {
+    const FileInfo info = file.info();
+    if (info.kind != Kind::Regular) {
         problem = OpenProblem::NotRegular;
         error = "not a regular file";
         return {};
     }
+    if (opened)
+        *opened = info;
     return file;
 }
 
@@ -228,6 +244,28 @@ bool File::isOpen() const
 FileInfo File::info() const
 {
     return infoOfHandle(handleOf(m_handle), false);
+}
+
+FileInfo File::state() const
+{
+    const HANDLE h = handleOf(m_handle);
+    FILE_STANDARD_INFO standard{};
+    FILE_BASIC_INFO basic{};
+    FileInfo info;
+    if (!GetFileInformationByHandleEx(h, FileStandardInfo, &standard, sizeof standard)
+        || !GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic)) {
+        info.error = m_error = lastErrorText();
+        return info;
+    }
+    info.kind = standard.Directory ? Kind::Directory : Kind::Regular;
+    if (info.kind == Kind::Regular)
+        info.size = uint64_t(standard.EndOfFile.QuadPart);
+    info.links = standard.NumberOfLinks;
+    info.mode = basic.FileAttributes;
+    info.modified = unixNanoseconds(basic.LastWriteTime.QuadPart);
+    if (basic.ChangeTime.QuadPart != 0)
+        info.changed = unixNanoseconds(basic.ChangeTime.QuadPart);
+    return info;
 }
 
 int64_t File::read(void* data, size_t length)
@@ -298,10 +336,10 @@ bool File::close()
     return ok;
 }
 
-File File::openRead(const std::string& path, OpenProblem& problem, std::string& error)
+File File::openRead(const std::string& path, OpenProblem& problem, std::string& error, FileInfo* opened)
 {
     return openRegular(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
-                       problem, error);
+                       problem, error, opened);
 }
 
 File File::openWrite(const std::string& path, OpenProblem& problem, std::string& error)
@@ -491,39 +529,87 @@ FileInfo streamInfo(std::FILE* stream)
     return infoOfHandle(h, false);
 }
 
+namespace {
+
+int listingCode(DWORD failure)
+{
+    return isMissingError(failure) ? ENOENT : failure == ERROR_ACCESS_DENIED ? EACCES : EIO;
+}
+
+// One entry of a folder's listing as statWide() would give it: the folder's
+// record holds size, times, attributes and file id, the folder its volume.
+FileInfo infoOfEntry(const FILE_ID_BOTH_DIR_INFO& data, uint64_t volume)
+{
+    FileInfo info;
+    info.kind = (data.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? Kind::Directory : Kind::Regular;
+    if (info.kind == Kind::Regular)
+        info.size = uint64_t(data.EndOfFile.QuadPart);
+    info.volume = volume;
+    info.index = uint64_t(data.FileId.QuadPart);
+    info.mode = data.FileAttributes;
+    info.modified = unixNanoseconds(data.LastWriteTime.QuadPart);
+    if (data.ChangeTime.QuadPart != 0)
+        info.changed = unixNanoseconds(data.ChangeTime.QuadPart);
+    return info;
+}
+
+} // namespace
+
 bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries, std::string& error, int& code)
 {
     entries.clear();
-    std::wstring prefix = apiPath(folder);
+    const std::wstring path = apiPath(folder);
+    std::wstring prefix = path;
     if (!prefix.empty() && prefix.back() != L'\\' && prefix.back() != L'/')
         prefix += L'\\';
-    WIN32_FIND_DATAW data{};
-    const HANDLE find = FindFirstFileExW((prefix + L"*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                         nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    if (find == INVALID_HANDLE_VALUE) {
+    // The folder is opened once and read in batches through its own handle;
+    // no entry is opened, except a reparse point, which is followed (links
+    // followed, as statPath() does).
+    const HANDLE dir = CreateFileW(path.c_str(), FILE_LIST_DIRECTORY,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (dir == INVALID_HANDLE_VALUE) {
         const DWORD failure = GetLastError();
-        // A drive's root may hold nothing at all, not even "." and "..".
-        if (failure == ERROR_FILE_NOT_FOUND && statWide(apiPath(folder), true).kind == Kind::Directory)
-            return true;
-        code = isMissingError(failure) ? ENOENT : failure == ERROR_ACCESS_DENIED ? EACCES : EIO;
+        code = listingCode(failure);
         error = systemText(failure);
         return false;
     }
-    do {
-        const std::wstring name = data.cFileName;
-        if (name == L"." || name == L"..")
-            continue;
-        FolderEntry entry;
-        bool exact = true;
-        entry.name = toNarrow(name, exact);
-        entry.unrepresentable = !exact;
-        entry.info = statWide(prefix + name, true);
-        entries.push_back(std::move(entry));
-    } while (FindNextFileW(find, &data));
+    BY_HANDLE_FILE_INFORMATION self{};
+    if (!GetFileInformationByHandle(dir, &self) || !(self.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        CloseHandle(dir);
+        code = ENOTDIR;
+        error = errorText(code);
+        return false;
+    }
+    std::vector<uint64_t> buffer(64 * 1024 / sizeof(uint64_t)); // the records are 8-byte aligned
+    while (GetFileInformationByHandleEx(dir, FileIdBothDirectoryInfo, buffer.data(),
+                                        DWORD(buffer.size() * sizeof(uint64_t)))) {
+        const auto* at = reinterpret_cast<const char*>(buffer.data());
+        for (;;) {
+            const auto& data = *reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(at);
+            const std::wstring name(data.FileName, data.FileNameLength / sizeof(wchar_t));
+            if (name != L"." && name != L"..") {
+                FolderEntry entry;
+                bool exact = true;
+                entry.name = toNarrow(name, exact);
+                entry.unrepresentable = !exact;
+                // A file system without file ids in its listing gives 0:
+                // such an entry is examined the slow way, as a reparse point.
+                entry.info = (data.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || data.FileId.QuadPart == 0
+                                 ? statWide(prefix + name, true)
+                                 : infoOfEntry(data, self.dwVolumeSerialNumber);
+                entries.push_back(std::move(entry));
+            }
+            if (data.NextEntryOffset == 0)
+                break;
+            at += data.NextEntryOffset;
+        }
+    }
     const DWORD last = GetLastError();
-    FindClose(find);
-    if (last != ERROR_NO_MORE_FILES) {
-        code = EIO;
+    CloseHandle(dir);
+    // A drive's root may hold nothing at all, not even "." and "..".
+    if (last != ERROR_NO_MORE_FILES && last != ERROR_FILE_NOT_FOUND) {
+        code = listingCode(last);
         error = systemText(last);
         return false;
     }

@@ -36,11 +36,11 @@ protected:
 std::thread::id g_testThread;
 std::atomic<bool> g_readElsewhere{false};
 
-size_t readNotingTheThread(void* buffer, size_t length, std::FILE* file)
+int64_t readNotingTheThread(void* buffer, size_t length, platform::File& file)
 {
     if (std::this_thread::get_id() != g_testThread)
         g_readElsewhere = true;
-    return std::fread(buffer, 1, length, file);
+    return file.read(buffer, length);
 }
 
 } // namespace

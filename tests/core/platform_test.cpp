@@ -10,6 +10,7 @@
 #include <future>
 #include <set>
 #include <thread>
+#include <tuple>
 #ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -179,6 +180,27 @@ TEST(Platform, ExaminesAndListsFolders)
     for (const platform::FolderEntry& e : entries)
         seen.insert(e.name + ":" + std::to_string(int(e.info.kind)) + ":" + std::to_string(e.info.size));
     EXPECT_EQ(seen, (std::set<std::string>{"A.txt:1:0", "b.txt:1:5", "sub:2:0"}));
+    // What the listing says of an entry is what examining it says, and of a
+    // file what opening it says: a repack takes the one for the other.
+    const auto stamp = [](const platform::FileInfo& i) {
+        return std::tuple(int(i.kind), i.size, i.volume, i.index, i.modified, i.changed);
+    };
+    for (const platform::FolderEntry& e : entries) {
+        SCOPED_TRACE(e.name);
+        EXPECT_TRUE(e.info.index != 0 && e.info.changed != 0);
+        EXPECT_EQ(stamp(e.info), stamp(platform::statPath(in(dir, e.name))));
+        platform::FileInfo opened;
+        OpenProblem problem;
+        File file;
+        if (e.info.kind == Kind::Regular && (file = File::openRead(in(dir, e.name), problem, error, &opened)).isOpen()) {
+            EXPECT_EQ(stamp(e.info), stamp(opened));
+            platform::FileInfo state = file.state();
+            state.volume = opened.volume, state.index = opened.index;
+            EXPECT_EQ(stamp(state), stamp(opened)) << "the look after a read sees what the open saw";
+        } else {
+            EXPECT_EQ(e.info.kind, Kind::Directory);
+        }
+    }
 
     EXPECT_FALSE(platform::listFolder(in(dir, "missing"), entries, error, code));
     EXPECT_EQ(code, ENOENT);

@@ -19,10 +19,10 @@ namespace {
 
 std::atomic<int> g_reads{0};
 
-size_t countingRead(void* buffer, size_t length, std::FILE* file)
+int64_t countingRead(void* buffer, size_t length, platform::File& file)
 {
     ++g_reads;
-    return std::fread(buffer, 1, length, file);
+    return file.read(buffer, length);
 }
 
 fs::path recordOf(const std::string& archive)
