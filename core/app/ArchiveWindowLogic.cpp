@@ -5,7 +5,6 @@
 #include "source/PathText.h"
 
 #include <algorithm>
-#include <filesystem>
 
 namespace {
 
@@ -51,7 +50,7 @@ bool ReopenArchive(const std::string& path, const std::vector<ReaderEntry>& list
 
 std::string ArchiveWindowCaption(const std::string& path)
 {
-    return PrintableName(std::filesystem::path(path).filename().string()) + " - KobPack";
+    return PrintableName(splitPath(path).back()) + " - KobPack";
 }
 
 std::string OpenFailureText(const std::string& readerError)
