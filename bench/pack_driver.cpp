@@ -1,17 +1,16 @@
 // kobpack-benchpack [-C DIR] pack [-c] [-j N] [--fresh] [--all-folders] [--all-levels] [NAME...]
 // kobpack-benchpack [-C DIR] names
 //
-// A stand-in for `kobpack pack` with the same arguments, for the benchmark
-// while the command line has no -j: packs one batch through PackBatch with N
-// threads (default: every core). `names` prints the pack names that
+// A stand-in for `kobpack pack` with the same arguments, for the benchmark:
+// packs one batch through PackBatch with N threads (default: every core),
+// with no trace and no progress. `names` prints the pack names that
 // --all-folders --all-levels give, one a line, so the benchmark can copy and
 // compress the very same folders.
 
 #include "app/PackPlan.h"
 #include "game/Discovery.h"
+#include "app/PackBatch.h"
 #include "pack/CompressionPool.h"
-#include "pack/MessageSink.h"
-#include "pack/PackBatch.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -22,9 +21,17 @@
 
 namespace {
 
-class StderrSink : public MessageSink {
+// Prints problems; remembers whether any archive failed.
+class StderrObserver : public kob::PackObserver {
 public:
-    void Report(const std::string& text) override { std::fprintf(stderr, "kobpack-benchpack: %s\n", text.c_str()); }
+    void problem(const std::string& text) override { std::fprintf(stderr, "kobpack-benchpack: %s\n", text.c_str()); }
+    void note(const std::string&) override {}
+    void trace(const std::string&) override {}
+    void archiveDone(const std::string&, const kob::PackResult& result) override
+    {
+        failed = failed || result.outcome == PackOutcome::Failed || result.outcome == PackOutcome::Cancelled;
+    }
+    bool failed = false;
 };
 
 int usage()
@@ -89,16 +96,8 @@ int main(int argc, char** argv)
     MakeDirectories(plan.folders);
     const std::vector<std::string> names = plan.names();
 
-    StderrSink sink;
-    InstallMessageSink(&sink);
+    StderrObserver observer;
     NullPackControls controls;
-    std::vector<PackOutcome> outcomes;
-    const int result = PackBatch(names, compress ? 1 : 0, controls, &outcomes, threads == 0 ? HardwareThreadCount() : threads, !fresh);
-    InstallMessageSink(nullptr);
-    if (result != 1)
-        return 1;
-    for (const PackOutcome outcome : outcomes)
-        if (outcome == PackOutcome::Failed || outcome == PackOutcome::Cancelled)
-            return 1;
-    return 0;
+    const kob::BatchEnd end = kob::PackBatch(names, {compress, threads, !fresh}, controls, observer, {});
+    return end == kob::BatchEnd::Finished && !observer.failed ? 0 : 1;
 }

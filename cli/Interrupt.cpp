@@ -1,18 +1,19 @@
 #include "cli/Interrupt.h"
 
-#include "pack/PackJob.h"
 #include "platform/Platform.h"
+
+#include <atomic>
 
 namespace {
 
-// Atomic rather than sig_atomic_t: with packing threads the signal may land
-// on any thread. A lock-free atomic store is safe inside a signal handler.
-std::atomic<int> g_interrupted{0};
+// The process's one interrupt flag. Atomic rather than sig_atomic_t: with
+// packing threads the signal may land on any thread, and a lock-free atomic
+// store is safe inside a signal handler.
+std::atomic<int> g_cancelPack{0};
 static_assert(std::atomic<int>::is_always_lock_free);
 
 void onInterrupt()
 {
-    g_interrupted.store(1);
     g_cancelPack.store(1);
 }
 
@@ -23,7 +24,12 @@ void InstallInterruptHandlers()
     platform::installInterruptHandler(onInterrupt);
 }
 
+kob::CancelToken InterruptToken()
+{
+    return kob::CancelToken(g_cancelPack);
+}
+
 bool Interrupted()
 {
-    return g_interrupted.load() != 0;
+    return g_cancelPack.load() != 0;
 }

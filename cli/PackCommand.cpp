@@ -5,10 +5,10 @@
 #include "cli/TerminalProgress.h"
 
 #include "app/BatchReport.h"
+#include "app/PackBatch.h"
 #include "app/PackPlan.h"
 #include "game/ArchivesFolder.h"
 #include "game/Discovery.h"
-#include "pack/PackBatch.h"
 #include "pack/PackJob.h"
 #include "platform/Platform.h"
 #include "source/PathNoCase.h"
@@ -72,7 +72,7 @@ public:
     void archiveDone(const std::string& archive, const kob::PackResult& result) override
     {
         done.emplace_back(archive, result.outcome);
-        if (!m_verbose || (result.outcome != PackOutcome::Written && result.outcome != PackOutcome::WrittenWithSkips))
+        if (!m_verbose || !result.written())
             return;
         const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - m_started;
         clear();
@@ -153,9 +153,9 @@ int RunPack(const PackOptions& options)
     // archives are not.
     platform::ignoreBrokenPipe();
 
-    const kob::PackOptions packOptions{options.compress ? 1u : 0u, options.threads, !options.fresh};
-    kob::packBatch(names, packOptions, terminal ? static_cast<PackControls&>(*terminal) : noDisplay, observer,
-                   kob::CancelToken(g_cancelPack));
+    const kob::PackOptions packOptions{options.compress, options.threads, !options.fresh};
+    kob::PackBatch(names, packOptions, terminal ? static_cast<PackControls&>(*terminal) : noDisplay, observer,
+                   InterruptToken());
     observer.clear();
 
     for (const auto& [archive, outcome] : observer.done) {

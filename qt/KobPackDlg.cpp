@@ -222,7 +222,7 @@ void CKobPackDlg::setStatus(const char* text)
 
 void CKobPackDlg::runBatch(const std::vector<std::string>& names, int compress, kob::BatchReport& report)
 {
-    RunBatchDialog(names, compress, report, this);
+    RunBatchDialog(names, compress != 0, report, m_packContext, this);
 }
 
 void CKobPackDlg::showProblems(const char* caption, const std::string& text)

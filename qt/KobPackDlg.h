@@ -7,6 +7,7 @@
 // (qt/PackRunner.h).
 
 #include "app/MainWindowLogic.h"
+#include "pack/PackContext.h"
 #include "qt/BitmapButton.h"
 
 #include <QDialog>
@@ -43,6 +44,7 @@ public:
     std::string m_levelName;      // text of the level field, as last read
     int m_compress = 0;           // Compress (1015), as last read
     QIcon m_hIcon;
+    kob::PackContext m_packContext; // what each batch's jobs ask of the world; tests give their own
 
     // The game, the lists and the All (folders) guard.
     const MainWindowLogic& logic() const { return m_logic; }

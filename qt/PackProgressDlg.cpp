@@ -107,7 +107,7 @@ bool CPackProgressDlg::OnInitDialog()
 {
     m_progress->setRange(kProgressLower, kProgressUpper);
     m_progress->setValue(0);
-    m_worker.Start(m_names, m_compress, m_report);
+    m_worker.Start(m_names, m_compress, m_report ? *m_report : m_ownReport, m_context);
     return true;
 }
 

@@ -4,6 +4,7 @@
 // running job, and Cancel asks that job to stop. It draws and forwards: the
 // batch's worker and the rules of its keys are app/BatchWorker.h's.
 
+#include "app/BatchReport.h"
 #include "app/BatchWorker.h"
 #include "qt/QtPackControls.h"
 
@@ -12,9 +13,6 @@
 #include <string>
 #include <vector>
 
-namespace kob {
-class BatchReport;
-}
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -28,11 +26,12 @@ public:
     // still runs, cancels and serves the worker's last display updates.
     ~CPackProgressDlg() override;
 
-    // The batch result; 0 until the batch ends.
-    int result() const { return m_worker.result(); }
+    // How the batch ended; nothing until it ends.
+    std::optional<kob::BatchEnd> result() const { return m_worker.result(); }
     std::vector<std::string> m_names; // names to pack, in order
-    int m_compress = 0;               // compress switch of the whole batch
-    kob::BatchReport* m_report = nullptr; // hears the batch's problems and outcomes; none: the message sink does
+    bool m_compress = false;          // compress switch of the whole batch
+    kob::BatchReport* m_report = nullptr; // hears the batch's problems and outcomes; none: the dialog's own
+    kob::PackContext m_context;       // what the jobs ask of the world
     QPushButton* m_cancel;            // item 2
     QProgressBar* m_progress;         // item 1017
     QLabel* m_status2;                // item 1018, the packing mode
@@ -59,6 +58,7 @@ private:
     void PostClose();
 
     QtPackControls m_controls;
+    kob::BatchReport m_ownReport;
     BatchWorker m_worker;
     bool m_initPending = true;
 };

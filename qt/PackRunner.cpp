@@ -5,15 +5,16 @@
 
 #include <QMessageBox>
 
-int RunBatchDialog(const std::vector<std::string>& names, int compress, kob::BatchReport& report, QWidget* parent)
+void RunBatchDialog(const std::vector<std::string>& names, bool compress, kob::BatchReport& report,
+                    const kob::PackContext& context, QWidget* parent)
 {
     // Parented to the window only so that it opens centred over it.
     CPackProgressDlg dialog(parent);
     dialog.m_compress = compress;
     dialog.m_names = names;
     dialog.m_report = &report;
+    dialog.m_context = context;
     dialog.exec();
-    return dialog.result();
 }
 
 void ShowPackProblems(QWidget* parent, const char* caption, const std::string& text)

@@ -8,14 +8,15 @@
 
 namespace kob {
 class BatchReport;
+struct PackContext;
 }
 class QWidget;
 
-// Packs `names` in order ("../NAME" into "NAME.kob") with the compress
-// switch `compress` behind the progress dialog over `parent`, and returns
-// once the dialog has closed. Returns the batch result: 1, -1 when it was
-// cancelled, 0 when no batch ran.
-int RunBatchDialog(const std::vector<std::string>& names, int compress, kob::BatchReport& report, QWidget* parent);
+// Packs `names` in order ("../NAME" into "NAME.kob"), compressed or not,
+// behind the progress dialog over `parent`, and returns once the dialog has
+// closed.
+void RunBatchDialog(const std::vector<std::string>& names, bool compress, kob::BatchReport& report,
+                    const kob::PackContext& context, QWidget* parent);
 
 // Shows `text` in a warning box over `parent`; an empty text shows nothing.
 void ShowPackProblems(QWidget* parent, const char* caption, const std::string& text);

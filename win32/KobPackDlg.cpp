@@ -188,7 +188,7 @@ void CKobPackDlg::setStatus(const char* text)
 
 void CKobPackDlg::runBatch(const std::vector<std::string>& names, int compress, kob::BatchReport& report)
 {
-    CPackProgressDlg progress(names, compress, report);
+    CPackProgressDlg progress(names, compress != 0, report, m_packContext);
     m_progress = &progress;
     progress.DoModal(m_hWnd);
     m_progress = nullptr;

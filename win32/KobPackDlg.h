@@ -5,6 +5,7 @@
 // the lists hold is the core's to decide.
 
 #include "app/MainWindowLogic.h"
+#include "pack/PackContext.h"
 #include "win32/BitmapButton.h"
 
 #include <windows.h>
@@ -27,6 +28,7 @@ public:
 
     HWND m_hWnd = nullptr;
     int m_compress = 0;        // Compress (1015), as last read
+    kob::PackContext m_packContext; // what each batch's jobs ask of the world; tests give their own
     HICON m_hIcon = nullptr;
     HICON m_hSmallIcon = nullptr;
     CBitmapButton m_packLevelButton;  // 1005

@@ -114,10 +114,12 @@ void Win32PackControls::setPosition(uint32_t position)
     });
 }
 
-CPackProgressDlg::CPackProgressDlg(const std::vector<std::string>& names, int compress, kob::BatchReport& report)
+CPackProgressDlg::CPackProgressDlg(const std::vector<std::string>& names, bool compress, kob::BatchReport& report,
+                                   const kob::PackContext& context)
     : m_names(names)
     , m_compress(compress)
     , m_report(report)
+    , m_context(context)
     , m_worker(m_controls, [this] { PostMessageW(m_hWnd, kBatchDone, 0, 0); })
 {
 }
@@ -158,7 +160,7 @@ BOOL CPackProgressDlg::OnInitDialog(HWND dialog)
     SetWindowSubclass(GetDlgItem(dialog, IDCANCEL), CancelButtonProc, 0, 0);
     SendDlgItemMessageW(dialog, IDC_PROGRESS_BAR, PBM_SETRANGE, 0, MAKELPARAM(kProgressLower, kProgressUpper));
     SendDlgItemMessageW(dialog, IDC_PROGRESS_BAR, PBM_SETPOS, 0, 0);
-    m_worker.Start(m_names, m_compress, &m_report);
+    m_worker.Start(m_names, m_compress, m_report, m_context);
     CentreOnOwner(dialog);
     NotifyDialogOpened(dialog, IDD_PACK_PROGRESS);
     return TRUE;

@@ -41,14 +41,15 @@ private:
 
 class CPackProgressDlg {
 public:
-    CPackProgressDlg(const std::vector<std::string>& names, int compress, kob::BatchReport& report);
+    // `report` and `context` must outlive the dialog.
+    CPackProgressDlg(const std::vector<std::string>& names, bool compress, kob::BatchReport& report,
+                     const kob::PackContext& context);
 
     // Runs the dialog modally over `owner` until its worker closes it.
     INT_PTR DoModal(HWND owner);
     // Cancel, Esc, the close box, and the main window closing: the job stops
     // at its next check; the dialog stays until the worker closes it.
     void OnCancel() { m_worker.OnCancel(); }
-    int result() const { return m_worker.result(); }
 
     // Called through BoundDialogProc.
     BOOL OnInitDialog(HWND dialog);
@@ -57,8 +58,9 @@ public:
 private:
 
     std::vector<std::string> m_names;
-    int m_compress;
+    bool m_compress;
     kob::BatchReport& m_report;
+    const kob::PackContext& m_context;
     HWND m_hWnd = nullptr;
     Win32PackControls m_controls; // outlives the worker
     BatchWorker m_worker;

@@ -1,9 +1,5 @@
 #include "app/BatchWorker.h"
 
-#include "pack/MessageSink.h"
-#include "pack/PackBatch.h"
-#include "pack/PackObserver.h"
-
 #include <system_error>
 
 BatchWorker::BatchWorker(PackControls& controls, std::function<void()> done)
@@ -17,35 +13,32 @@ BatchWorker::~BatchWorker()
     Finish();
 }
 
-void BatchWorker::Start(const std::vector<std::string>& names, int compress, kob::PackObserver* report)
+void BatchWorker::Start(const std::vector<std::string>& names, bool compress, kob::PackObserver& report,
+                        const kob::PackContext& context)
 {
     if (running())
         return;
     if (m_thread.joinable())
         m_thread.join(); // the worker of an earlier run, already finished
-    m_result = 0;
+    m_end.reset();
     if (names.empty()) {
         m_notifyDone(); // no worker would ever close the dialog
         return;
     }
-    g_cancelPack.store(0);
+    m_cancelPack.store(0);
     m_done.store(false);
     try {
-        m_thread = std::thread([this, names, compress, report] { run(names, compress, report); });
+        m_thread = std::thread([this, names, compress, &report, context] { run(names, compress, report, context); });
     } catch (const std::system_error& error) {
         m_done.store(true);
-        const std::string text = std::string("Error! Could not start the packing thread: ") + error.what();
-        if (report)
-            report->problem(text);
-        else
-            ReportMessage(text);
+        report.problem(std::string("Error! Could not start the packing thread: ") + error.what());
         m_notifyDone();
     }
 }
 
 void BatchWorker::OnCancel()
 {
-    g_cancelPack.store(1);
+    m_cancelPack.store(1);
 }
 
 void BatchWorker::Finish(const std::function<void()>& pump)
@@ -59,13 +52,17 @@ void BatchWorker::Finish(const std::function<void()>& pump)
         m_thread.join();
 }
 
-void BatchWorker::run(std::vector<std::string> names, int compress, kob::PackObserver* report)
+std::optional<kob::BatchEnd> BatchWorker::result() const
 {
-    kob::SinkObserver toSink;
-    kob::PackObserver& observer = report ? *report : toSink;
+    // Written by the worker before it says it is done.
+    return running() ? std::nullopt : m_end;
+}
+
+void BatchWorker::run(std::vector<std::string> names, bool compress, kob::PackObserver& report,
+                      kob::PackContext context)
+{
     // Every hardware thread compresses; the archives are the same as on one.
-    m_result = kob::packBatch(names, {static_cast<uint32_t>(compress), 0, true}, m_controls, observer,
-                              kob::CancelToken(g_cancelPack));
+    m_end = kob::PackBatch(names, {compress, 0, true}, m_controls, report, kob::CancelToken(m_cancelPack), context);
     m_done.store(true);
     m_notifyDone(); // the last act: nothing of the worker is touched after this
 }

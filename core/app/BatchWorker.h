@@ -1,6 +1,6 @@
 #pragma once
 // The batch behind a progress dialog, shared by both windows: it runs
-// kob::packBatch on its own thread and tells the dialog when it is done; the
+// kob::PackBatch on its own thread and tells the dialog when it is done; the
 // dialog only draws, and forwards its keys and its close box here.
 //
 // The dialog's rules, whatever draws it:
@@ -8,7 +8,7 @@
 //   at position 0, then Start(); with no names there is no worker and `done`
 //   is called at once, so the dialog closes straight away;
 // - Enter (OK) does nothing: OnOK();
-// - Cancel, Esc and the close box only raise the cancel flag: OnCancel(); the
+// - Cancel, Esc and the close box only raise the worker's cancel flag: OnCancel(); the
 //   dialog stays until `done` closes it;
 // - the dialog closed by anyone else while the batch runs: Finish() with the
 //   window's event pump, which cancels and serves the worker's last display
@@ -17,18 +17,16 @@
 // into its own close message (a queued call, a posted message) and touches
 // nothing else from there.
 
+#include "app/PackBatch.h"
 #include "pack/PackControls.h"
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
-
-namespace kob {
-class PackObserver;
-}
 
 inline constexpr uint32_t kProgressLower = 0;
 inline constexpr uint32_t kProgressUpper = 100;
@@ -43,29 +41,31 @@ public:
     BatchWorker(const BatchWorker&) = delete;
     BatchWorker& operator=(const BatchWorker&) = delete;
 
-    // Packs `names` in order with the compress switch on every hardware
-    // thread; `report` hears the problems and outcomes (none: the message
-    // sink does). Clears the cancel flag first. Does nothing while a batch
+    // Packs `names` in order, compressed or not, on every hardware thread;
+    // `report` (which must outlive the batch) hears the problems and
+    // outcomes, and each job gets `context`. Does nothing while a batch
     // runs: that worker closes the dialog. A thread that cannot start is a
     // problem of the batch, and `done` is called at once.
-    void Start(const std::vector<std::string>& names, int compress, kob::PackObserver* report);
+    void Start(const std::vector<std::string>& names, bool compress, kob::PackObserver& report,
+               const kob::PackContext& context = {});
     void OnOK() {}
-    // Raises the cancel flag, nothing more.
+    // Raises this worker's cancel flag, nothing more.
     void OnCancel();
     // Cancels a running batch, calls `pump` until the worker has ended, and
     // joins it.
     void Finish(const std::function<void()>& pump = {});
 
     bool running() const { return !m_done.load(); }
-    // packBatch's result: 1, -1 cancelled; 0 before it ends or with no batch.
-    int result() const { return m_result.load(); }
+    // How the last batch ended; nothing before it ends or with no batch.
+    std::optional<kob::BatchEnd> result() const;
 
 private:
-    void run(std::vector<std::string> names, int compress, kob::PackObserver* report);
+    void run(std::vector<std::string> names, bool compress, kob::PackObserver& report, kob::PackContext context);
 
     PackControls& m_controls;
     std::function<void()> m_notifyDone;
     std::thread m_thread;
+    std::atomic<int> m_cancelPack{0};
     std::atomic<bool> m_done{true};
-    std::atomic<int> m_result{0};
+    std::optional<kob::BatchEnd> m_end;
 };

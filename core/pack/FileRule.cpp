@@ -5,12 +5,13 @@
 using namespace kob;
 
 FileRule::FileRule(const NamePool& names, uint32_t sourceRootLength, uint32_t compression,
-                   const PreviousArchive* previous, const UnreadFiles* unread)
+                   const PreviousArchive* previous, const UnreadFiles* unread, const SourceAccess& access)
     : m_names(names)
     , m_sourceRootLength(sourceRootLength)
     , m_compression(compression)
     , m_previous(previous)
     , m_unread(previous && unread && !unread->empty() ? unread : nullptr)
+    , m_access(access)
 {
 }
 
@@ -23,7 +24,7 @@ const FileStamp* FileRule::unread(uint32_t index) const
 
 std::optional<InputProblem> FileRule::open(uint32_t index, SourceFile& source) const
 {
-    return source.open(path(index), m_sourceRootLength);
+    return source.open(path(index), m_sourceRootLength, m_access);
 }
 
 size_t FileRule::storedBound(uint64_t size) const

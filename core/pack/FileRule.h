@@ -16,7 +16,9 @@ class FileRule {
 public:
     // `previous` and `unread` (with `previous` only) may be null; all are borrowed.
     FileRule(const NamePool& names, uint32_t sourceRootLength, uint32_t compression, const PreviousArchive* previous,
-             const UnreadFiles* unread);
+             const UnreadFiles* unread, const SourceAccess& access);
+
+    uint32_t compression() const { return m_compression; }
 
     const char* path(uint32_t index) const { return m_names.nameAt(index); }
     // The stamp of file `index` when it is to be taken over unread.
@@ -40,4 +42,5 @@ private:
     const uint32_t m_compression;
     const PreviousArchive* const m_previous;
     const UnreadFiles* const m_unread;
+    const SourceAccess& m_access;
 };

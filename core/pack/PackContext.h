@@ -3,6 +3,7 @@
 // as a value: the defaults ask the system, and a test gives its own answers
 // to one job without touching any other. Add a member here, never a global.
 
+#include "pack/SourceFile.h"
 #include "platform/Platform.h"
 
 #include <cstdint>
@@ -23,6 +24,14 @@ struct PackContext {
     // Called once the new archive has been renamed into place, before
     // anything more is done with it; for tests of a second pack racing this one.
     std::function<void()> afterRename;
+    // Bytes free for this user on the volume of `folder`; nothing when it
+    // cannot be asked. Default: platform::freeSpace.
+    std::function<std::optional<uint64_t>(const std::string& folder)> freeSpace;
+    // Asked with each source folder just before it is listed; an errno fails
+    // that listing. Default: none.
+    std::function<int(const std::string& folder)> listingProblem;
+    // How source files are opened and read.
+    SourceAccess source;
 };
 
 } // namespace kob

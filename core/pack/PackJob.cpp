@@ -13,20 +13,17 @@
 #include <cstdio>
 #include <limits>
 #include <memory>
-#include <mutex>
 
 using namespace kob;
 
-std::atomic<int> g_cancelPack{0};
-
 namespace {
 
-std::mutex g_queryMutex;
-std::function<uint32_t(const std::string&)> g_freeSpaceQuery;
-
-uint32_t realFreeSpaceMB(const std::string& directory)
+// Free mebibytes available to this user on the volume of `directory`; 0 when
+// the query fails.
+uint32_t GetFreeDiskSpaceMB(const std::string& directory, const PackContext& context)
 {
-    const std::optional<uint64_t> available = platform::freeSpace(directory);
+    const std::optional<uint64_t> available =
+        context.freeSpace ? context.freeSpace(directory) : platform::freeSpace(directory);
     if (!available)
         return 0;
     const uint64_t mebibytes = *available >> 20;
@@ -116,9 +113,9 @@ PackResult leaveAlone(const SourceScan& scan, uint32_t rootLength, Reporting& to
     const FileStamp archive = replaced.stamp();
     replaced.close();
     if (to.cancel.cancelled())
-        return {kPackCancelled, PackOutcome::Cancelled, {}};
+        return {PackOutcome::Cancelled};
     replaced.saveRecords(archive, to.observer);
-    return {static_cast<int>(scan.names.count()), PackOutcome::Written, reused, true};
+    return {PackOutcome::Written, scan.names.count(), reused, true};
 }
 
 // Stores every file the scan found, from the producer `makeProducer` gives
@@ -174,7 +171,7 @@ PackResult finish(const ArchiveJob& job, ArchiveWriter& writer, ComparingOutput&
     if (!dropped)
         writer.Finish();
     to.controls.setUpperLine("Cleaning Up");
-    const int entries = static_cast<int>(writer.entries().size());
+    const auto entries = static_cast<uint32_t>(writer.entries().size());
     if (!dropped && entries != 0 && !writer.failed())
         writer.CloseOutput();
     else
@@ -183,16 +180,16 @@ PackResult finish(const ArchiveJob& job, ArchiveWriter& writer, ComparingOutput&
 
     if (to.cancel.cancelled()) {
         dropArchive(pending, to.observer);
-        return {kPackCancelled, PackOutcome::Cancelled, {}};
+        return {PackOutcome::Cancelled};
     }
     if (!heldFile.empty()) {
         dropArchive(pending, to.observer);
         to.observer.problem(heldFileText(heldFile));
-        return {kPackEndedEarly, PackOutcome::Failed, {}};
+        return {PackOutcome::Failed};
     }
     if (output.createFailed()) {
         to.observer.problem(couldNotCreate(job.archivePath, pending));
-        return {kPackEndedEarly, PackOutcome::Failed, {}};
+        return {PackOutcome::Failed};
     }
     std::string failure = writer.writeError();
     if (failure.empty() && entries != 0 && !output.unchanged() && !pending.commit(context.afterRename))
@@ -205,73 +202,58 @@ PackResult finish(const ArchiveJob& job, ArchiveWriter& writer, ComparingOutput&
                                      : "Error! Could not write .kob file: " + job.archivePath + ": " + failure;
         to.observer.problem(text);
         to.observer.trace(text);
-        return {kPackWriteFailed, PackOutcome::Failed, {}};
+        return {PackOutcome::Failed};
     }
     if (entries == 0) {
         // Nothing could be stored: keep the previous archive rather than
         // replace it with an empty one.
         dropArchive(pending, to.observer);
-        return {0, PackOutcome::Failed, {}};
+        return {PackOutcome::Failed};
     }
     if (!output.unchanged() && !pending.hardLinkWarning().empty())
         to.observer.problem(pending.hardLinkWarning());
     replaced.saveRecords(output.unchanged() ? output.previousStamp() : pending.written(), to.observer);
-    return {entries, PackOutcome::Written, {}, output.unchanged()};
+    return {PackOutcome::Written, entries, {}, output.unchanged()};
 }
 
 // Why the job cannot go on before anything is written, or nothing.
 std::optional<PackResult> refusal(const SourceScan& scan, bool scanComplete, PendingArchive& pending,
-                                  const ArchiveJob& job, PackObserver& observer)
+                                  const ArchiveJob& job, PackObserver& observer, const PackContext& context)
 {
     if (!scanComplete) // a cancel during a long scan: nothing was opened, nothing is touched
-        return PackResult{kPackCancelled, PackOutcome::Cancelled, {}};
+        return PackResult{PackOutcome::Cancelled};
     if (scan.names.count() == 0) {
         observer.problem("No files to pack..");
         // Files that could not be listed are not "nothing to pack".
-        return PackResult{kPackEndedEarly, scan.leftOut ? PackOutcome::Failed : PackOutcome::NothingToPack, {}};
+        return PackResult{scan.leftOut ? PackOutcome::Failed : PackOutcome::NothingToPack};
     }
     if (const std::string why = pending.notReplaceable(); !why.empty()) {
         observer.problem("Error! Could not write .kob file: " + job.archivePath + ": " + why);
-        return PackResult{kPackEndedEarly, PackOutcome::Failed, {}};
+        return PackResult{PackOutcome::Failed};
     }
     // A killed pack's file would count against the space this one needs.
     for (const std::string& note : pending.removeStale())
         observer.note(note);
     const std::string queryDir = freeSpaceDirectory(pending.archivePath()).first; // beside a link's target
     // Whole mebibytes, truncated before doubling, counted in 64 bits.
-    if ((scan.totalBytes >> 20) * 2 > GetFreeDiskSpaceMB(queryDir)) {
+    const uint32_t freeMB = GetFreeDiskSpaceMB(queryDir, context);
+    if ((scan.totalBytes >> 20) * 2 > freeMB) {
         observer.problem("Not enough free disk space!");
-        observer.trace("  Free Disk Space (mb): " + std::to_string(GetFreeDiskSpaceMB(queryDir)));
-        return PackResult{kPackEndedEarly, PackOutcome::Failed, {}};
+        observer.trace("  Free Disk Space (mb): " + std::to_string(freeMB));
+        return PackResult{PackOutcome::Failed};
     }
     return std::nullopt;
 }
 
 } // namespace
 
-uint32_t GetFreeDiskSpaceMB(const std::string& directory)
-{
-    std::function<uint32_t(const std::string&)> query;
-    {
-        std::lock_guard<std::mutex> lock(g_queryMutex);
-        query = g_freeSpaceQuery;
-    }
-    return query ? query(directory) : realFreeSpaceMB(directory);
-}
-
-void SetFreeSpaceQuery(std::function<uint32_t(const std::string&)> query)
-{
-    std::lock_guard<std::mutex> lock(g_queryMutex);
-    g_freeSpaceQuery = std::move(query);
-}
-
-PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, PackControls& controls,
+PackResult kob::PackArchive(const ArchiveJob& job, const PackOptions& options, PackControls& controls,
                             PackObserver& observer, CancelToken cancel, CompressionPool* pool,
                             const PackContext& context)
 {
-    const uint32_t compress = options.compress;
+    const uint32_t compress = options.compress ? 1 : 0; // the archive header's word
     observer.trace(" UseCompression: " + std::to_string(compress));
-    controls.setLowerLine(compress == 1 ? "Packing Archive (Compressed)" : "Packing Archive (Uncompressed)");
+    controls.setLowerLine(options.compress ? "Packing Archive (Compressed)" : "Packing Archive (Uncompressed)");
     Reporting to{controls, observer, cancel};
 
     const std::string sourcePath = forwardSlashes(job.sourcePath);
@@ -283,7 +265,7 @@ PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, P
     replaced.lookBefore(sourcePath, observer); // before any file is looked at
 
     NamePool names;
-    SourceScan scan{names, observer, cancel, std::nullopt};
+    SourceScan scan{names, observer, cancel, std::nullopt, context.listingProblem};
     // An existing archive inside the folder being packed would be read while
     // it is rewritten; the scan leaves it out.
     if (const platform::FileInfo archive = platform::statPath(job.archivePath); archive.exists())
@@ -292,7 +274,7 @@ PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, P
     observer.trace("TotalFiles: " + std::to_string(names.count()));
     observer.trace("  Uncompressed .kob size (mb): " + std::to_string(scan.totalBytes >> 20));
     observer.trace("tmpDestDirLoc: " + freeSpaceDirectory(job.archivePath).second);
-    if (std::optional<PackResult> refused = refusal(scan, scanComplete, pending, job, observer))
+    if (std::optional<PackResult> refused = refusal(scan, scanComplete, pending, job, observer, context))
         return *refused;
 
     // Read while the new archive is written beside it; it is replaced only
@@ -304,17 +286,17 @@ PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, P
     ComparingOutput output(pending);
     if (!output.open(options.reusePrevious)) {
         observer.problem(couldNotCreate(job.archivePath, pending));
-        return {kPackEndedEarly, PackOutcome::Failed, {}};
+        return {PackOutcome::Failed};
     }
     ArchiveWriter writer(entryPrefix, compress, output);
     writer.WriteHeader();
     // A plain archive is a copy: reading ahead on other threads would only
     // add memory traffic, so it is read on this thread alone.
+    const FileRule rule(names, rootLength, compress, replaced.index(), &replaced.unread(), context.source);
     const auto makeProducer = [&]() -> std::unique_ptr<FileProducer> {
-        if (pool && pool->threadCount() > 0 && compress == 1)
-            return std::make_unique<ReadAhead>(*pool, names, names.count(), rootLength, cancel, replaced.index(),
-                                               &replaced.unread());
-        return std::make_unique<SerialProducer>(names, rootLength, compress, replaced.index(), &replaced.unread());
+        if (pool && pool->threadCount() > 0 && options.compress)
+            return std::make_unique<ReadAhead>(*pool, rule, names.count(), cancel);
+        return std::make_unique<SerialProducer>(rule);
     };
     ReuseCounts reused;
     std::string heldFile;
@@ -327,20 +309,4 @@ PackResult kob::packArchive(const ArchiveJob& job, const PackOptions& options, P
             result.outcome = PackOutcome::WrittenWithSkips;
     }
     return result;
-}
-
-int PackArchive(std::string& sourcePath, std::string& folderName, const std::string& archivePath,
-                uint32_t compress, PackControls& controls, PackOutcome* outcome, CompressionPool* pool,
-                bool reusePrevious, ReuseCounts* reused, const PackContext& context)
-{
-    SinkObserver observer;
-    const PackResult result = packArchive({sourcePath, folderName, archivePath}, {compress, 1, reusePrevious},
-                                          controls, observer, CancelToken(g_cancelPack), pool, context);
-    sourcePath = forwardSlashes(sourcePath);
-    folderName = entryPrefixOf(folderName);
-    if (outcome)
-        *outcome = result.outcome;
-    if (reused)
-        *reused = result.reused;
-    return result.code;
 }

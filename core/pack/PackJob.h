@@ -9,18 +9,13 @@
 #include "pack/PackControls.h"
 #include "pack/PackObserver.h"
 
-#include <functional>
 #include <string>
-
-// Raised (1) by the user's Cancel; cleared (0) just before a batch's worker
-// starts. PackArchive and PackBatch watch it.
-extern std::atomic<int> g_cancelPack;
 
 namespace kob {
 
 // How to pack, as the front end chose it.
 struct PackOptions {
-    uint32_t compress = 0;     // 0 plain, 1 LZO1X-999 blocks
+    bool compress = false;     // LZO1X-999 blocks rather than plain
     unsigned threads = 1;      // batch: 1 this thread alone; more a pool of that many; 0 one per hardware thread
     bool reusePrevious = true; // take unchanged entries over from the archive being replaced (plain: only
                                // those of files its records show unchanged); leave an archive whose
@@ -44,24 +39,8 @@ struct ArchiveJob {
 // show unchanged, and an archive that already holds exactly the new bytes is
 // not written at all (result.unchanged). The `context` answers what the job
 // asks of the world beyond its files.
-PackResult packArchive(const ArchiveJob& job, const PackOptions& options, PackControls& controls,
+PackResult PackArchive(const ArchiveJob& job, const PackOptions& options, PackControls& controls,
                        PackObserver& observer, CancelToken cancel, CompressionPool* pool = nullptr,
                        const PackContext& context = {});
 
 } // namespace kob
-
-// Free mebibytes available to this user on the volume of `directory`; 0 when
-// the query fails.
-uint32_t GetFreeDiskSpaceMB(const std::string& directory);
-// Replaces the query behind GetFreeDiskSpaceMB; an empty function restores
-// the real one.
-void SetFreeSpaceQuery(std::function<uint32_t(const std::string&)> query);
-
-// packArchive reporting through the installed MessageSink and standard
-// output, watching g_cancelPack. Both strings are changed in place ("\"
-// becomes "/", folderName gains its final "/"). Returns the result's code;
-// `outcome` and `reused`, when given, receive the rest.
-int PackArchive(std::string& sourcePath, std::string& folderName, const std::string& archivePath,
-                uint32_t compress, PackControls& controls, PackOutcome* outcome = nullptr,
-                CompressionPool* pool = nullptr, bool reusePrevious = true, ReuseCounts* reused = nullptr,
-                const kob::PackContext& context = {});

@@ -6,12 +6,7 @@
 #include <cstdint>
 #include <string>
 
-// Results of a pack job besides the entry count (0 or more).
-constexpr int kPackCancelled = -1;   // archive deleted; the batch stops
-constexpr int kPackEndedEarly = 1;   // nothing to pack, too little space, not creatable
-constexpr int kPackWriteFailed = -2; // a write failed; the partial archive was deleted
-
-// What became of one archive, finer than the result: 1 also means one entry.
+// What became of one archive.
 enum class PackOutcome {
     Written,          // every listed file is in the archive
     WrittenWithSkips, // the archive was written, but some files or folders were left out
@@ -31,10 +26,16 @@ struct ReuseCounts {
 namespace kob {
 
 struct PackResult {
-    int code = kPackEndedEarly; // kPackCancelled, kPackEndedEarly, kPackWriteFailed or the entries written
-    PackOutcome outcome = PackOutcome::Failed;
-    ReuseCounts reused;         // zero unless written
-    bool unchanged = false;     // written: the archive already held these bytes and was left as it was
+    PackResult(PackOutcome outcome = PackOutcome::Failed, uint32_t entries = 0, ReuseCounts reused = {},
+               bool unchanged = false)
+        : outcome(outcome), entries(entries), reused(reused), unchanged(unchanged)
+    {
+    }
+    PackOutcome outcome;
+    uint32_t entries;   // in the archive written; 0 unless written
+    ReuseCounts reused; // zero unless written
+    bool unchanged;     // written: the archive already held these bytes and was left as it was
+    bool written() const { return outcome == PackOutcome::Written || outcome == PackOutcome::WrittenWithSkips; }
 };
 
 class PackObserver {
@@ -50,13 +51,6 @@ public:
     virtual void trace(const std::string& line);
     // The batch is done with `archive`.
     virtual void archiveDone(const std::string& /*archive*/, const PackResult& /*result*/) {}
-};
-
-// Hands problems and notes to the installed MessageSink.
-class SinkObserver : public PackObserver {
-public:
-    void problem(const std::string& text) override;
-    void note(const std::string& text) override;
 };
 
 } // namespace kob

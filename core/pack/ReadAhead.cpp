@@ -45,10 +45,9 @@ struct ReadAhead::Slot {
     FileStamp stamp;
 };
 
-ReadAhead::ReadAhead(CompressionPool& pool, const NamePool& names, uint32_t count, uint32_t sourceRootLength,
-                     CancelToken cancel, const PreviousArchive* previous, const UnreadFiles* unread)
+ReadAhead::ReadAhead(CompressionPool& pool, const FileRule& rule, uint32_t count, CancelToken cancel)
     : m_pool(pool)
-    , m_rule(names, sourceRootLength, 1, previous, unread)
+    , m_rule(rule)
     , m_count(count)
     , m_cancel(cancel)
     , m_bound(std::max<size_t>(pool.readAheadBytes(), 1))

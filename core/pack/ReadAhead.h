@@ -27,13 +27,10 @@
 
 class ReadAhead : public FileProducer {
 public:
-    // Starts working through the first `count` names of `names` on `pool`'s
-    // threads. `sourceRootLength` is the job's, for the name-length check.
-    // `previous` and `unread` (with `previous` only), when given, must
-    // outlive stop(). The pool must not be lent to anything else until stop().
-    ReadAhead(CompressionPool& pool, const NamePool& names, uint32_t count, uint32_t sourceRootLength,
-              kob::CancelToken cancel, const PreviousArchive* previous = nullptr,
-              const UnreadFiles* unread = nullptr);
+    // Starts working through the first `count` files of `rule` (a compressed
+    // job's) on `pool`'s threads. What `rule` borrows must outlive stop().
+    // The pool must not be lent to anything else until stop().
+    ReadAhead(CompressionPool& pool, const FileRule& rule, uint32_t count, kob::CancelToken cancel);
     ~ReadAhead() override; // stop()
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;

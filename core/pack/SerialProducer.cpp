@@ -7,11 +7,10 @@
 
 using namespace kob;
 
-SerialProducer::SerialProducer(const NamePool& names, uint32_t sourceRootLength, uint32_t compression,
-                               const PreviousArchive* previous, const UnreadFiles* unread)
-    : m_rule(names, sourceRootLength, compression, previous, unread)
-    , m_compression(compression)
-    , m_workMemory(compression == 1 ? new uint8_t[kLzoWorkMemorySize]() : nullptr)
+SerialProducer::SerialProducer(const FileRule& rule)
+    : m_rule(rule)
+    , m_compression(rule.compression())
+    , m_workMemory(m_compression == 1 ? new uint8_t[kLzoWorkMemorySize]() : nullptr)
 {
 }
 

@@ -10,10 +10,8 @@
 
 class SerialProducer : public FileProducer {
 public:
-    // `names`, `previous` (compressed only; may be null) and `unread` (with
-    // `previous` only; may be null) are borrowed.
-    SerialProducer(const NamePool& names, uint32_t sourceRootLength, uint32_t compression,
-                   const PreviousArchive* previous, const UnreadFiles* unread = nullptr);
+    // What `rule` borrows must outlive the producer.
+    explicit SerialProducer(const FileRule& rule);
 
     ProducedFile& take(uint32_t index) override;
     void release(uint32_t) override {}

@@ -9,38 +9,31 @@
 
 namespace {
 
-std::atomic<SourceRead> g_sourceRead{nullptr};
-std::atomic<SourceOpen> g_sourceOpen{nullptr};
-// An editor's save of a large texture takes a second or two.
-std::atomic<int64_t> g_heldRetryMs{3000};
-std::atomic<int64_t> g_heldStepMs{100};
 // Large files are read in pieces, so a stop is not held up by a long read.
 constexpr size_t kReadPiece = size_t(4) << 20;
 
 // `info` is the open's own look at the file (a test's open is asked once more).
-platform::File openSource(const std::string& path, platform::OpenProblem& problem, std::string& error,
-                          platform::FileInfo& info)
+platform::File openSource(const std::string& path, const SourceAccess& access, platform::OpenProblem& problem,
+                          std::string& error, platform::FileInfo& info)
 {
-    const SourceOpen open = g_sourceOpen.load();
-    if (!open)
+    if (!access.open)
         return platform::File::openRead(path, problem, error, &info);
-    platform::File file = open(path, problem, error);
+    platform::File file = access.open(path, problem, error);
     if (file.isOpen())
         info = file.info();
     return file;
 }
 
 // Opens `path`, waiting while another program holds it, up to the retry time.
-platform::File openUnlessHeld(const std::string& path, platform::OpenProblem& problem, std::string& error,
-                              platform::FileInfo& info)
+platform::File openUnlessHeld(const std::string& path, const SourceAccess& access, platform::OpenProblem& problem,
+                              std::string& error, platform::FileInfo& info)
 {
-    const auto step = std::chrono::milliseconds(g_heldStepMs.load());
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(g_heldRetryMs.load());
+    const auto deadline = std::chrono::steady_clock::now() + access.heldRetry;
     for (;;) {
-        platform::File file = openSource(path, problem, error, info);
+        platform::File file = openSource(path, access, problem, error, info);
         if (problem != platform::OpenProblem::Held || std::chrono::steady_clock::now() >= deadline)
             return file;
-        std::this_thread::sleep_for(step);
+        std::this_thread::sleep_for(access.heldStep);
     }
 }
 
@@ -81,31 +74,10 @@ std::string heldFileText(const std::string& path)
     return path + " is in use by another program: close it and pack again";
 }
 
-int64_t ReadSourceBytes(void* buffer, size_t length, platform::File& file)
-{
-    const SourceRead read = g_sourceRead.load();
-    return read ? read(buffer, length, file) : file.read(buffer, length);
-}
-
-void SetSourceRead(SourceRead read)
-{
-    g_sourceRead.store(read);
-}
-
-void SetSourceOpen(SourceOpen open)
-{
-    g_sourceOpen.store(open);
-}
-
-void SetHeldRetry(std::chrono::milliseconds total, std::chrono::milliseconds step)
-{
-    g_heldRetryMs.store(total.count());
-    g_heldStepMs.store(step.count());
-}
-
-std::optional<InputProblem> SourceFile::open(const char* path, uint32_t sourceRootLength)
+std::optional<InputProblem> SourceFile::open(const char* path, uint32_t sourceRootLength, const SourceAccess& access)
 {
     close();
+    m_access = &access;
     m_opened = {};
     const size_t pathLength = std::strlen(path);
     // A record holds at most 259 bytes of name; a cut name would be wrong.
@@ -117,7 +89,7 @@ std::optional<InputProblem> SourceFile::open(const char* path, uint32_t sourceRo
     std::string reason;
     // The open's own look at the file is the stamp: one query, not two.
     platform::FileInfo info;
-    m_file = openUnlessHeld(path, openProblem, reason, info);
+    m_file = openUnlessHeld(path, access, openProblem, reason, info);
     if (openProblem == platform::OpenProblem::NotRegular)
         return InputProblem::NotRegular;
     if (openProblem == platform::OpenProblem::Held)
@@ -142,7 +114,8 @@ std::optional<InputProblem> SourceFile::readAll(uint8_t* buffer, const std::atom
             return InputProblem::ReadFailed;
         }
         const size_t piece = static_cast<size_t>(std::min<uint64_t>(m_opened.size - done, kReadPiece));
-        if ((got = ReadSourceBytes(buffer + done, piece, m_file)) <= 0)
+        got = m_access->read ? m_access->read(buffer + done, piece, m_file) : m_file.read(buffer + done, piece);
+        if (got <= 0)
             break;
         done += uint64_t(got);
     }

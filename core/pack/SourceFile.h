@@ -9,7 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -34,6 +34,22 @@ std::string skipText(InputProblem problem, const std::string& path);
 // not replaced.
 std::string heldFileText(const std::string& path);
 
+// How source files are opened and read: the system's way unless a test
+// gives its own (a file held by another program on any system, a file that
+// comes up short as one that shrank while it was read, reads counted).
+// Every packing path opens and reads source files through it, on any thread.
+struct SourceAccess {
+    // platform::File::openRead when empty.
+    std::function<platform::File(const std::string& path, platform::OpenProblem& problem, std::string& error)> open;
+    // Up to `length` bytes: the count, 0 at the end, -1 on a failure;
+    // platform::File::read when empty.
+    std::function<int64_t(void* buffer, size_t length, platform::File& file)> read;
+    // How long a held file is tried again, in steps of `heldStep`: an
+    // editor's save of a large texture takes a second or two.
+    std::chrono::milliseconds heldRetry{3000};
+    std::chrono::milliseconds heldStep{100};
+};
+
 class SourceFile {
 public:
     SourceFile() = default;
@@ -45,8 +61,8 @@ public:
     // same order for every packing path; `sourceRootLength` bytes of the path
     // are not part of the stored name. A file that another program holds is
     // tried again for a while (a save ends). Returns the problem, or nothing
-    // with the file open and size() set.
-    std::optional<InputProblem> open(const char* path, uint32_t sourceRootLength);
+    // with the file open and size() set. `access` must outlive the read.
+    std::optional<InputProblem> open(const char* path, uint32_t sourceRootLength, const SourceAccess& access);
     uint64_t size() const { return m_opened.size; }
     // The file as it was opened; readAll() holds the bytes to it.
     const FileStamp& stamp() const { return m_opened; }
@@ -62,22 +78,6 @@ private:
     bool unchangedSinceOpen() const;
 
     platform::File m_file;
+    const SourceAccess* m_access = nullptr;
     FileStamp m_opened; // its times tell a rewrite of the same size
 };
-
-// Reads up to `length` bytes of an open source file into `buffer`: the
-// count, 0 at its end, -1 on a failure, as platform::File::read, which it
-// calls unless a test replaced it. Every packing path reads source bytes
-// through it, on any thread.
-int64_t ReadSourceBytes(void* buffer, size_t length, platform::File& file);
-// Replaces the read behind ReadSourceBytes (nullptr restores the file's own),
-// e.g. to make a file come up short as one that shrank while it was read.
-using SourceRead = int64_t (*)(void* buffer, size_t length, platform::File& file);
-void SetSourceRead(SourceRead read);
-
-// Opens a source file for reading; platform::File::openRead unless a test
-// replaced it, e.g. to make a file held by another program on any system.
-using SourceOpen = platform::File (*)(const std::string& path, platform::OpenProblem& problem, std::string& error);
-void SetSourceOpen(SourceOpen open);
-// How long a held file is tried again, in steps of `step`; tests shorten it.
-void SetHeldRetry(std::chrono::milliseconds total, std::chrono::milliseconds step);

@@ -72,8 +72,9 @@ bool walk(SourceScan& scan, const std::string& prefix, Folders& folders, bool is
         leaveOut(scan, "ERROR! path too long: " + folder);
         return true;
     }
-    int error = 0;
-    const auto entries = listDirectory(prefix.empty() ? "." : prefix, &error);
+    const std::string listed = prefix.empty() ? "." : prefix;
+    int error = scan.listingProblem ? scan.listingProblem(listed) : 0;
+    const auto entries = error == 0 ? listDirectory(listed, &error) : std::nullopt;
     if (!entries) {
         // A source folder that does not exist is no fault of the walk: the
         // job finds nothing to pack. Anything else leaves files out.

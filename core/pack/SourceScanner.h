@@ -18,6 +18,7 @@
 #include "source/FileStamp.h"
 #include "source/NamePool.h"
 
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -29,6 +30,9 @@ struct SourceScan {
     // A file never to list, by device and inode: the archive being written,
     // when it already exists inside the folder being packed.
     std::optional<std::pair<uint64_t, uint64_t>> exclude;
+    // Asked with each folder just before it is listed; an errno fails that
+    // listing (a test's folder that even root cannot list).
+    std::function<int(const std::string& folder)> listingProblem = {};
     std::vector<FileStamp> stamps = {}; // one per name, as the listing saw the file
     uint64_t totalBytes = 0; // 64-bit: a 32-bit sum wraps past 4 GiB
     uint32_t leftOut = 0;

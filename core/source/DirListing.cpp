@@ -4,37 +4,13 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <mutex>
-
-namespace {
-
-std::mutex g_hookMutex;
-std::function<int(const std::string&)> g_listingHook;
-
-int hookError(const std::string& dir)
-{
-    std::function<int(const std::string&)> hook;
-    {
-        std::lock_guard<std::mutex> lock(g_hookMutex);
-        hook = g_listingHook;
-    }
-    return hook ? hook(dir) : 0;
-}
-
-} // namespace
-
-void SetListingHook(std::function<int(const std::string& dir)> hook)
-{
-    std::lock_guard<std::mutex> lock(g_hookMutex);
-    g_listingHook = std::move(hook);
-}
 
 std::optional<std::vector<ListingEntry>> listDirectory(const std::string& dir, int* error)
 {
-    int failure = hookError(dir);
+    int failure = 0;
     std::vector<platform::FolderEntry> found;
     std::string reason;
-    if (failure == 0 && !platform::listFolder(dir, found, reason, failure) && failure == 0)
+    if (!platform::listFolder(dir, found, reason, failure) && failure == 0)
         failure = EIO;
     if (failure != 0) {
         if (error)

@@ -8,7 +8,6 @@
 #include "source/PathText.h" // listingOrderLess, the order given
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,8 +34,3 @@ struct ListingEntry {
 // or its listing breaks off, with the reason's errno in `error` when given.
 std::optional<std::vector<ListingEntry>> listDirectory(const std::string& dir, int* error = nullptr);
 
-// Calls `hook` with each folder just before it is listed; a non-zero result
-// fails that listing with this errno. An empty function removes it. Lets a
-// test see the walk and make a folder unlistable even when run as root,
-// whom permissions do not stop.
-void SetListingHook(std::function<int(const std::string& dir)> hook);

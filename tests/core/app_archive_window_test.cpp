@@ -85,7 +85,7 @@ TEST_F(ArchiveWindow, CompressedArchiveRoundTripsThroughExtract)
     mod.file("objects/empty.txt", "");
     mod.file("objects/deep/er/blocks.dat", textBytes(32769));
     mod.file("objects/one.dat", noiseBytes(32768));
-    ASSERT_EQ(packObjects(1).result, 3);
+    ASSERT_EQ(packObjects(1).entries, 3u);
     ArchiveListing listing = listingOf(mod.archives() / "objects.kob");
     listing.sort(ArchiveColumn::Name, false);
     EXPECT_EQ(column(listing, ArchiveColumn::StoredAs), Strings(3, "compressed"));

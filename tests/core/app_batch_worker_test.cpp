@@ -33,19 +33,19 @@ TEST(BatchWorker, EmptyListClosesAtOnceAndABatchClosesFromItsThread)
     RecordingControls controls;
     CloseRequests closed;
     BatchWorker worker(controls, closed.request());
-    worker.Start({}, 0, nullptr);
+    kob::BatchReport report;
+    worker.Start({}, false, report);
     EXPECT_EQ(std::tuple(closed.count.load(), closed.fromWindowThread.load(), worker.running(), controls.calls.size()),
               std::tuple(1, true, false, 0u));
 
-    g_cancelPack.store(1); // left over from an earlier batch: Start clears it
-    kob::BatchReport report;
-    worker.Start({"a", "b"}, 1, &report);
+    worker.OnCancel(); // left over from an earlier batch: Start clears it
+    worker.Start({"a", "b"}, true, report);
     while (worker.running())
         std::this_thread::yield();
     worker.Finish();
     EXPECT_EQ(std::tuple(closed.count.load(), closed.fromWindowThread.load(), worker.result(), report.failureText(),
                          fs::exists("a.kob") && fs::exists("b.kob")),
-              std::tuple(2, false, 1, "", true));
+              std::tuple(2, false, kob::BatchEnd::Finished, "", true));
 }
 
 // A window applies each display update on its own thread and the worker
@@ -66,10 +66,11 @@ TEST(BatchWorker, FinishWhileRunningCancelsAndServesTheWindow)
     } controls;
     CloseRequests closed;
     BatchWorker worker(controls, closed.request());
-    worker.Start({"a", "b"}, 0, nullptr);
+    kob::BatchReport report;
+    worker.Start({"a", "b"}, false, report);
     while (controls.waiting == 0) // the first update is waiting
         std::this_thread::yield();
     worker.Finish([&] { controls.served = controls.waiting.load(); });
     EXPECT_EQ(std::tuple(worker.running(), worker.result(), closed.count.load(), fs::exists("a.kob"), fs::exists("b.kob")),
-              std::tuple(false, -1, 1, false, false));
+              std::tuple(false, kob::BatchEnd::Cancelled, 1, false, false));
 }

@@ -5,7 +5,7 @@
 #include "app/BatchReport.h"
 #include "app/MainWindowLogic.h"
 #include "format/ArchiveReader.h"
-#include "pack/PackBatch.h"
+#include "app/PackBatch.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -37,7 +37,7 @@ struct RecordingView : MainWindowView {
         if (duringBatch)
             duringBatch();
         NullPackControls controls;
-        kob::packBatch(names, {static_cast<uint32_t>(compress), 1, true}, controls, report, kob::CancelToken());
+        kob::PackBatch(names, {compress != 0, 1, true}, controls, report, {});
     }
     void showProblems(const char* caption, const std::string& text) override
     {

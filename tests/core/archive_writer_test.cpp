@@ -99,7 +99,7 @@ TEST(CompressedEntries, BlockSplitsAtTheBoundaries)
         const std::string content = row.noise ? noiseBytes(row.size, seed) : textBytes(row.size, seed);
         mod.file("objects/f.bin", content);
         const PackRun packed = packObjects(1);
-        ASSERT_EQ(packed.result, 1);
+        ASSERT_EQ(packed.entries, 1u);
         const uint32_t indexOffset = wordAt(packed.bytes, 0);
         const std::string area = packed.bytes.substr(156, indexOffset - 156);
         EXPECT_EQ(decodeArea(area, content), row.blocks);

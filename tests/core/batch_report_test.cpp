@@ -10,7 +10,7 @@ TEST(BatchReport, ListsWhatWentWrongShortensLongListsAndLeavesOutCancelAndEmptyF
         report.archiveStarted(archive);
         for (int i = 1; i <= problems; ++i)
             report.problem("p" + std::to_string(i));
-        report.archiveDone(archive, {0, outcome, {}});
+        report.archiveDone(archive, {outcome});
     };
     kob::BatchReport fine;
     pack(fine, "empty.kob", PackOutcome::NothingToPack, 1);
@@ -33,7 +33,7 @@ TEST(BatchReport, ListsWhatWentWrongShortensLongListsAndLeavesOutCancelAndEmptyF
     named.archiveStarted("objects.kob");
     named.problem("Error! Could not write .kob file: objects.kob: disk full");
     named.problem("objects.kob: cannot be replaced");
-    named.archiveDone("objects.kob", {kPackWriteFailed, PackOutcome::Failed, {}});
+    named.archiveDone("objects.kob", {PackOutcome::Failed});
     EXPECT_EQ(named.failureText(), "Error! Could not write .kob file: objects.kob: disk full\n"
                                    "objects.kob: cannot be replaced\nobjects.kob: not written");
 }

@@ -59,7 +59,7 @@ int64_t changingRead(void* buffer, size_t length, platform::File& file)
 
 class LeftOut : public testing::Test {
 protected:
-    void TearDown() override { SetListingHook({}), SetSourceRead(nullptr); }
+    void TearDown() override { resetContext(); }
     ModTree mod;
 };
 
@@ -79,7 +79,7 @@ TEST_F(LeftOut, PipesDevicesAndFilesThatChangeSizeAreSkippedWithoutWaiting)
         expected.push_back(std::string("ERROR! inputFile not a regular file: ../objects/") + name);
         told.push_back(std::string("../objects/") + name + ": left out: it is not a regular file");
     }
-    SetSourceRead(changingRead);
+    testContext().source.read = changingRead;
     mod.file("objects/h_rewritten", textBytes(kRewritten)); // issue 21: stored torn
     for (const char* name : {"f_grows", "g_shrinks", "h_rewritten"}) {
         expected.push_back(std::string("ERROR! inputFile read failed (it changed while it was read): "
@@ -103,7 +103,7 @@ TEST_F(LeftOut, PipesDevicesAndFilesThatChangeSizeAreSkippedWithoutWaiting)
         }
         EXPECT_FALSE(waited) << "the job waited on the pipe";
         const PackRun done = job.get();
-        EXPECT_EQ(std::pair(done.result, done.outcome), std::pair(1, PackOutcome::WrittenWithSkips));
+        EXPECT_EQ(std::pair(done.entries, done.outcome), std::pair(1u, PackOutcome::WrittenWithSkips));
         EXPECT_EQ(starting(done.out, "ERROR!"), expected);
         EXPECT_EQ(done.texts, told);
         EXPECT_EQ(entryNames("objects.kob"), Strings{"objects/a.txt"});
@@ -120,11 +120,11 @@ TEST_F(LeftOut, FoldersThatCannotBeListedOrPassTheLengthLimitAreCounted)
         deep += "/" + std::string(100, c);
     const std::string longName(100, 'f');
     // unlistable: the folder the listing fails for, with `error`
-    const struct { const char* name; Strings files; std::string unlistable; int error, result; PackOutcome outcome;
+    const struct { const char* name; Strings files; std::string unlistable; int error; uint32_t entries; PackOutcome outcome;
                    Strings errors; } rows[] = {
         {"subfolder", {"objects/a.txt", "objects/locked/b.txt"}, "../objects/locked/", EACCES, 1,
          PackOutcome::WrittenWithSkips, {"ERROR! folder cannot be listed: ../objects/locked: Permission denied"}},
-        {"source folder", {"objects/a.txt"}, "../objects/", EIO, 1, PackOutcome::Failed,
+        {"source folder", {"objects/a.txt"}, "../objects/", EIO, 0, PackOutcome::Failed,
          {"ERROR! folder cannot be listed: ../objects: Input/output error"}},
         {"over-long paths", {"objects/a.txt", deep + "/" + longName, deep + "/" + longName + "d/lost.txt"}, "", 0, 1,
          PackOutcome::WrittenWithSkips,
@@ -135,9 +135,9 @@ TEST_F(LeftOut, FoldersThatCannotBeListedOrPassTheLengthLimitAreCounted)
         fs::remove_all(mod.root() / "objects");
         fs::remove("objects.kob");
         mod.files(row.files);
-        SetListingHook([&](const std::string& dir) { return dir == row.unlistable ? row.error : 0; });
+        testContext().listingProblem = [&](const std::string& dir) { return dir == row.unlistable ? row.error : 0; };
         const PackRun job = run();
-        EXPECT_EQ(std::pair(job.result, job.outcome), std::pair(row.result, row.outcome));
+        EXPECT_EQ(std::pair(job.entries, job.outcome), std::pair(row.entries, row.outcome));
         EXPECT_EQ(starting(job.out, "ERROR!"), row.errors);
         Strings texts = row.errors;
         if (row.outcome == PackOutcome::Failed)
@@ -153,14 +153,14 @@ TEST_F(LeftOut, CancelDuringTheScanStopsItAndTouchesNothing)
     mod.files({"objects/a.txt", "objects/sub1/b.txt", "objects/sub2/c.txt"});
     writeFile("objects.kob", "old");
     std::vector<std::string> listed;
-    SetListingHook([&](const std::string& dir) {
+    testContext().listingProblem = [&](const std::string& dir) {
         listed.push_back(dir);
         if (dir == "../objects/sub1/")
-            g_cancelPack = 1;
+            testCancel = 1;
         return 0;
-    });
+    };
     const PackRun job = run();
-    EXPECT_EQ(std::pair(job.result, job.outcome), std::pair(-1, PackOutcome::Cancelled));
+    EXPECT_EQ(job.outcome, PackOutcome::Cancelled);
     EXPECT_EQ(listed, (Strings{"../objects/", "../objects/sub1/"}));
     EXPECT_EQ(job.calls, Strings{"lower:Packing Archive (Uncompressed)"});
     EXPECT_EQ(job.bytes, "old");

@@ -3,7 +3,7 @@
 // another letter case are with the main window's Pack Folder test, a cancel
 // in the middle of a batch with the progress dialog's and the CLI's tests.
 
-#include "pack/PackBatch.h"
+#include "app/PackBatch.h"
 #include "pack/SourceFile.h"
 #include "platform/Platform.h"
 #include "support/TestSupport.h"
@@ -19,18 +19,14 @@ namespace {
 
 class Batch : public testing::Test {
 protected:
-    int run(const std::vector<std::string>& names, int compress, unsigned threads = 1)
+    kob::BatchEnd run(const std::vector<std::string>& names, bool compress, unsigned threads = 1)
     {
-        testing::internal::CaptureStdout();
-        const int result = PackBatch(names, compress, controls, &outcomes, threads);
-        testing::internal::GetCapturedStdout();
-        return result;
+        return kob::PackBatch(names, {compress, threads}, controls, observer, {}, testContext());
     }
 
     ModTree mod;
     RecordingControls controls;
-    RecordingSink sink;
-    std::vector<PackOutcome> outcomes;
+    RecordingObserver observer;
 };
 
 std::thread::id g_testThread;
@@ -55,9 +51,9 @@ TEST_F(Batch, CaptionsPlainSoundAndMusicAndEveryCore)
         mod.file(name + "/a.txt", "a");
     fs::create_directories("ostrel/levels");
     g_testThread = std::this_thread::get_id();
-    SetSourceRead(readNotingTheThread);
-    EXPECT_EQ(run(names, 1, 0), 1);
-    SetSourceRead(nullptr);
+    testContext().source.read = readNotingTheThread;
+    EXPECT_EQ(run(names, true, 0), kob::BatchEnd::Finished);
+    resetContext();
     EXPECT_EQ(g_readElsewhere, HardwareThreadCount() > 1);
     for (const std::string& name : names) {
         captions.push_back("caption:Creating (" + std::to_string(captions.size() + 1) + " of 5): " + name + ".kob");
@@ -77,7 +73,7 @@ TEST_F(Batch, CaptionsPlainSoundAndMusicAndEveryCore)
     };
     const auto before = identities();
     mod.file("music2/a.txt", "b");
-    EXPECT_EQ(run(names, 1, 0), 1);
+    EXPECT_EQ(run(names, true, 0), kob::BatchEnd::Finished);
     auto after = identities();
     EXPECT_NE(after[2], before[2]);
     after[2] = before[2];
@@ -87,6 +83,6 @@ TEST_F(Batch, CaptionsPlainSoundAndMusicAndEveryCore)
 TEST_F(Batch, LongNamesAreCutTo256Characters)
 {
     const std::string name(300, 'n');
-    EXPECT_EQ(run({name}, 0), 1);
+    EXPECT_EQ(run({name}, false), kob::BatchEnd::Finished);
     EXPECT_EQ(starting(controls.calls, "caption")[0], "caption:Creating (1 of 1): " + name.substr(0, 256) + ".kob");
 }

@@ -29,7 +29,7 @@ TEST(PackJob, TraceLinesStatusTextsAndBarInOrder)
     mod.file("objects/a.txt", "aaa");
     mod.file("objects/Textures/Grass.DDS", "bb");
     const PackRun job = run("objects", 1);
-    EXPECT_EQ(std::pair(job.result, job.outcome), std::pair(2, PackOutcome::Written));
+    EXPECT_EQ(std::pair(job.entries, job.outcome), std::pair(2u, PackOutcome::Written));
     EXPECT_EQ(job.out, (Strings{" UseCompression: 1", "TotalFiles: 2", "  Uncompressed .kob size (mb): 0",
                                 "tmpDestDirLoc: .\\"}));
     EXPECT_EQ(job.calls, (Strings{"lower:Packing Archive (Compressed)", "range:0-2", "upper:../objects/a.txt", "pos:0",
@@ -52,7 +52,7 @@ TEST(PackJob, AnExistingArchiveIsLeftAloneWhenNothingIsStored)
     mod.folder("objects");
     writeFile("objects.kob", std::string(5000, 'o'));
     PackRun job = run("objects");
-    EXPECT_EQ(std::pair(job.result, job.outcome), std::pair(1, PackOutcome::NothingToPack));
+    EXPECT_EQ(std::pair(job.entries, job.outcome), std::pair(0u, PackOutcome::NothingToPack));
     EXPECT_EQ(job.bytes, std::string(5000, 'o'));
     EXPECT_EQ(job.texts, Strings{"No files to pack.."});
     EXPECT_EQ(job.calls, Strings{"lower:Packing Archive (Uncompressed)"});
@@ -61,7 +61,7 @@ TEST(PackJob, AnExistingArchiveIsLeftAloneWhenNothingIsStored)
     // previous archive stays rather than an empty one.
     const UnopenableFile unopenable(mod.root() / "objects/b.txt");
     job = run("objects");
-    EXPECT_EQ(std::pair(job.result, job.outcome), std::pair(0, PackOutcome::Failed));
+    EXPECT_EQ(std::pair(job.entries, job.outcome), std::pair(0u, PackOutcome::Failed));
     EXPECT_EQ(job.bytes, std::string(5000, 'o'));
 }
 
@@ -72,14 +72,15 @@ TEST(PackJob, AHeldSourceFileIsWaitedForAndOtherwiseKeepsThePreviousArchive)
 {
     static std::atomic<int> heldOpens;
     static std::atomic<int> releasedAfter;
-    SetHeldRetry(std::chrono::milliseconds(200), std::chrono::milliseconds(10));
-    SetSourceOpen([](const std::string& path, platform::OpenProblem& problem, std::string& error) {
+    SourceAccess& access = testContext().source;
+    access.heldRetry = std::chrono::milliseconds(200), access.heldStep = std::chrono::milliseconds(10);
+    access.open = [](const std::string& path, platform::OpenProblem& problem, std::string& error) {
         if (path.ends_with("b.dds") && heldOpens.fetch_add(1) < releasedAfter.load()) {
             problem = platform::OpenProblem::Held;
             return platform::File();
         }
         return platform::File::openRead(path, problem, error);
-    });
+    };
     ModTree mod;
     mod.file("objects/a.txt", "aaa");
     mod.file("objects/b.dds", "bb");
@@ -105,8 +106,7 @@ TEST(PackJob, AHeldSourceFileIsWaitedForAndOtherwiseKeepsThePreviousArchive)
         for (const fs::directory_entry& entry : fs::directory_iterator("."))
             EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << "left behind";
     }
-    SetSourceOpen(nullptr);
-    SetHeldRetry(std::chrono::milliseconds(3000), std::chrono::milliseconds(100));
+    resetContext();
 }
 
 // Whole mebibytes, truncated, doubled, in 64 bits. The rows that pack check
@@ -130,7 +130,7 @@ TEST(PackJob, FreeSpaceIsCheckedInWholeMebibytes)
         EXPECT_EQ(space.asked.front(), ".") << "objects.kob lies in the current directory";
         EXPECT_EQ(job.out[2], "  Uncompressed .kob size (mb): " + std::to_string(row.bytes >> 20));
         const PackOutcome outcome = row.packs ? PackOutcome::Written : PackOutcome::Failed;
-        EXPECT_EQ(std::pair(job.result, job.outcome), std::pair(1, outcome));
+        EXPECT_EQ(std::pair(job.entries, job.outcome), std::pair(row.packs ? 1u : 0u, outcome));
         EXPECT_EQ(job.texts, row.packs ? Strings{} : Strings{"Not enough free disk space!"});
         if (row.packs)
             EXPECT_EQ(entryNames("objects.kob"), Strings{"objects/a.bin"});
@@ -146,7 +146,7 @@ TEST(PackJob, ArchiveInASubfolder)
     mod.file("ostrel/levels/L/init.con", "i");
     FakeFreeSpace space(1000);
     PackRun job = run("ostrel/levels/L");
-    EXPECT_EQ(std::pair(job.result, job.outcome), std::pair(1, PackOutcome::Failed));
+    EXPECT_EQ(std::pair(job.entries, job.outcome), std::pair(0u, PackOutcome::Failed));
 #ifdef _WIN32
     const std::string reason = "Path not found"; // the system's words (Wine's)
 #else
@@ -166,8 +166,8 @@ TEST(PackJob, TheArchiveBeingWrittenIsNotPackedIntoItself)
     // The empty name packs the whole mod root, Archives folder included.
     ModTree mod;
     mod.file("objects/a.txt", "a");
-    EXPECT_EQ(packFolder("../", "", ".kob", 0).result, 1);
-    EXPECT_EQ(packFolder("../", "", ".kob", 0).result, 1) << "the first run's .kob is left out of the second";
+    EXPECT_EQ(packFolder("../", "", ".kob", 0).entries, 1u);
+    EXPECT_EQ(packFolder("../", "", ".kob", 0).entries, 1u) << "the first run's .kob is left out of the second";
     EXPECT_EQ(entryNames(".kob"), Strings{"/objects/a.txt"});
 }
 

@@ -76,7 +76,7 @@ TEST(ParallelPack, EveryThreadCountAndBoundGivesTheSingleThreadArchiveAndLines)
     };
 
     const PackRun single = run(nullptr);
-    EXPECT_EQ(single.result, 135);
+    EXPECT_EQ(single.entries, 135u);
     EXPECT_EQ(single.outcome, PackOutcome::WrittenWithSkips);
     const std::vector<std::string> skips(single.out.end() - 4, single.out.end()), expected = {
         "ERROR! inputFile: ../objects/n_dangling.con",
@@ -115,12 +115,12 @@ TEST(ParallelPack, CancelAtEachFileDropsTheWorkAheadAndFreesThePool)
     for (int at = 0; at < 7; ++at) {
         const std::string press = "pos:" + std::to_string(at);
         SCOPED_TRACE(press);
-        const PackRun cancelled = pack(&pool, [&](const std::string& call) { g_cancelPack = g_cancelPack || call == press; });
-        EXPECT_EQ(std::tuple(cancelled.result, cancelled.bytes), std::tuple(kPackCancelled, "")) << "no archive is left";
+        const PackRun cancelled = pack(&pool, [&](const std::string& call) { testCancel = testCancel || call == press; });
+        EXPECT_EQ(std::tuple(cancelled.outcome, cancelled.bytes), std::tuple(PackOutcome::Cancelled, "")) << "no archive is left";
         EXPECT_EQ(Strings(cancelled.calls.end() - 3, cancelled.calls.end()),
                   (Strings{press, "upper:Writing index", "upper:Cleaning Up"})) << "the file in hand is the last";
     }
-    EXPECT_EQ(pack(&pool).result, 14) << "work dropped by a cancel does not leak into the next job";
+    EXPECT_EQ(pack(&pool).entries, 14u) << "work dropped by a cancel does not leak into the next job";
 }
 
 #ifndef _WIN32 // left to the Linux run: the full disk is a file size limit
@@ -137,14 +137,14 @@ TEST(ParallelPack, FailedWriteInTheMiddleDeletesTheArchiveAndFreesThePool)
         for (CompressionPool* used : {static_cast<CompressionPool*>(nullptr), &pool}) {
             writeFile("objects.kob", "previous");
             const PackRun failed = pack(used, {}, used ? 1 : 0);
-            ok = ok && failed.result == kPackWriteFailed && failed.outcome == PackOutcome::Failed
+            ok = ok && failed.outcome == PackOutcome::Failed
               && failed.bytes == "previous" && fs::is_empty(".")
               && failed.texts == Strings{"Error! Could not write .kob file: objects.kob: File too large"}
               && std::count(failed.calls.begin(), failed.calls.end(), "pos:7") == 0;
         }
         // A batch goes on to its next job with the same pool.
         const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
-        return ok && setrlimit(RLIMIT_FSIZE, &unlimited) == 0 && pack(&pool).result == 8;
-    })) << "result -2, the previous archive alone, one clear text, the job stopped early";
+        return ok && setrlimit(RLIMIT_FSIZE, &unlimited) == 0 && pack(&pool).entries == 8;
+    })) << "failed, the previous archive alone, one clear text, the job stopped early";
 }
 #endif

@@ -36,7 +36,7 @@ TEST(RecordCache, OnlyAPrivateCacheIsUsed)
     const fs::path cache = mod.top() / "cache/kobpack";
     fs::create_directories(cache);
     writeFile(cache / "leftover.rec.tmp-AbCdEf", "half");
-    ASSERT_EQ(packObjects(1).result, 1);
+    ASSERT_EQ(packObjects(1).entries, 1u);
     const fs::path record = recordStore::pathOf(recordStore::keyOf("objects.kob"));
     EXPECT_EQ(permsOf(cache), fs::perms::owner_all) << "narrowed to the user";
     EXPECT_EQ(permsOf(record), fs::perms::owner_read | fs::perms::owner_write);

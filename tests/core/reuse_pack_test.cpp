@@ -94,7 +94,7 @@ TEST(ReusePack, EveryEditGivesTheFreshArchiveAndTakesOverWhatIsUnchanged)
         SCOPED_TRACE(edit.name);
         ModTree mod;
         base(mod);
-        ASSERT_EQ(packObjects(1, nullptr, {}, false).result, 10);
+        ASSERT_EQ(packObjects(1, nullptr, {}, false).entries, 10u);
         edit.change(mod);
         const std::string previous = readFile("objects.kob");
         const PackRun fresh = packObjects(1, &pool, {}, false);

@@ -20,13 +20,13 @@ using namespace kobtest;
 
 namespace {
 
-// Runs PackArchive of ../objects into objects.kob in a child process and
+// Packs ../objects into objects.kob in a child process and
 // returns its wait status; `onCall` may act at any progress call.
 int packInChild(std::function<void(const std::string&)> onCall = {})
 {
     const pid_t child = fork();
     if (child == 0) {
-        _exit(packObjects(1, nullptr, std::move(onCall)).result == 40 ? 0 : 1);
+        _exit(packObjects(1, nullptr, std::move(onCall)).entries == 40 ? 0 : 1);
     }
     int status = -1;
     waitpid(child, &status, 0);
@@ -58,7 +58,6 @@ protected:
             mod.file("objects/f" + std::to_string(i) + ".dat", textBytes(40000, uint32_t(i)));
     }
     ModTree mod;
-    RecordingSink sink;
 };
 
 } // namespace
@@ -87,11 +86,11 @@ TEST_F(SafeReplace, AKilledPackLeavesThePreviousArchiveAndTheNextPackTidiesUpOnl
     ASSERT_EQ(flock(running, LOCK_EX), 0);
     writeFile("objects.kob.tmp-backup", "mine");
     writeFile("objects.kob.tmp-kobpack-Mine00", "mine");
-    SetFreeSpaceQuery([&](const std::string&) { return fs::exists(stale[0]) ? 0u : 100u; });
+    testContext().freeSpace = [&](const std::string&) { return std::optional<uint64_t>(fs::exists(stale[0]) ? 0 : 100 << 20); };
     const PackRun next = packObjects(1);
-    SetFreeSpaceQuery({});
+    resetContext();
     close(running);
-    EXPECT_EQ(next.result, 40);
+    EXPECT_EQ(next.entries, 40u);
     EXPECT_EQ(temporaryFiles(), (Strings{"objects.kob.tmp-backup", "objects.kob.tmp-kobpack-Runner"}));
     EXPECT_EQ(starting(next.notes, "Left"),
               Strings{"Left in place, not a temporary file of this tool: ./objects.kob.tmp-backup"});
@@ -140,7 +139,7 @@ TEST_F(SafeReplace, LinkedReadOnlyAndHardLinkedArchives)
             fs::remove_all(leftover);
         row.before();
         const PackRun run = packObjects(1);
-        EXPECT_EQ(run.result, 40);
+        EXPECT_EQ(run.entries, 40u);
         expectWholeArchive();
         row.after(run);
     }
@@ -160,14 +159,14 @@ TEST_F(SafeReplace, AfterTheFirstDifferenceThePreviousArchiveIsKeptOrWrittenAnew
         int changed; // the file edited after the first pack, or -1 (f30 is the 25th in the archive, f39 the 34th)
         const char* at; // the progress call that sets `act` off
         std::function<void()> act;
-        int result;
+        PackOutcome outcome;
         const char* text;
     };
     const std::vector<Row> rows = {
-        {"cancelled with the copy done", 30, "pos:39", [] { g_cancelPack = 1; }, kPackCancelled, nullptr},
-        {"disk full in the copy", 39, "range:0-40", [] { limitFileSize(600000); }, kPackWriteFailed,
+        {"cancelled with the copy done", 30, "pos:39", [] { testCancel = 1; }, PackOutcome::Cancelled, nullptr},
+        {"disk full in the copy", 39, "range:0-40", [] { limitFileSize(600000); }, PackOutcome::Failed,
          "Error! Could not write .kob file: objects.kob: cannot copy from the previous archive: File too large"},
-        {"previous cut short", -1, "pos:20", [] { fs::resize_file("objects.kob", 100000); }, kPackWriteFailed,
+        {"previous cut short", -1, "pos:20", [] { fs::resize_file("objects.kob", 100000); }, PackOutcome::Failed,
          "Error! Could not write .kob file: objects.kob: the previous archive changed while it was read"},
         {"previous rewritten, times put back", 39, "pos:30", [] {
              const auto time = fs::last_write_time("objects.kob");
@@ -177,8 +176,8 @@ TEST_F(SafeReplace, AfterTheFirstDifferenceThePreviousArchiveIsKeptOrWrittenAnew
              std::fwrite(bytes.data(), 1, bytes.size(), file);
              std::fclose(file);
              fs::last_write_time("objects.kob", time);
-         }, kPackWriteFailed, "Error! Could not write .kob file: objects.kob: the previous archive changed while it was read"},
-        {"previous removed", 39, "pos:30", [] { fs::remove("objects.kob"); }, kPackWriteFailed,
+         }, PackOutcome::Failed, "Error! Could not write .kob file: objects.kob: the previous archive changed while it was read"},
+        {"previous removed", 39, "pos:30", [] { fs::remove("objects.kob"); }, PackOutcome::Failed,
          "Error! Could not write .kob file: objects.kob: the previous archive changed while it was read"},
     };
     for (const Row& row : rows) {
@@ -196,7 +195,7 @@ TEST_F(SafeReplace, AfterTheFirstDifferenceThePreviousArchiveIsKeptOrWrittenAnew
         });
         platform::SetDurabilityTrace(nullptr);
         limitFileSize(RLIM_INFINITY);
-        EXPECT_EQ(run.result, row.result);
+        EXPECT_EQ(run.outcome, row.outcome);
         EXPECT_EQ(run.texts, row.text ? Strings{row.text} : Strings{});
         EXPECT_EQ(temporaryFiles(), Strings{});
         EXPECT_EQ(steps, Strings{});

@@ -106,15 +106,15 @@ TEST(SourceRecords, UntouchedFilesAreNotReadAndEveryEditIsSeen)
     CompressionPool pool(2);
     const std::tuple<const char*, uint32_t, CompressionPool*> modes[] = {
         {"plain", 0, nullptr}, {"serial", 1, nullptr}, {"read ahead", 1, &pool}};
-    SetSourceRead(countingRead);
     for (const Edit& edit : edits)
         for (const auto& [mode, compress, producer] : modes) {
             SCOPED_TRACE(std::string(edit.name) + ", " + mode);
             ModTree mod;
             base(mod);
             testContext().fileSystemClock = edit.clock;
-            ASSERT_EQ(packObjects(compress).result, 7);
-            ASSERT_EQ(packFolder("../menu", "menu", "menu.kob", compress).result, 1);
+            testContext().source.read = countingRead;
+            ASSERT_EQ(packObjects(compress).entries, 7u);
+            ASSERT_EQ(packFolder("../menu", "menu", "menu.kob", compress).entries, 1u);
             edit.change(mod);
             g_reads = 0;
             const PackRun repack = packObjects(compress, producer);
@@ -123,7 +123,6 @@ TEST(SourceRecords, UntouchedFilesAreNotReadAndEveryEditIsSeen)
             fresh.reused = repack.reused;
             EXPECT_TRUE(repack == fresh) << "the result, outcome, texts or archive differ from a fresh pack's";
         }
-    SetSourceRead(nullptr);
     resetContext();
 }
 
@@ -247,11 +246,11 @@ TEST(SourceRecords, AFileSystemThatDoesNotVouchHasEveryFileRead)
     testContext().fileSystemClock = settledClock;
     testContext().fileSystemKind = [](const std::string&) { return platform::FileSystemKind{"exFAT", false}; };
     for (uint32_t compress : {0u, 1u}) {
-        ASSERT_EQ(packObjects(compress).result, 3);
-        SetSourceRead(countingRead);
+        ASSERT_EQ(packObjects(compress).entries, 3u);
+        testContext().source.read = countingRead;
         g_reads = 0;
         const PackRun repack = packObjects(compress);
-        SetSourceRead(nullptr);
+        testContext().source.read = {};
         EXPECT_EQ(g_reads, 3);
         EXPECT_EQ(starting(repack.notes, "Records of unchanged files not used").size(), 1u);
         EXPECT_FALSE(fs::exists(recordOf("objects.kob"))) << "no record written where it cannot be trusted";

@@ -21,12 +21,11 @@ struct Scan {
 Scan scan(const std::string& path)
 {
     NamePool pool;
-    kob::SinkObserver observer;
+    RecordingObserver observer;
     SourceScan source{pool, observer, {}, std::nullopt};
-    testing::internal::CaptureStdout();
     scanSourceTree(path.c_str(), source);
     Scan result;
-    result.out = lines(testing::internal::GetCapturedStdout());
+    result.out = observer.out;
     for (uint32_t i = 0; i < pool.count(); ++i)
         result.names.push_back(pool.nameAt(i));
     result.total = source.totalBytes;

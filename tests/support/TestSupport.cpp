@@ -72,6 +72,8 @@ std::optional<int64_t> settledClock(const std::string&)
     return duration_cast<nanoseconds>((system_clock::now() + seconds(10)).time_since_epoch()).count();
 }
 
+std::atomic<int> testCancel{0};
+
 kob::PackContext& testContext()
 {
     static kob::PackContext context;
@@ -128,7 +130,7 @@ UnopenableFile::UnopenableFile(const fs::path& path)
     writeFile(m_path, "cannot be opened");
     std::lock_guard<std::mutex> lock(g_unopenableMutex);
     g_unopenable.push_back(m_path);
-    SetSourceOpen(refuseUnopenable);
+    testContext().source.open = refuseUnopenable;
 }
 
 UnopenableFile::~UnopenableFile()
@@ -136,7 +138,7 @@ UnopenableFile::~UnopenableFile()
     std::lock_guard<std::mutex> lock(g_unopenableMutex);
     std::erase(g_unopenable, m_path);
     if (g_unopenable.empty())
-        SetSourceOpen(nullptr);
+        testContext().source.open = {};
 }
 #else
 UnopenableFile::UnopenableFile(const fs::path& path)
@@ -253,29 +255,23 @@ std::vector<std::string> lines(const std::string& text)
 }
 
 PackRun packFolder(const std::string& source, const std::string& folder, const std::string& archive,
-                   uint32_t compress, CompressionPool* pool, std::function<void(const std::string&)> onCall, bool reuse)
+                   bool compress, CompressionPool* pool, std::function<void(const std::string&)> onCall, bool reuse)
 {
-    g_cancelPack = 0;
+    testCancel = 0;
     RecordingControls controls;
     controls.onCall = std::move(onCall);
-    RecordingSink sink;
-    std::string sourcePath = source, folderName = folder;
-    PackRun run;
-    testing::internal::CaptureStdout();
-    run.result =
-        PackArchive(sourcePath, folderName, archive, compress, controls, &run.outcome, pool, reuse, &run.reused,
-                    testContext());
-    run.out = lines(testing::internal::GetCapturedStdout());
-    g_cancelPack = 0;
-    run.calls = controls.calls;
-    run.texts = sink.texts;
-    run.notes = sink.notes;
+    RecordingObserver observer;
+    const kob::PackResult result = kob::PackArchive({source, folder, archive}, {compress, 1, reuse}, controls, observer,
+                                                    kob::CancelToken(testCancel), pool, testContext());
+    testCancel = 0;
+    PackRun run{result.entries, result.outcome, "", controls.calls, observer.out, observer.texts, observer.notes,
+                result.reused};
     if (fs::is_regular_file(archive))
         run.bytes = readFile(archive);
     return run;
 }
 
-PackRun packObjects(uint32_t compress, CompressionPool* pool, std::function<void(const std::string&)> onCall,
+PackRun packObjects(bool compress, CompressionPool* pool, std::function<void(const std::string&)> onCall,
                     bool reuse)
 {
     return packFolder("../objects", "objects", "objects.kob", compress, pool, std::move(onCall), reuse);

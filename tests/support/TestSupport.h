@@ -2,10 +2,10 @@
 // Helpers shared by the tests: temporary mod trees, recording doubles, file bytes.
 
 #include "game/Launcher.h"
-#include "pack/MessageSink.h"
 #include "pack/PackControls.h"
 #include "pack/PackJob.h"
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <filesystem>
@@ -59,10 +59,13 @@ std::optional<int64_t> settledClock(const std::string& archivePath);
 kob::PackContext& testContext();
 void resetContext();
 
+// The Cancel that packFolder() watches; cleared before and after each pack.
+extern std::atomic<int> testCancel;
+
 // A file at `path` that is listed but cannot be opened, even by root: a link
 // that leads nowhere, or on Windows (where MinGW makes no links, and a file
 // held by another program is waited for instead) a file whose opening for
-// packing fails (SetSourceOpen), for as long as this object lives.
+// packing fails through testContext(), for as long as this object lives.
 class UnopenableFile {
 public:
     explicit UnopenableFile(const fs::path& path);
@@ -138,47 +141,52 @@ private:
     void record(const std::string& call);
 };
 
-// Installs itself as the process's message sink for its lifetime.
-class RecordingSink : public MessageSink {
+// Keeps what a pack says: problems, notes, trace lines and each archive's result.
+class RecordingObserver : public kob::PackObserver {
 public:
-    RecordingSink() { InstallMessageSink(this); }
-    ~RecordingSink() override { InstallMessageSink(nullptr); }
-    void Report(const std::string& text) override { texts.push_back(text); }
-    void Note(const std::string& text) override { notes.push_back(text); }
-    std::vector<std::string> texts, notes;
+    void problem(const std::string& text) override { texts.push_back(text); }
+    void note(const std::string& text) override { notes.push_back(text); }
+    void trace(const std::string& line) override { out.push_back(line); }
+    void archiveDone(const std::string&, const kob::PackResult& result) override { results.push_back(result); }
+    std::vector<std::string> texts, notes, out;
+    std::vector<kob::PackResult> results;
 };
 
-// Pretends the disk has `megabytes` free for its lifetime; records the directories asked about.
+// Pretends the disk has `megabytes` free to the packs of testContext() for
+// its lifetime; records the directories asked about.
 class FakeFreeSpace {
 public:
     explicit FakeFreeSpace(uint32_t mb)
     {
-        SetFreeSpaceQuery([this, mb](const std::string& dir) { asked.push_back(dir); return mb; });
+        testContext().freeSpace = [this, mb](const std::string& dir) {
+            asked.push_back(dir);
+            return std::optional<uint64_t>(uint64_t(mb) << 20);
+        };
     }
-    ~FakeFreeSpace() { SetFreeSpaceQuery({}); }
+    ~FakeFreeSpace() { testContext().freeSpace = {}; }
     std::vector<std::string> asked;
 };
 
 // Splits standard-output text into lines.
 std::vector<std::string> lines(const std::string& text);
 
-// Everything one PackArchive call showed and left behind.
+// Everything one pack job showed and left behind.
 struct PackRun {
-    int result = 0;
+    uint32_t entries = 0;
     PackOutcome outcome = PackOutcome::Written;
     std::string bytes; // the archive afterwards; empty when none remains
-    Strings calls, out, texts, notes; // progress calls, standard-output lines, sink problems and notes
+    Strings calls, out, texts, notes; // progress calls, trace lines, problems and notes
     ReuseCounts reused;
     bool operator==(const PackRun&) const = default;
 };
 
-// PackArchive(source, folder, archive, ...) with g_cancelPack cleared before and
-// after; `onCall` sees every progress call (e.g. to cancel at a chosen moment).
+// Packs `source` into `archive` with testContext(), watching testCancel;
+// `onCall` sees every progress call (e.g. to cancel at a chosen moment).
 PackRun packFolder(const std::string& source, const std::string& folder, const std::string& archive,
-                   uint32_t compress, CompressionPool* pool = nullptr,
+                   bool compress, CompressionPool* pool = nullptr,
                    std::function<void(const std::string&)> onCall = {}, bool reuse = true);
 // Packs ../objects into objects.kob.
-PackRun packObjects(uint32_t compress = 0, CompressionPool* pool = nullptr,
+PackRun packObjects(bool compress = false, CompressionPool* pool = nullptr,
                     std::function<void(const std::string&)> onCall = {}, bool reuse = true);
 // The lines of `all` that begin with `prefix`.
 Strings starting(const Strings& all, const std::string& prefix);
