@@ -112,7 +112,7 @@ bool walk(SourceScan& scan, const std::string& prefix, Folders& folders, bool is
         // Links that meet again would store a folder once per way in, and
         // the ways multiply with each level.
         if (!folders.entered.insert(id).second) {
-            leaveOut(scan, "ERROR! folder already packed through another path: " + sub);
+            leaveOut(scan, std::string(kFolderPackedBefore) + sub);
             continue;
         }
         folders.path.push_back(id);

@@ -20,6 +20,7 @@
 
 #include <functional>
 #include <optional>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -37,6 +38,10 @@ struct SourceScan {
     uint64_t totalBytes = 0; // 64-bit: a 32-bit sum wraps past 4 GiB
     uint32_t leftOut = 0;
 };
+
+// What the scan says of a folder it reached again through another path
+// (its files are packed once, from the first way in), before that path.
+inline constexpr std::string_view kFolderPackedBefore = "ERROR! folder already packed through another path: ";
 
 // A source folder that does not exist adds nothing, silently. The cancel is
 // looked at before each subfolder: returns false when it cut the walk short.

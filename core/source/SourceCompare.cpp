@@ -1,17 +1,13 @@
 #include "source/SourceCompare.h"
 
+#include "pack/SourceScanner.h"
 #include "platform/Platform.h"
-#include "source/DirListing.h"
 #include "source/PathNoCase.h"
 #include "source/PathText.h"
 
-#include <set>
 #include <unordered_set>
-#include <utility>
 
 namespace {
-
-using Identity = std::pair<uint64_t, uint64_t>;
 
 std::string foldUpper(std::string text)
 {
@@ -37,45 +33,22 @@ std::vector<std::string> nameComponents(std::string path)
     return parts;
 }
 
-struct Walk {
-    std::unordered_set<std::string> entries; // the entry names, ASCII letters in upper case
-    Identity exclude{0, 0};
-    std::vector<Identity> path;
-    std::set<Identity> entered; // packing enters each folder once, whatever links lead to it
-    std::vector<std::string> missing;
-    std::vector<std::string>* problems = nullptr;
-
-    void folder(const std::string& dir, const std::string& entryPrefix)
+// Keeps what the walk leaves out (a folder that cannot be listed, a name
+// past the limits) as the problems of the check. A folder reached again
+// through a link is none: the archive holds its files under the first way in.
+class Problems : public kob::PackObserver {
+public:
+    explicit Problems(std::vector<std::string>& texts) : m_texts(texts) {}
+    void problem(const std::string& text) override
     {
-        int error = 0;
-        const auto listing = listDirectory(dir, &error);
-        if (!listing) {
-            problems->push_back("cannot list " + dir + ": " + platform::errorText(error));
-            return;
-        }
-        for (const ListingEntry& entry : *listing) {
-            if (entry.isDirectory())
-                continue;
-            if (exclude != Identity{0, 0} && Identity{entry.stamp.volume, entry.stamp.index} == exclude)
-                continue;
-            const std::string name = entryPrefix + entry.name;
-            if (!entries.count(foldUpper(name)))
-                missing.push_back(name);
-        }
-        for (const ListingEntry& entry : *listing) {
-            if (!entry.isDirectory() || (entry.name[0] == '.' && (entry.name.size() == 1 || entry.name[1] == '.')))
-                continue;
-            const Identity id{entry.stamp.volume, entry.stamp.index};
-            bool onPath = false;
-            for (const Identity& seen : path)
-                onPath = onPath || seen == id;
-            if (onPath || !entered.insert(id).second)
-                continue;
-            path.push_back(id);
-            folder(dir + "/" + entry.name, entryPrefix + entry.name + "/");
-            path.pop_back();
-        }
+        if (!text.starts_with(kFolderPackedBefore))
+            m_texts.push_back(text);
     }
+    void note(const std::string&) override {}
+    void trace(const std::string&) override {}
+
+private:
+    std::vector<std::string>& m_texts;
 };
 
 } // namespace
@@ -101,17 +74,23 @@ std::vector<std::string> FilesWithoutEntry(const std::string& root, const std::s
                                            const std::vector<std::string>& entryNames, const std::string& exclude,
                                            std::vector<std::string>& problems)
 {
-    Walk walk;
-    walk.problems = &problems;
+    std::unordered_set<std::string> entries;
     for (const std::string& name : entryNames)
-        walk.entries.insert(foldUpper(name));
+        entries.insert(foldUpper(name));
+    NamePool names;
+    Problems observer(problems);
+    SourceScan scan{names, observer, {}, std::nullopt};
     if (const platform::FileInfo info = platform::statPath(exclude); info.exists())
-        walk.exclude = {info.volume, info.index};
+        scan.exclude.emplace(info.volume, info.index);
     const std::string top = resolveNoCase(root + "/" + packFolder);
-    if (const platform::FileInfo info = platform::statPath(top); info.exists()) {
-        walk.path.emplace_back(info.volume, info.index);
-        walk.entered.insert(walk.path.back());
+    scanSourceTree(top.c_str(), scan);
+    // Each name is the folder's path, "/", and the path below it.
+    const size_t below = folderPrefix(top).size();
+    std::vector<std::string> missing;
+    for (uint32_t i = 0; i < names.count(); ++i) {
+        const std::string name = packFolder + "/" + (names.nameAt(i) + below);
+        if (!entries.count(foldUpper(name)))
+            missing.push_back(name);
     }
-    walk.folder(top, packFolder + "/");
-    return walk.missing;
+    return missing;
 }

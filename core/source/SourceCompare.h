@@ -16,13 +16,12 @@
 std::string PackFolderOf(const std::string& archivePath, const std::vector<std::string>& entryNames,
                          const std::string& root);
 
-// Walks `root`/`packFolder` as the packer does (links followed, each folder
-// entered once, folders beginning with ".." passed over) and returns, in walk
+// Walks `root`/`packFolder` with the packer's own scan and returns, in walk
 // order, the entry name "packFolder/<path below it>" of every file that has
 // no entry of that name in `entryNames` (ASCII case ignored). The file
-// `exclude` (the archive itself, when it lies there) is passed over. Each
-// folder that cannot be listed adds a text naming it and the reason to
-// `problems`.
+// `exclude` (the archive itself, when it lies there) is passed over. What the
+// scan leaves out (a folder that cannot be listed, a name past the limits)
+// adds its text to `problems`.
 std::vector<std::string> FilesWithoutEntry(const std::string& root, const std::string& packFolder,
                                            const std::vector<std::string>& entryNames, const std::string& exclude,
                                            std::vector<std::string>& problems);

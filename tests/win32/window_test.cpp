@@ -52,7 +52,7 @@ protected:
     void TearDown() override
     {
         IsWindow(window) && DestroyWindow(window);
-        SetMessageBoxHook({}), SetProgressTrace({}), SetDialogOpenedHook({}), g_cancelPack.store(0);
+        SetMessageBoxHook({}), SetProgressTrace({}), SetDialogOpenedHook({});
     }
 
     void click(int id) { SendMessageW(GetDlgItem(window, id), BM_CLICK, 0, 0); }
@@ -122,31 +122,25 @@ TEST_F(WindowTest, AllFoldersPacksTheListWithCompressAndSelectsAsBefore)
 
 TEST_F(WindowTest, EnterDoesNothingWhileEscCancelAndTheCloseBoxEachStopTheBatchKeepingThePreviousArchive)
 {
-    writeFile(mod.archives() / "Objects.kob", "previous");
-    onShow = [&](HWND progress, int control, const std::wstring& shown) {
-        if (control == 0 && shown.find(L"(1 of 3)") != std::wstring::npos) {
-            key(progress, VK_RETURN);
-            EXPECT_EQ(g_cancelPack.load(), 0);
-        } else if (control == 0 && shown.find(L"(3 of 3)") != std::wstring::npos) {
-            for (int way = 0; way < 3; ++way) {
-                g_cancelPack.store(0);
-                if (way == 0)
-                    key(progress, VK_ESCAPE);
-                else if (way == 1)
-                    SendMessageW(GetDlgItem(progress, IDCANCEL), BM_CLICK, 0, 0);
-                else // the close box, whose IDCANCEL the dialog manager posts
-                    SendMessageW(progress, WM_SYSCOMMAND, SC_CLOSE, 0);
-                for (MSG message; PeekMessageW(&message, progress, 0, 0, PM_REMOVE);)
-                    DispatchMessageW(&message);
-                EXPECT_EQ(g_cancelPack.load(), 1) << "way " << way;
-            }
-        }
-    };
-    click(IDC_ALL_FOLDERS);
-    EXPECT_TRUE(exists("kelVane/game.kob"));
-    EXPECT_TRUE(exists("Menu.kob"));
-    EXPECT_EQ(readFile(mod.archives() / "Objects.kob"), "previous");
-    EXPECT_EQ(text(IDC_STATUS), L"Ready");
+    for (int way = 0; way < 4; ++way) { // Enter, Esc, the Cancel button, the close box
+        writeFile(mod.archives() / "Objects.kob", "previous");
+        onShow = [&](HWND progress, int control, const std::wstring& shown) {
+            if (control != 0 || shown.find(L"(1 of 1)") == std::wstring::npos)
+                return;
+            if (way < 2)
+                key(progress, way == 0 ? VK_RETURN : VK_ESCAPE);
+            else if (way == 2)
+                SendMessageW(GetDlgItem(progress, IDCANCEL), BM_CLICK, 0, 0);
+            else // the close box, whose IDCANCEL the dialog manager posts
+                SendMessageW(progress, WM_SYSCOMMAND, SC_CLOSE, 0);
+            for (MSG message; PeekMessageW(&message, progress, 0, 0, PM_REMOVE);)
+                DispatchMessageW(&message);
+        };
+        SetDlgItemTextW(window, IDC_FOLDER_LIST, L"Objects");
+        click(IDC_PACK_FOLDER);
+        EXPECT_EQ(readFile(mod.archives() / "Objects.kob") == "previous", way != 0) << "way " << way;
+        EXPECT_EQ(text(IDC_STATUS), L"Ready");
+    }
     EXPECT_TRUE(boxes.empty()) << "a cancel is no failure";
 }
 
@@ -173,6 +167,7 @@ TEST_F(WindowTest, HelpAndFailureBoxes)
 
     // A file that cannot be read: the pack ends, and the box names it.
     UnopenableFile locked(mod.root() / "Objects/locked.txt");
+    dialog.m_packContext = testContext();
     SetDlgItemTextW(window, IDC_FOLDER_LIST, L"Objects");
     click(IDC_PACK_FOLDER);
     ASSERT_EQ(boxes.size(), 2u);
@@ -205,10 +200,10 @@ TEST_F(WindowTest, AHeldFileOrAMistypedNameGetsTheBoxAndThePreviousArchiveStays)
             centres[0] = {(box.left + box.right) / 2, (box.top + box.bottom) / 2},
             centres[1] = {(owner.left + owner.right) / 2, (owner.top + owner.bottom) / 2};
     };
-    SetHeldRetry(std::chrono::milliseconds(300), std::chrono::milliseconds(50));
+    dialog.m_packContext.source.heldRetry = std::chrono::milliseconds(300);
+    dialog.m_packContext.source.heldStep = std::chrono::milliseconds(50);
     SetDlgItemTextW(window, IDC_FOLDER_LIST, L"Objects");
     click(IDC_PACK_FOLDER);
-    SetHeldRetry(std::chrono::milliseconds(3000), std::chrono::milliseconds(100));
     fs::remove(ready); // the helper lets go
     WaitForSingleObject(helper.hProcess, 30000);
     CloseHandle(helper.hProcess), CloseHandle(helper.hThread);
