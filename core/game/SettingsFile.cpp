@@ -91,12 +91,6 @@ SettingsLoad LoadSettingsFile(QuickLaunchState& state, std::string* refusal)
     return entries >= kCompleteSettings ? SettingsLoad::Complete : SettingsLoad::Incomplete;
 }
 
-int LoadSettings(QuickLaunchState& state, std::string* refusal)
-{
-    const int entries = loadEntries(state, refusal);
-    return entries < 0 ? -1 : entries - 1;
-}
-
 bool SaveSettings(const QuickLaunchState& state)
 {
     const auto entry = [](const char* key, const std::string& value) {

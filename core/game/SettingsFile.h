@@ -32,8 +32,6 @@ enum class SettingsLoad {
 // then `refusal` (if given) receives a message naming the file and the
 // reason (none for a missing file).
 SettingsLoad LoadSettingsFile(QuickLaunchState& state, std::string* refusal = nullptr);
-// The same as the number of recognised entries minus one, -1 when Absent.
-int LoadSettings(QuickLaunchState& state, std::string* refusal = nullptr);
 
 // Writes m_MapName, m_gpmString, m_gameExe and m_UseDebug (0 or 1) of `state`
 // as the twelve lines of the settings file, whole or not at all

@@ -90,19 +90,6 @@ ModNameRead LoadModName(QuickLaunchState& state, const ErrorReport& report)
     return ModNameRead::Found;
 }
 
-int ReadModName(QuickLaunchState& state, const ErrorReport& report)
-{
-    switch (LoadModName(state, report)) {
-    case ModNameRead::Found:
-        return 0;
-    case ModNameRead::NotNamed:
-        return -1;
-    case ModNameRead::Unreadable:
-        break;
-    }
-    return -2;
-}
-
 std::string DebugExecutable(const std::string& gameExe)
 {
     const GameInfo* info = FindGameByIdentifier(gameExe);

@@ -42,8 +42,6 @@ enum class ModNameRead {
 // "Unable to read mod's name from ../init.con\n"; a name that cannot be a
 // folder name (FileNameProblem) is reported and left out.
 ModNameRead LoadModName(QuickLaunchState& state, const ErrorReport& report);
-// LoadModName as 0 (found), -1 (not named) or -2 (unreadable).
-int ReadModName(QuickLaunchState& state, const ErrorReport& report);
 
 // The debug build of the game `gameExe` names (compared ignoring ASCII case):
 // "ostrel_r.exe" for ostrel, "KelVane_DEBUG.exe" for kelVane, "" for any

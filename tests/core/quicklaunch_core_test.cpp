@@ -37,19 +37,19 @@ TEST_F(QuickLaunchCore, LoadSettings)
 {
     const std::string m255(255, 'm'), a255(255, 'a');
     // fields: map|mode|exe|debug, where "-" and 7 are the values before loading
-    const struct { const char* name; std::string content; int count; std::string fields; } rows[] = {
-        {"keys_in_any_case_others_ignored", "M_USEDEBUG\r\n1\r\n\r\nm_Other\r\ny\r\n\r\nm_mapname\r\nx\r\n", 1, "x|-|-|1"},
-        {"value_1abc_reads_1", "m_UseDebug\r\n1abc\r\n", 0, "-|-|-|1"},
-        {"value_abc_reads_0", "m_UseDebug\r\nabc\r\n", 0, "-|-|-|0"},
-        {"key_at_end_without_value", "m_gameExe\r\nW\r\n\r\nm_MapName\r\n", 0, "-|-|W|7"},
-        {"empty_value_drops_key", "m_MapName\r\n\r\nm_gpmString\r\nGPM_X\r\n", 0, "-|GPM_X|-|7"},
-        {"lone_lf_ends_a_line_lone_cr_not", "m_MapName\nmy\rmap\n\nm_gameExe\nW\n\n", 1, "my\rmap|-|W|7"},
-        {"last_line_without_line_end", "m_UseDebug\r\n1", 0, "-|-|-|1"},
-        {"blanks_kept", "m_MapName\r\n Map With Blanks \r\n", 0, " Map With Blanks |-|-|7"},
+    const struct { const char* name; std::string content; std::string fields; } rows[] = {
+        {"keys_in_any_case_others_ignored", "M_USEDEBUG\r\n1\r\n\r\nm_Other\r\ny\r\n\r\nm_mapname\r\nx\r\n", "x|-|-|1"},
+        {"value_1abc_reads_1", "m_UseDebug\r\n1abc\r\n", "-|-|-|1"},
+        {"value_abc_reads_0", "m_UseDebug\r\nabc\r\n", "-|-|-|0"},
+        {"key_at_end_without_value", "m_gameExe\r\nW\r\n\r\nm_MapName\r\n", "-|-|W|7"},
+        {"empty_value_drops_key", "m_MapName\r\n\r\nm_gpmString\r\nGPM_X\r\n", "-|GPM_X|-|7"},
+        {"lone_lf_ends_a_line_lone_cr_not", "m_MapName\nmy\rmap\n\nm_gameExe\nW\n\n", "my\rmap|-|W|7"},
+        {"last_line_without_line_end", "m_UseDebug\r\n1", "-|-|-|1"},
+        {"blanks_kept", "m_MapName\r\n Map With Blanks \r\n", " Map With Blanks |-|-|7"},
         // 255 characters, the most the dialog lets through, come back whole;
         // from 256 on the rest is read as a key whose value is "m_gameExe".
-        {"value_of_255_characters", "m_MapName\r\n" + m255 + "\r\nm_gameExe\r\nW\r\n", 1, m255 + "|-|W|7"},
-        {"long_line_read_in_pieces", "m_MapName\r\n" + a255 + "bbb\r\nm_gameExe\r\nW\r\n", 0, a255 + "|-|-|7"},
+        {"value_of_255_characters", "m_MapName\r\n" + m255 + "\r\nm_gameExe\r\nW\r\n", m255 + "|-|W|7"},
+        {"long_line_read_in_pieces", "m_MapName\r\n" + a255 + "bbb\r\nm_gameExe\r\nW\r\n", a255 + "|-|-|7"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -57,7 +57,7 @@ TEST_F(QuickLaunchCore, LoadSettings)
         QuickLaunchState state;
         state.m_MapName = state.m_gpmString = state.m_gameExe = "-";
         state.m_UseDebug = 7;
-        EXPECT_EQ(LoadSettings(state), row.count);
+        EXPECT_EQ(LoadSettingsFile(state), SettingsLoad::Incomplete);
         EXPECT_EQ(state.m_MapName + "|" + state.m_gpmString + "|" + state.m_gameExe + "|" + std::to_string(state.m_UseDebug),
                   row.fields);
     }
@@ -66,23 +66,23 @@ TEST_F(QuickLaunchCore, LoadSettings)
     EXPECT_EQ(RemoveSettings(), "") << "no file is no error";
 }
 
-TEST_F(QuickLaunchCore, ReadModName)
+TEST_F(QuickLaunchCore, LoadModName)
 {
-    const struct { const char* name; std::string content; int result; std::string modName; } rows[] = {
-        {"set_keyword_in_capitals", "GAME.SETCUSTOMGAMENAME MyMod\r\n", 0, "MyMod"},
-        {"short_keyword_in_capitals", "rem x\nGAME.CUSTOMGAMENAME MyMod\n", 0, "MyMod"},
-        {"indented_by_blank", " game.CustomGameName MyMod\r\n", -1, ""},
-        {"quotes_and_blanks_kept", "game.CustomGameName \"My Mod\" \r\n", 0, "\"My Mod\" "},
-        {"any_separator", "game.CustomGameName=MyMod\r\n", 0, "MyMod"},
-        {"characters_20_to_22_not_examined", "game.SetCustomGameNxyz_MyMod\r\n", 0, "MyMod"},
-        {"first_match_counts", "game.CustomGameName First\r\ngame.CustomGameName Second\r\n", 0, "First"},
-        {"last_line_keeps_last_character", "game.CustomGameName MyMod", 0, "MyMod"},
+    const struct { const char* name; std::string content; ModNameRead result; std::string modName; } rows[] = {
+        {"set_keyword_in_capitals", "GAME.SETCUSTOMGAMENAME MyMod\r\n", ModNameRead::Found, "MyMod"},
+        {"short_keyword_in_capitals", "rem x\nGAME.CUSTOMGAMENAME MyMod\n", ModNameRead::Found, "MyMod"},
+        {"indented_by_blank", " game.CustomGameName MyMod\r\n", ModNameRead::NotNamed, ""},
+        {"quotes_and_blanks_kept", "game.CustomGameName \"My Mod\" \r\n", ModNameRead::Found, "\"My Mod\" "},
+        {"any_separator", "game.CustomGameName=MyMod\r\n", ModNameRead::Found, "MyMod"},
+        {"characters_20_to_22_not_examined", "game.SetCustomGameNxyz_MyMod\r\n", ModNameRead::Found, "MyMod"},
+        {"first_match_counts", "game.CustomGameName First\r\ngame.CustomGameName Second\r\n", ModNameRead::Found, "First"},
+        {"last_line_keeps_last_character", "game.CustomGameName MyMod", ModNameRead::Found, "MyMod"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         writeFile(top() / "Mods/MyMod/init.con", row.content);
         QuickLaunchState state;
-        EXPECT_EQ(ReadModName(state, recorder), row.result);
+        EXPECT_EQ(LoadModName(state, recorder), row.result);
         EXPECT_EQ(state.m_ModName, row.modName);
     }
     EXPECT_TRUE(reports.empty());
@@ -167,26 +167,26 @@ TEST_F(QuickLaunchCore, UnusableSettingsFileShowsTheDialogAsOnFirstUse)
     const fs::path file = archives() / "_quickLaunch.cfg";
     const auto text = [&](const std::string& content) { return [&, content] { writeFile(file, content); }; };
     const std::string padding = std::string(64 * 1024 - kSettings.size() - 16, '\n');
-    const struct { const char* name; std::function<void()> make; int count; std::string refusal; } rows[] = {
+    const struct { const char* name; std::function<void()> make; bool loaded; std::string refusal; } rows[] = {
 #ifndef _WIN32
-        {"named_pipe", [&] { fifo(file); }, -1, "not a regular file"},
-        {"link_to_dev_zero", [&] { fs::create_symlink("/dev/zero", file); }, -1, "not a regular file"},
+        {"named_pipe", [&] { fifo(file); }, false, "not a regular file"},
+        {"link_to_dev_zero", [&] { fs::create_symlink("/dev/zero", file); }, false, "not a regular file"},
 #endif
-        {"exactly_64_KiB_is_read", text(kSettings + padding + "m_gameExe\r\nW\r\n\r\n"), 3, ""},
-        {"one_byte_more_is_not", text(kSettings + padding + "m_gameExe\r\nWW\r\n\r\n"), -1, "larger than 64 KiB"},
-        {"game_leads_out", text(kSettings + "m_gameExe\r\n../../../../tmp/x\r\n"), -1,
+        {"exactly_64_KiB_is_read", text(kSettings + padding + "m_gameExe\r\nW\r\n\r\n"), true, ""},
+        {"one_byte_more_is_not", text(kSettings + padding + "m_gameExe\r\nWW\r\n\r\n"), false, "larger than 64 KiB"},
+        {"game_leads_out", text(kSettings + "m_gameExe\r\n../../../../tmp/x\r\n"), false,
          "m_gameExe \"../../../../tmp/x\" holds \"/\""},
-        {"game_is_dot_dot", text(kSettings + "m_gameExe\r\n..\r\n"), -1, "m_gameExe \"..\" is \"..\""},
-        {"game_is_dot", text(kSettings + "m_gameExe\r\n.\r\n"), -1, "m_gameExe \".\" is \".\""},
+        {"game_is_dot_dot", text(kSettings + "m_gameExe\r\n..\r\n"), false, "m_gameExe \"..\" is \"..\""},
+        {"game_is_dot", text(kSettings + "m_gameExe\r\n.\r\n"), false, "m_gameExe \".\" is \".\""},
 #ifndef _WIN32
         // Issue 22: the name is checked before the open and the descriptor after it.
         {"swapped_for_a_pipe_before_the_open", [&] {
              text(kSettings)();
              SetSmallFileOpenHook([&](const std::string& path) { fs::remove(path), fifo(path); });
-         }, -1, "not a regular file"},
+         }, false, "not a regular file"},
 #endif
-        {"game_with_backslash", text(kSettings + "m_gameExe\r\n..\\x\r\n"), -1, "m_gameExe \"..\\x\" holds \"\\\""},
-        {"game_with_control_character", text(kSettings + "m_gameExe\r\nost\x01rel\r\n"), -1,
+        {"game_with_backslash", text(kSettings + "m_gameExe\r\n..\\x\r\n"), false, "m_gameExe \"..\\x\" holds \"\\\""},
+        {"game_with_control_character", text(kSettings + "m_gameExe\r\nost\x01rel\r\n"), false,
          "m_gameExe \"ost?rel\" holds a control character"},
     };
     for (const auto& row : rows) {
@@ -196,11 +196,11 @@ TEST_F(QuickLaunchCore, UnusableSettingsFileShowsTheDialogAsOnFirstUse)
         QuickLaunchState state;
         state.m_gameExe = "ostrel";
         std::string refusal;
-        EXPECT_EQ(LoadSettings(state, &refusal), row.count);
+        EXPECT_EQ(LoadSettingsFile(state, &refusal), row.loaded ? SettingsLoad::Complete : SettingsLoad::Absent);
         SetSmallFileOpenHook({});
         EXPECT_EQ(refusal, row.refusal.empty() ? "" : "Ignored the settings in _quickLaunch.cfg: " + row.refusal);
-        EXPECT_EQ(state.m_gameExe, row.count < 0 ? "ostrel" : "W");
-        EXPECT_EQ(state.m_MapName, row.count < 0 ? "" : "mymap");
+        EXPECT_EQ(state.m_gameExe, row.loaded ? "W" : "ostrel");
+        EXPECT_EQ(state.m_MapName, row.loaded ? "mymap" : "");
     }
 #ifndef _WIN32
     // Issue 22: a file that grows past the limit while it is read is refused; the process's
@@ -215,11 +215,11 @@ TEST_F(QuickLaunchCore, InitFileAndGameFilesNeverBlockOrLeadOut)
 {
     const fs::path init = root() / "init.con";
     const std::string unreadable = "Unable to read mod's name from ../init.con\n";
-    const struct { const char* name; std::function<void()> make; int result; Strings reports; } rows[] = {
+    const struct { const char* name; std::function<void()> make; ModNameRead result; Strings reports; } rows[] = {
 #ifndef _WIN32
-        {"named_pipe", [&] { fifo(init); }, -2, {unreadable}},
+        {"named_pipe", [&] { fifo(init); }, ModNameRead::Unreadable, {unreadable}},
 #endif
-        {"name_leads_out", [&] { writeFile(init, "game.CustomGameName ../../evil\r\n"); }, -1,
+        {"name_leads_out", [&] { writeFile(init, "game.CustomGameName ../../evil\r\n"); }, ModNameRead::NotNamed,
          {"Unable to use the mod's name from ../init.con: it holds \"/\"\n"}},
     };
     for (const auto& row : rows) {
@@ -228,7 +228,7 @@ TEST_F(QuickLaunchCore, InitFileAndGameFilesNeverBlockOrLeadOut)
         row.make();
         reports.clear();
         QuickLaunchState state;
-        EXPECT_EQ(ReadModName(state, recorder), row.result);
+        EXPECT_EQ(LoadModName(state, recorder), row.result);
         EXPECT_EQ(state.m_ModName, "");
         EXPECT_EQ(reports, row.reports);
     }
@@ -244,7 +244,7 @@ TEST_F(QuickLaunchCore, InitFileAndGameFilesNeverBlockOrLeadOut)
     EXPECT_EQ(LaunchGame(state, launcher, recorder), LaunchOutcome::Started);
     fs::create_symlink(top() / "ostrel_r.exe", archives() / "_quickLaunch.cfg");
     EXPECT_TRUE(SaveSettings(state) && fs::is_regular_file(fs::symlink_status(archives() / "_quickLaunch.cfg")));
-    // A name that did not come through LoadSettings is checked all the same.
+    // A name that did not come through the settings file is checked all the same.
     for (const std::string game : {"", "../../../../tmp/x"}) {
         reports.clear();
         state.m_gameExe = game;
