@@ -5,8 +5,7 @@
 
 class CKobPackApp {
 public:
-    // Installs the message sink that discards the pack job's texts, runs the
-    // main window modally and removes the sink again. Returns false: there
+    // Runs the main window modally in the dialog font. Returns false: there
     // is nothing left to run once the window has closed.
     virtual bool InitInstance();
     virtual ~CKobPackApp() = default;

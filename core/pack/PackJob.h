@@ -1,7 +1,8 @@
 #pragma once
 // A pack job packs one source folder into one archive file, end to end:
 // scan, free-space check, header, entries, index, final header words,
-// progress, cancel and clean-up.
+// progress, cancel and clean-up. PackArchive is the only way an archive is
+// packed; a batch (app/PackBatch.h) is a loop of it.
 
 #include "pack/CancelToken.h"
 #include "pack/CompressionPool.h"
