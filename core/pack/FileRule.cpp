@@ -4,9 +4,11 @@
 
 using namespace kob;
 
-FileRule::FileRule(const NamePool& names, uint32_t sourceRootLength, uint32_t compression,
-                   const PreviousArchive* previous, const UnreadFiles* unread, const SourceAccess& access)
+FileRule::FileRule(const NamePool& names, const std::vector<FileStamp>& listed, uint32_t sourceRootLength,
+                   uint32_t compression, const PreviousArchive* previous, const UnreadFiles* unread,
+                   const SourceAccess& access)
     : m_names(names)
+    , m_listed(listed)
     , m_sourceRootLength(sourceRootLength)
     , m_compression(compression)
     , m_previous(previous)
@@ -24,7 +26,7 @@ const FileStamp* FileRule::unread(uint32_t index) const
 
 std::optional<InputProblem> FileRule::open(uint32_t index, SourceFile& source) const
 {
-    return source.open(path(index), m_sourceRootLength, m_access);
+    return source.open(path(index), m_sourceRootLength, m_access, &m_listed[index]);
 }
 
 size_t FileRule::storedBound(uint64_t size) const

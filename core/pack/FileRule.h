@@ -14,9 +14,11 @@
 
 class FileRule {
 public:
+    // `listed` holds each file's stamp as the scan's listing saw it;
     // `previous` and `unread` (with `previous` only) may be null; all are borrowed.
-    FileRule(const NamePool& names, uint32_t sourceRootLength, uint32_t compression, const PreviousArchive* previous,
-             const UnreadFiles* unread, const SourceAccess& access);
+    FileRule(const NamePool& names, const std::vector<FileStamp>& listed, uint32_t sourceRootLength,
+             uint32_t compression, const PreviousArchive* previous, const UnreadFiles* unread,
+             const SourceAccess& access);
 
     uint32_t compression() const { return m_compression; }
 
@@ -38,6 +40,7 @@ public:
 
 private:
     const NamePool& m_names;
+    const std::vector<FileStamp>& m_listed;
     const uint32_t m_sourceRootLength;
     const uint32_t m_compression;
     const PreviousArchive* const m_previous;

@@ -292,7 +292,8 @@ PackResult kob::PackArchive(const ArchiveJob& job, const PackOptions& options, P
     writer.WriteHeader();
     // A plain archive is a copy: reading ahead on other threads would only
     // add memory traffic, so it is read on this thread alone.
-    const FileRule rule(names, rootLength, compress, replaced.index(), &replaced.unread(), context.source);
+    const FileRule rule(names, scan.stamps, rootLength, compress, replaced.index(), &replaced.unread(),
+                        context.source);
     const auto makeProducer = [&]() -> std::unique_ptr<FileProducer> {
         if (pool && pool->threadCount() > 0 && options.compress)
             return std::make_unique<ReadAhead>(*pool, rule, names.count(), cancel);

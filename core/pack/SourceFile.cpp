@@ -74,7 +74,8 @@ std::string heldFileText(const std::string& path)
     return path + " is in use by another program: close it and pack again";
 }
 
-std::optional<InputProblem> SourceFile::open(const char* path, uint32_t sourceRootLength, const SourceAccess& access)
+std::optional<InputProblem> SourceFile::open(const char* path, uint32_t sourceRootLength, const SourceAccess& access,
+                                             const FileStamp* listed)
 {
     close();
     m_access = &access;
@@ -101,6 +102,8 @@ std::optional<InputProblem> SourceFile::open(const char* path, uint32_t sourceRo
         return InputProblem::TooLarge;
     }
     m_opened = FileStamp::of(info);
+    if (m_opened.volume == 0 && listed && listed->index != 0 && listed->index == m_opened.index)
+        m_opened.volume = listed->volume;
     return std::nullopt;
 }
 

@@ -62,7 +62,10 @@ public:
     // are not part of the stored name. A file that another program holds is
     // tried again for a while (a save ends). Returns the problem, or nothing
     // with the file open and size() set. `access` must outlive the read.
-    std::optional<InputProblem> open(const char* path, uint32_t sourceRootLength, const SourceAccess& access);
+    // `listed`, the file as the folder's listing saw it, gives the stamp the
+    // volume an open does not learn cheaply (Windows), when it is that file.
+    std::optional<InputProblem> open(const char* path, uint32_t sourceRootLength, const SourceAccess& access,
+                                     const FileStamp* listed = nullptr);
     uint64_t size() const { return m_opened.size; }
     // The file as it was opened; readAll() holds the bytes to it.
     const FileStamp& stamp() const { return m_opened; }
