@@ -57,7 +57,7 @@ StartPlan PlanStart(const std::string& path, const std::string& parameters, cons
     StartPlan plan;
     const platform::FileInfo info = platform::statPath(path);
     if (!info.exists()) {
-        plan.reason = info.error.empty() ? "the file does not exist" : info.error;
+        plan.reason = info.error ? info.error.text : "the file does not exist";
         return plan;
     }
     if (info.kind != platform::Kind::Regular) {

@@ -4,6 +4,7 @@
 // to one job without touching any other. Add a member here, never a global.
 
 #include "platform/Platform.h"
+#include "source/TemporaryFile.h"
 
 #include <cstdint>
 #include <functional>
@@ -23,6 +24,9 @@ struct PackContext {
     // Called once the new archive has been renamed into place, before
     // anything more is done with it; for tests of a second pack racing this one.
     std::function<void()> afterRename;
+    // Sees the steps that make the new archive lasting (sync, rename, folder
+    // sync); for tests of their order.
+    DurabilityTrace durabilityTrace;
 };
 
 } // namespace kob

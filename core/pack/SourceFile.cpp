@@ -18,27 +18,25 @@ std::atomic<int64_t> g_heldStepMs{100};
 constexpr size_t kReadPiece = size_t(4) << 20;
 
 // `info` is the open's own look at the file (a test's open is asked once more).
-platform::File openSource(const std::string& path, platform::OpenProblem& problem, std::string& error,
-                          platform::FileInfo& info)
+platform::File openSource(const std::string& path, platform::Error& error, platform::FileInfo& info)
 {
     const SourceOpen open = g_sourceOpen.load();
     if (!open)
-        return platform::File::openRead(path, problem, error, &info);
-    platform::File file = open(path, problem, error);
+        return platform::File::openRead(path, error, &info);
+    platform::File file = open(path, error);
     if (file.isOpen())
         info = file.info();
     return file;
 }
 
 // Opens `path`, waiting while another program holds it, up to the retry time.
-platform::File openUnlessHeld(const std::string& path, platform::OpenProblem& problem, std::string& error,
-                              platform::FileInfo& info)
+platform::File openUnlessHeld(const std::string& path, platform::Error& error, platform::FileInfo& info)
 {
     const auto step = std::chrono::milliseconds(g_heldStepMs.load());
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(g_heldRetryMs.load());
     for (;;) {
-        platform::File file = openSource(path, problem, error, info);
-        if (problem != platform::OpenProblem::Held || std::chrono::steady_clock::now() >= deadline)
+        platform::File file = openSource(path, error, info);
+        if (error.problem != platform::OpenProblem::Held || std::chrono::steady_clock::now() >= deadline)
             return file;
         std::this_thread::sleep_for(step);
     }
@@ -113,14 +111,13 @@ std::optional<InputProblem> SourceFile::open(const char* path, uint32_t sourceRo
         return InputProblem::NameTooLong;
     // A pipe would wait for a writer and a device never ends (or acts when
     // opened), so neither is opened at all.
-    platform::OpenProblem openProblem;
-    std::string reason;
+    platform::Error error;
     // The open's own look at the file is the stamp: one query, not two.
     platform::FileInfo info;
-    m_file = openUnlessHeld(path, openProblem, reason, info);
-    if (openProblem == platform::OpenProblem::NotRegular)
+    m_file = openUnlessHeld(path, error, info);
+    if (error.problem == platform::OpenProblem::NotRegular)
         return InputProblem::NotRegular;
-    if (openProblem == platform::OpenProblem::Held)
+    if (error.problem == platform::OpenProblem::Held)
         return InputProblem::Held;
     if (!m_file.isOpen())
         return InputProblem::CannotOpen;

@@ -77,7 +77,7 @@ void SetSourceRead(SourceRead read);
 
 // Opens a source file for reading; platform::File::openRead unless a test
 // replaced it, e.g. to make a file held by another program on any system.
-using SourceOpen = platform::File (*)(const std::string& path, platform::OpenProblem& problem, std::string& error);
+using SourceOpen = platform::File (*)(const std::string& path, platform::Error& error);
 void SetSourceOpen(SourceOpen open);
 // How long a held file is tried again, in steps of `step`; tests shorten it.
 void SetHeldRetry(std::chrono::milliseconds total, std::chrono::milliseconds step);
