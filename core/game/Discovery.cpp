@@ -72,7 +72,8 @@ void MakeDirectories(const std::vector<std::string>& directories)
 {
     for (const std::string& dir : directories) {
         const std::string resolved = resolveNoCase(dir);
+        platform::Error ignored; // the game makes do without it
         if (!platform::isFolder(resolved))
-            platform::makeFolder(resolved);
+            platform::makeFolder(resolved, ignored);
     }
 }

@@ -65,8 +65,7 @@ StartPlan PlanStart(const std::string& path, const std::string& parameters, cons
         return plan;
     }
     if (!platform::isExecutable(path)) {
-#ifdef __linux__
-        if (hasExeSuffix(path)) {
+        if (!platform::startsWindowsPrograms() && hasExeSuffix(path)) {
             if (winePath.empty()) {
                 plan.reason = "it is not executable, and wine, which would start it, is not on the PATH";
                 return plan;
@@ -77,7 +76,6 @@ StartPlan PlanStart(const std::string& path, const std::string& parameters, cons
             plan.arguments.insert(plan.arguments.end(), arguments.begin(), arguments.end());
             return plan;
         }
-#endif
         plan.reason = "it is not executable";
         return plan;
     }

@@ -29,7 +29,8 @@ std::string refusal(const std::string& folder)
 // Makes the cache folder, for the user alone, and the folders above it that are missing.
 void makeCacheFolder(const std::string& folder)
 {
-    platform::makeFolders(FolderOf(folder));
+    platform::Error ignored; // a folder that cannot be made is refused below
+    platform::makeFolders(FolderOf(folder), ignored);
     platform::makePrivateFolder(folder);
 }
 

@@ -30,11 +30,12 @@ bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries, Er
 
 // True when `path` is a folder (links followed).
 bool isFolder(const std::string& path);
-// Makes the folder `path` (its parent must exist); false when it could not.
-bool makeFolder(const std::string& path);
+// Makes the folder `path` (its parent must exist); false with `error` when
+// it could not.
+bool makeFolder(const std::string& path, Error& error);
 // Makes the folder `path` and any of its parents that are missing; true when
-// it is a folder afterwards.
-bool makeFolders(const std::string& path);
+// it is a folder afterwards, else false with `error`.
+bool makeFolders(const std::string& path, Error& error);
 // Makes the folder `path` for this user alone (its parent must exist).
 bool makePrivateFolder(const std::string& path);
 // "" when `folder` is fit for this user's private files: a folder owned by
@@ -55,6 +56,10 @@ std::string absolutePath(const std::string& path);
 // nothing with `error` when some part of it does not exist or cannot be
 // examined.
 std::optional<std::string> canonicalPath(const std::string& path, Error& error);
+
+// `path` as canonicalPath() resolves it, or, where it does not exist, as
+// absolutePath() spells it.
+std::string resolvedPath(const std::string& path);
 
 // Bytes free for this user on the volume of `folder`, or nullopt.
 std::optional<uint64_t> freeSpace(const std::string& folder);
@@ -77,10 +82,6 @@ std::string cacheFolder();
 // The user's home folder: $HOME on Linux, %USERPROFILE% on Windows; "" when
 // it is not set (or the code page cannot spell it).
 std::string homeFolder();
-// The value of the environment variable `name`; nothing when it is not set
-// (or, on Windows, the code page cannot spell it).
-std::optional<std::string> environment(const std::string& name);
-
 // True where file names follow the Windows rules (the names a Windows
 // folder cannot hold are refused before they are written).
 bool windowsNames();

@@ -393,9 +393,12 @@ std::optional<uint64_t> freeSpace(const std::string& folder)
     return uint64_t(vfs.f_bavail) * uint64_t(vfs.f_frsize);
 }
 
-bool makeFolder(const std::string& path)
+bool makeFolder(const std::string& path, Error& error)
 {
-    return ::mkdir(path.c_str(), 0777) == 0;
+    if (::mkdir(path.c_str(), 0777) == 0)
+        return true;
+    error = failure(errno, errno == EEXIST ? OpenProblem::Exists : OpenProblem::Failed);
+    return false;
 }
 
 FileSystemKind fileSystemKind(const std::string& folder)
@@ -536,12 +539,6 @@ std::optional<std::string> canonicalPath(const std::string& path, Error& error)
     return text;
 }
 
-std::optional<std::string> environment(const std::string& name)
-{
-    const char* value = std::getenv(name.c_str());
-    return value ? std::optional<std::string>(value) : std::nullopt;
-}
-
 bool windowsNames()
 {
     return false;
@@ -583,6 +580,11 @@ void interruptHandled()
 void ignoreBrokenPipe()
 {
     std::signal(SIGPIPE, SIG_IGN);
+}
+
+bool startsWindowsPrograms()
+{
+    return false;
 }
 
 bool stderrIsConsole()

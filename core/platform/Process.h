@@ -16,6 +16,10 @@ void interruptHandled();
 // process (no such signal on Windows).
 void ignoreBrokenPipe();
 
+// True when a Windows program can be started as it is (on Windows); elsewhere
+// one needs a loader for it.
+bool startsWindowsPrograms();
+
 // True when standard error is a console or terminal (the progress line is
 // drawn only there); its width in columns, or 0 when unknown.
 bool stderrIsConsole();

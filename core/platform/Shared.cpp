@@ -48,14 +48,21 @@ int64_t File::readFully(void* data, size_t length)
     return static_cast<int64_t>(got);
 }
 
-bool makeFolders(const std::string& path)
+bool makeFolders(const std::string& path, Error& error)
 {
     if (path.empty() || isFolder(path))
         return true;
     const size_t cut = path.find_last_of(windowsNames() ? "/\\" : "/");
-    if (cut != std::string::npos && cut > 0 && !makeFolders(path.substr(0, cut)))
+    if (cut != std::string::npos && cut > 0 && !makeFolders(path.substr(0, cut), error))
         return false;
-    return makeFolder(path) || isFolder(path);
+    // Another process may have made it in the meantime.
+    return makeFolder(path, error) || isFolder(path);
+}
+
+std::string resolvedPath(const std::string& path)
+{
+    Error ignored;
+    return canonicalPath(path, ignored).value_or(absolutePath(path));
 }
 
 } // namespace platform

@@ -591,9 +591,13 @@ std::optional<uint64_t> freeSpace(const std::string& folder)
     return static_cast<uint64_t>(available.QuadPart);
 }
 
-bool makeFolder(const std::string& path)
+bool makeFolder(const std::string& path, Error& error)
 {
-    return CreateDirectoryW(apiPath(path).c_str(), nullptr) != 0;
+    if (CreateDirectoryW(apiPath(path).c_str(), nullptr))
+        return true;
+    const DWORD code = GetLastError();
+    error = failure(code, code == ERROR_ALREADY_EXISTS ? OpenProblem::Exists : OpenProblem::Failed);
+    return false;
 }
 
 FileSystemKind fileSystemKind(const std::string& folder)
@@ -615,7 +619,8 @@ FileSystemKind fileSystemKind(const std::string& folder)
 
 bool makePrivateFolder(const std::string& path)
 {
-    return makeFolder(path);
+    Error ignored;
+    return makeFolder(path, ignored);
 }
 
 std::string privateFolderProblem(const std::string&)
@@ -706,6 +711,10 @@ bool isFolder(const std::string& path)
     return statPath(path).kind == Kind::Directory;
 }
 
+namespace {
+
+// The value of the environment variable `name`; nothing when it is not set
+// or the code page cannot spell it.
 std::optional<std::string> environment(const std::string& name)
 {
     const std::wstring key = toWide(name);
@@ -718,6 +727,8 @@ std::optional<std::string> environment(const std::string& name)
     std::string text = toNarrow(wide, exact);
     return exact ? std::optional<std::string>(std::move(text)) : std::nullopt;
 }
+
+} // namespace
 
 std::string homeFolder()
 {
@@ -764,6 +775,11 @@ void interruptHandled()
 
 void ignoreBrokenPipe()
 {
+}
+
+bool startsWindowsPrograms()
+{
+    return true;
 }
 
 bool stderrIsConsole()
