@@ -5,6 +5,7 @@
 # alone); or a file under core/ that reaches up into a front end (qt/,
 # win32/, cli/).
 # cmake -DROOT=<source> -P layering.cmake
+cmake_policy(SET CMP0007 NEW)
 file(GLOB_RECURSE files RELATIVE ${ROOT}
   ${ROOT}/core/*.h ${ROOT}/core/*.cpp ${ROOT}/cli/*.h ${ROOT}/cli/*.cpp ${ROOT}/win32/*.h ${ROOT}/win32/*.cpp)
 set(bad "")
