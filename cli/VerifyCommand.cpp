@@ -2,6 +2,7 @@
 #include "cli/Console.h"
 
 #include "format/ArchiveReader.h"
+#include "platform/Folders.h"
 #include "source/ArchiveCheck.h"
 #include "source/PathText.h"
 
@@ -9,7 +10,7 @@
 
 int RunVerify(const VerifyOptions& options)
 {
-    if (!options.against.empty() && !isFolder(options.against)) {
+    if (!options.against.empty() && !platform::isFolder(options.against)) {
         PrintError(options.against + ": no folder to compare with");
         return kExitFailure;
     }

@@ -118,9 +118,9 @@ int main(int argc, char** argv)
         return status == 0 ? kExitOk : kExitUsage;
     }
 
-    std::string reason;
+    platform::Error reason;
     if (!workDir.empty() && !platform::changeFolder(workDir, reason)) {
-        PrintError(workDir + ": cannot work in this folder: " + reason);
+        PrintError(workDir + ": cannot work in this folder: " + reason.text);
         return kExitUsage;
     }
     const int status = packCmd->parsed()      ? RunPack(pack)

@@ -1,6 +1,6 @@
 #include "win32/WideText.h"
 
-#include "platform/Platform.h"
+#include "platform/WideText.h"
 
 std::wstring Widen(const std::string& text)
 {

@@ -2,21 +2,17 @@
 
 #include "source/EntryPath.h"
 #include "source/PathText.h"
+#include "source/PathText.h"
 
 #include <algorithm>
 #include <numeric>
 
 namespace {
 
-char foldAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool holdsNoCase(const std::string& text, const std::string& part)
 {
     return std::search(text.begin(), text.end(), part.begin(), part.end(),
-                       [](char a, char b) { return foldAscii(a) == foldAscii(b); })
+                       [](char a, char b) { return lowerAscii(a) == lowerAscii(b); })
            != text.end();
 }
 

@@ -1,5 +1,6 @@
 #include "app/ArchiveWindowLogic.h"
 
+#include "platform/Folders.h"
 #include "source/ArchiveCheck.h"
 #include "source/EntryPath.h"
 #include "source/PathText.h"
@@ -27,7 +28,7 @@ bool IsArchiveArgument(const std::string& path)
 {
     const std::string ending = ".kob";
     return path.size() > ending.size() && equalsNoCase(path.substr(path.size() - ending.size()), ending)
-           && !isFolder(path);
+           && !platform::isFolder(path);
 }
 
 bool ReopenArchive(const std::string& path, const std::vector<ReaderEntry>& listed, ArchiveReader& reader,

@@ -2,6 +2,7 @@
 
 #include "game/Discovery.h"
 #include "platform/Platform.h"
+#include "source/FileNames.h"
 #include "source/PathNoCase.h"
 #include "source/PathText.h"
 
@@ -76,13 +77,13 @@ void RefuseMissingFolders(PackPlan& plan)
 {
     std::vector<PlannedArchive> present;
     for (PlannedArchive& planned : plan.archives) {
-        if (isFolder(resolveNoCase(planned.source))) {
+        if (platform::isFolder(resolveNoCase(planned.source))) {
             present.push_back(std::move(planned));
             continue;
         }
         bool unspellable = false;
         for (const std::string& part : splitPath(planned.name))
-            unspellable = unspellable || !platform::localNameProblem(part).empty();
+            unspellable = unspellable || !localNameProblem(part).empty();
         plan.refused.push_back(unspellable ? planned.name + ": not packed: the folder's name has letters this "
                                                                 "system's code page cannot write (shown as ?); "
                                                                 "rename the folder"

@@ -4,11 +4,6 @@
 #include "game/Discovery.h"
 #include "platform/Platform.h"
 
-#include <filesystem>
-#include <system_error>
-
-namespace fs = std::filesystem;
-
 namespace {
 
 // An Archives folder with nothing beside it to pack (an empty one, or one in
@@ -29,14 +24,14 @@ bool wantedHere(const FolderQuestion& useAnyway)
 
 WorkFolderResult enter(const std::string& folder, const FolderQuestion& useAnyway)
 {
-    std::error_code ignored;
-    const fs::path previous = fs::current_path(ignored);
-    std::string error;
+    const std::string previous = platform::currentFolder();
+    platform::Error error;
     if (!platform::changeFolder(folder, error))
-        return {WorkFolderOutcome::Failed, "Unable to open the folder " + folder + ": " + error};
+        return {WorkFolderOutcome::Failed, "Unable to open the folder " + folder + ": " + error.text};
     if (wantedHere(useAnyway))
         return {WorkFolderOutcome::Entered, {}};
-    fs::current_path(previous, ignored);
+    if (!previous.empty())
+        platform::changeFolder(previous, error);
     return {WorkFolderOutcome::Cancelled, {}};
 }
 
@@ -44,8 +39,7 @@ WorkFolderResult enter(const std::string& folder, const FolderQuestion& useAnywa
 // folder: not an Archives folder, or one with nothing to pack.
 std::string chooserReason(bool archivesFolder)
 {
-    std::error_code ignored;
-    return "KobPack was started in " + fs::current_path(ignored).string()
+    return "KobPack was started in " + platform::currentFolder()
          + (archivesFolder ? ", where there is nothing to pack" : ", which is not a mod's Archives folder")
          + ": choose your mod's Archives folder.";
 }

@@ -1,72 +1,74 @@
 #include "format/ArchiveOutput.h"
 
-#include <cerrno>
+#include <cstring>
 
-StreamOutput::StreamOutput(std::FILE* stream)
-    : m_stream(stream)
+FileOutput::FileOutput(platform::File& file, size_t bufferSize)
+    : m_file(file)
+    , m_buffer(bufferSize)
 {
-    if (!m_stream)
+    if (!m_file.isOpen())
         m_error = "no file to write to";
 }
 
-StreamOutput::~StreamOutput()
-{
-    if (m_stream)
-        std::fclose(m_stream);
-}
-
-bool StreamOutput::fail(const std::string& reason)
+bool FileOutput::fail(const std::string& reason)
 {
     if (m_error.empty())
         m_error = reason;
     return false;
 }
 
-bool StreamOutput::append(const void* data, size_t length)
+bool FileOutput::flush()
+{
+    if (m_buffered > 0 && !m_file.write(m_buffer.data(), m_buffered))
+        return fail(m_file.error().text);
+    m_buffered = 0;
+    return true;
+}
+
+bool FileOutput::append(const void* data, size_t length)
 {
     if (!m_error.empty())
         return false;
-    errno = 0;
-    if (length > 0 && std::fwrite(data, 1, length, m_stream) != length)
-        return fail(platform::errorText(errno));
+    if (length == 0)
+        return true;
+    if (m_buffered + length > m_buffer.size()) {
+        if (!flush())
+            return false;
+        // What fills the buffer whole goes to the file as it is.
+        if (length >= m_buffer.size()) {
+            if (!m_file.write(data, length))
+                return fail(m_file.error().text);
+            m_end += length;
+            return true;
+        }
+    }
+    std::memcpy(m_buffer.data() + m_buffered, data, length);
+    m_buffered += length;
     m_end += length;
     return true;
 }
 
-bool StreamOutput::patch(uint64_t offset, const void* data, size_t length)
+bool FileOutput::patch(uint64_t offset, const void* data, size_t length)
 {
-    if (!m_error.empty())
+    if (!m_error.empty() || !flush())
         return false;
-    errno = 0;
-    if (!platform::seekTo(m_stream, offset) || std::fwrite(data, 1, length, m_stream) != length
-        || !platform::seekTo(m_stream, m_end))
-        return fail(platform::errorText(errno));
+    if (!m_file.seek(offset) || !m_file.write(data, length) || !m_file.seek(m_end))
+        return fail(m_file.error().text);
     return true;
 }
 
-bool StreamOutput::appendCopy(platform::File& from, uint64_t offset, uint64_t length)
+bool FileOutput::appendCopy(platform::File& from, uint64_t offset, uint64_t length)
 {
-    std::string reason;
-    if (!m_error.empty() || !platform::copyRange(from, offset, length, m_stream, reason))
-        return fail(reason);
+    if (!m_error.empty() || !flush())
+        return false;
+    platform::Error error;
+    if (!platform::copyRange(from, offset, length, m_file, error))
+        return fail(error.text);
     m_end += length;
     return true;
 }
 
-bool StreamOutput::close()
+bool FileOutput::close()
 {
-    if (!m_stream)
-        return false;
-    // Synced before it is renamed over the previous archive: a crash must
-    // not leave a renamed archive whose data never reached the disk.
-    std::string flushError;
-    const bool flushed = m_error.empty() && platform::flushAndSync(m_stream, flushError);
-    errno = 0;
-    const bool closed = std::fclose(m_stream) == 0;
-    m_stream = nullptr;
-    if (!flushed)
-        return fail(flushError);
-    if (!closed)
-        return fail(platform::errorText(errno));
-    return true;
+    return m_error.empty() && flush();
 }

@@ -4,11 +4,11 @@
 // header words that name the index). An output keeps its first failure in
 // error() and fails every call after it.
 
-#include "platform/Platform.h"
+#include "platform/File.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
+#include <vector>
 
 class ArchiveOutput {
 public:
@@ -27,19 +27,16 @@ public:
     virtual std::string error() const = 0;
 };
 
-// An output to a stdio stream, which it owns; destroyed unclosed, it closes
-// the stream without syncing it.
-class StreamOutput : public ArchiveOutput {
+// An output to a file that stays its caller's, written through a buffer of
+// `bufferSize` bytes. close() writes out what is buffered; the file's owner
+// syncs and closes it.
+class FileOutput : public ArchiveOutput {
 public:
-    explicit StreamOutput(std::FILE* stream);
-    ~StreamOutput() override;
-    StreamOutput(const StreamOutput&) = delete;
-    StreamOutput& operator=(const StreamOutput&) = delete;
+    explicit FileOutput(platform::File& file, size_t bufferSize = size_t(64) << 10);
 
     bool append(const void* data, size_t length) override;
     bool appendPlaceholder(const void* data, size_t length) override { return append(data, length); }
     bool patch(uint64_t offset, const void* data, size_t length) override;
-    // Flushes, syncs and closes.
     bool close() override;
     std::string error() const override { return m_error; }
 
@@ -49,8 +46,11 @@ public:
 
 private:
     bool fail(const std::string& reason);
+    bool flush();
 
-    std::FILE* m_stream;
+    platform::File& m_file;
+    std::vector<char> m_buffer;
+    size_t m_buffered = 0;
     uint64_t m_end = 0;
     std::string m_error;
 };

@@ -35,9 +35,7 @@ ArchiveReader::~ArchiveReader()
 
 void ArchiveReader::close()
 {
-    if (m_file)
-        std::fclose(m_file);
-    m_file = nullptr;
+    m_file.close();
 }
 
 bool ArchiveReader::fail(const std::string& text)
@@ -50,9 +48,7 @@ bool ArchiveReader::readAt(uint64_t offset, void* data, size_t length) const
 {
     if (offset > m_fileSize || length > m_fileSize - offset)
         return false;
-    if (!platform::seekTo(m_file, offset))
-        return false;
-    return length == 0 || std::fread(data, 1, length, m_file) == length;
+    return m_file.readAt(offset, data, length);
 }
 
 bool ArchiveReader::open(const std::string& path, uint64_t maxIndexBytes)
@@ -60,15 +56,12 @@ bool ArchiveReader::open(const std::string& path, uint64_t maxIndexBytes)
     m_path = path;
     m_entries.clear();
     close();
-    platform::OpenProblem problem;
-    std::string reason;
-    m_file = platform::File::openRead(path, problem, reason).toStream("rb");
-    if (!m_file)
-        return fail(reason);
-    const std::optional<uint64_t> size = platform::sizeOf(m_file);
-    if (!size)
-        return fail("cannot find the file's size");
-    m_fileSize = *size;
+    platform::Error error;
+    platform::FileInfo info;
+    m_file = platform::File::openRead(path, error, &info);
+    if (!m_file.isOpen())
+        return fail(error.text);
+    m_fileSize = info.size;
     if (m_fileSize < kSmallestArchive)
         return fail("not an archive: too short (" + std::to_string(m_fileSize) + " bytes, at least "
                     + std::to_string(kSmallestArchive) + " needed)");

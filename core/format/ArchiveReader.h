@@ -3,8 +3,9 @@
 // checked against the file before it is used, and a malformed archive gives
 // an error that says what is wrong.
 
+#include "platform/File.h"
+
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -37,9 +38,9 @@ public:
     uint32_t indexOffset() const { return m_indexOffset; }
     uint64_t fileSize() const { return m_fileSize; }
     const std::vector<ReaderEntry>& entries() const { return m_entries; }
-    // The open file, for platform::readAt by callers that read entries on
-    // several threads; nullptr when closed.
-    std::FILE* stream() const { return m_file; }
+    // The open file, for callers that read entries on several threads with
+    // its readAt(); not open when closed.
+    const platform::File& file() const { return m_file; }
     // Closes the file (Windows replaces no archive that is open).
     void close();
 
@@ -56,7 +57,7 @@ private:
     bool readAt(uint64_t offset, void* data, size_t length) const;
     bool fail(const std::string& text);
 
-    std::FILE* m_file = nullptr;
+    platform::File m_file;
     std::string m_path;
     std::string m_error;
     uint64_t m_fileSize = 0;

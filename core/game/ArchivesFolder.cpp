@@ -1,30 +1,14 @@
 #include "game/ArchivesFolder.h"
 
-#include "source/DirListing.h"
+#include "platform/Folders.h"
+#include "source/PathText.h"
 
-#include <system_error>
-
-namespace fs = std::filesystem;
-
-namespace {
-
-fs::path resolved(const fs::path& folder)
+bool IsArchivesFolder(const std::string& folder)
 {
-    std::error_code error;
-    const fs::path path = fs::weakly_canonical(fs::absolute(folder, error), error);
-    return error ? fs::path() : path;
+    return equalsNoCase(NameOf(platform::resolvedPath(folder)), "Archives");
 }
 
-} // namespace
-
-bool IsArchivesFolder(const fs::path& folder)
+std::string NotArchivesFolderText(const std::string& folder)
 {
-    return equalsNoCase(resolved(folder).filename().string(), "Archives");
-}
-
-std::string NotArchivesFolderText(const fs::path& folder)
-{
-    const fs::path path = resolved(folder);
-    return (path.empty() ? folder : path).string()
-        + " is not a mod's Archives folder: the folders beside it would be packed into it";
+    return platform::resolvedPath(folder) + " is not a mod's Archives folder: the folders beside it would be packed into it";
 }

@@ -21,7 +21,7 @@ const GameInfo* gameFolderOf(const std::string& name)
 Game DetectGame()
 {
     for (auto info = std::rbegin(kGames); info != std::rend(kGames); ++info)
-        if (isFolder(resolveNoCase(std::string(info->detectDirectory))))
+        if (platform::isFolder(resolveNoCase(std::string(info->detectDirectory))))
             return info->game;
     return Game::None;
 }
@@ -72,7 +72,8 @@ void MakeDirectories(const std::vector<std::string>& directories)
 {
     for (const std::string& dir : directories) {
         const std::string resolved = resolveNoCase(dir);
-        if (!isFolder(resolved))
-            platform::makeFolder(resolved);
+        platform::Error ignored; // the game makes do without it
+        if (!platform::isFolder(resolved))
+            platform::makeFolder(resolved, ignored);
     }
 }

@@ -57,7 +57,7 @@ StartPlan PlanStart(const std::string& path, const std::string& parameters, cons
     StartPlan plan;
     const platform::FileInfo info = platform::statPath(path);
     if (!info.exists()) {
-        plan.reason = info.error.empty() ? "the file does not exist" : info.error;
+        plan.reason = info.error ? info.error.text : "the file does not exist";
         return plan;
     }
     if (info.kind != platform::Kind::Regular) {
@@ -65,8 +65,7 @@ StartPlan PlanStart(const std::string& path, const std::string& parameters, cons
         return plan;
     }
     if (!platform::isExecutable(path)) {
-#ifdef __linux__
-        if (hasExeSuffix(path)) {
+        if (!platform::startsWindowsPrograms() && hasExeSuffix(path)) {
             if (winePath.empty()) {
                 plan.reason = "it is not executable, and wine, which would start it, is not on the PATH";
                 return plan;
@@ -77,7 +76,6 @@ StartPlan PlanStart(const std::string& path, const std::string& parameters, cons
             plan.arguments.insert(plan.arguments.end(), arguments.begin(), arguments.end());
             return plan;
         }
-#endif
         plan.reason = "it is not executable";
         return plan;
     }

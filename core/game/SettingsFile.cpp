@@ -3,6 +3,7 @@
 #include "game/SettingsCheck.h"
 #include "game/SmallFile.h"
 #include "game/TextLines.h"
+#include "platform/File.h"
 #include "source/PathNoCase.h"
 #include "source/PathText.h"
 #include "source/WholeFile.h"
@@ -107,7 +108,8 @@ bool SaveSettings(const QuickLaunchState& state)
 std::string RemoveSettings()
 {
     const std::string path = resolveNoCase(kSettingsFileName);
-    if (std::remove(path.c_str()) == 0 || errno == ENOENT)
+    platform::Error error;
+    if (platform::removeFile(path, error) || error.problem == platform::OpenProblem::Missing)
         return "";
-    return "Unable to delete " + path + ": " + std::strerror(errno);
+    return "Unable to delete " + path + ": " + error.text;
 }

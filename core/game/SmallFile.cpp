@@ -2,11 +2,7 @@
 
 #include "platform/Platform.h"
 
-#include <utility>
-
 namespace {
-
-std::function<void(const std::string&)> g_openHook;
 
 std::string tooLarge(size_t limit)
 {
@@ -15,21 +11,19 @@ std::string tooLarge(size_t limit)
 
 } // namespace
 
-void SetSmallFileOpenHook(std::function<void(const std::string& path)> hook)
-{
-    g_openHook = std::move(hook);
-}
-
-SmallFileResult ReadSmallFile(const std::string& path, std::string& content, std::string& reason, size_t limit)
+SmallFileResult ReadSmallFile(const std::string& path, std::string& content, std::string& reason, size_t limit,
+                              const std::function<void(const std::string& path)>& beforeOpen)
 {
     content.clear();
-    if (g_openHook)
-        g_openHook(path);
+    if (beforeOpen)
+        beforeOpen(path);
     // A pipe or a device in its place is refused without being opened.
-    platform::OpenProblem problem;
-    platform::File file = platform::File::openRead(path, problem, reason);
-    if (!file.isOpen())
-        return problem == platform::OpenProblem::Missing ? SmallFileResult::Missing : SmallFileResult::Unusable;
+    platform::Error error;
+    platform::File file = platform::File::openRead(path, error);
+    if (!file.isOpen()) {
+        reason = error.text;
+        return error.problem == platform::OpenProblem::Missing ? SmallFileResult::Missing : SmallFileResult::Unusable;
+    }
     if (file.info().size > limit) {
         reason = tooLarge(limit);
         return SmallFileResult::Unusable;
@@ -37,18 +31,13 @@ SmallFileResult ReadSmallFile(const std::string& path, std::string& content, std
     // One byte past the limit is asked for, so a file that grew since its
     // size was taken is noticed.
     content.resize(limit + 1);
-    size_t got = 0;
-    while (got < content.size()) {
-        const int64_t n = file.read(content.data() + got, content.size() - got);
-        if (n < 0) {
-            reason = file.error();
-            content.clear();
-            return SmallFileResult::Unusable;
-        }
-        if (n == 0)
-            break;
-        got += static_cast<size_t>(n);
+    const int64_t read = file.readFully(content.data(), content.size());
+    if (read < 0) {
+        reason = file.error().text;
+        content.clear();
+        return SmallFileResult::Unusable;
     }
+    const size_t got = static_cast<size_t>(read);
     if (got > limit) {
         reason = tooLarge(limit);
         content.clear();

@@ -16,10 +16,8 @@ enum class SmallFileResult {
     Unusable, // not a regular file, too large, or not readable; `reason` says which
 };
 
+// `beforeOpen`, when given, is called with the path just before it is
+// opened, so a test can swap the file for a named pipe there.
 SmallFileResult ReadSmallFile(const std::string& path, std::string& content, std::string& reason,
-                              size_t limit = kSmallFileLimit);
-
-// Calls `hook` with the path after the name was found to be a regular file
-// and before it is opened, so a test can swap it for a named pipe in that
-// gap. An empty function removes it.
-void SetSmallFileOpenHook(std::function<void(const std::string& path)> hook);
+                              size_t limit = kSmallFileLimit,
+                              const std::function<void(const std::string& path)>& beforeOpen = {});

@@ -4,15 +4,12 @@
 #include "game/SettingsCheck.h"
 #include "game/SmallFile.h"
 #include "game/TextLines.h"
+#include "platform/Platform.h"
 #include "source/PathNoCase.h"
 #include "source/PathText.h"
 #include "source/WholeFile.h"
 
-#include <filesystem>
-#include <fstream>
 #include <sstream>
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -21,22 +18,6 @@ constexpr const char* kCustomGameName = "game.CustomGameName";
 // Only the first 19 characters of game.setCustomGameName are compared.
 constexpr const char* kSetCustomGameName = "game.SetCustomGameN";
 constexpr size_t kKeywordLength = 19;
-
-bool isRegularFile(const std::string& path)
-{
-    std::error_code ec;
-    return fs::is_regular_file(path, ec);
-}
-
-// An absolute spelling of `path` for messages and for the started process.
-std::string absolutePath(const std::string& path)
-{
-    std::error_code ec;
-    fs::path full = fs::weakly_canonical(path, ec);
-    if (ec)
-        full = fs::absolute(path, ec).lexically_normal();
-    return full.string();
-}
 
 } // namespace
 
@@ -104,10 +85,8 @@ bool CheckDebugExe(QuickLaunchState& state)
         return false;
     const std::string path = resolveNoCase(kGameRoot + debug);
     // Only a regular file is opened: a named pipe would block the open.
-    if (!isRegularFile(path))
-        return false;
-    std::ifstream probe(path, std::ios::binary);
-    state.m_DebugExeFound = probe ? 1 : 0;
+    platform::Error error;
+    state.m_DebugExeFound = platform::File::openRead(path, error).isOpen() ? 1 : 0;
     return state.m_DebugExeFound == 1;
 }
 
@@ -148,18 +127,20 @@ LaunchOutcome LaunchGame(QuickLaunchState& state, Launcher& launcher, const Erro
     const std::string reason = WriteWholeFile(mapList, MapListText(state));
     if (!reason.empty()) {
         if (report)
-            report("Unable to write the map list " + absolutePath(mapList) + ": " + reason);
+            report("Unable to write the map list " + platform::resolvedPath(mapList) + ": " + reason);
         return LaunchOutcome::MapListFailed;
     }
 
     // resolveNoCase keeps the leading "../../../" as written, so what follows
     // it is the executable's name relative to the game root.
     const std::string exe = resolveNoCase(root + GameExecutable(state)).substr(root.size());
-    const std::string workingDirectory = absolutePath(root.substr(0, root.size() - 1));
+    // An absolute spelling, for messages and for the started process.
+    const std::string workingDirectory = platform::resolvedPath(root.substr(0, root.size() - 1));
     const LaunchResult result = launcher.Start(exe, LaunchParameters(state.m_ModName), workingDirectory);
     if (!result.started) {
         if (report)
-            report("Unable to start " + (fs::path(workingDirectory) / exe).string() + ": " + result.reason);
+            report("Unable to start " + workingDirectory + (platform::windowsNames() ? "\\" : "/") + exe + ": "
+                   + result.reason);
         return LaunchOutcome::StartFailed;
     }
     return LaunchOutcome::Started;

@@ -32,9 +32,8 @@ std::string ComparingOutput::error() const
 bool ComparingOutput::open(bool compare)
 {
     if (compare) {
-        platform::OpenProblem problem;
-        std::string reason;
-        m_previous = platform::File::openRead(m_pending.archivePath(), problem, reason);
+        platform::Error ignored; // a previous archive that cannot be read differs
+        m_previous = platform::File::openRead(m_pending.archivePath(), ignored);
         if (m_previous.isOpen()) {
             m_previousInfo = m_previous.info();
             if (m_previousInfo.kind == platform::Kind::Regular) {
@@ -97,13 +96,12 @@ bool ComparingOutput::previousUnchangedSinceOpen(const platform::FileInfo& now) 
 
 bool ComparingOutput::diverge()
 {
-    std::FILE* stream = m_pending.create();
-    if (!stream) {
+    platform::File* file = m_pending.create();
+    if (!file) {
         m_createFailed = true;
         return fail(m_pending.error());
     }
-    std::setvbuf(stream, nullptr, _IOFBF, kReadChunk);
-    m_written = std::make_unique<StreamOutput>(stream);
+    m_written = std::make_unique<FileOutput>(*file);
     if (!m_previous.isOpen())
         return true;
     // The equal part comes from the previous archive, except the
@@ -190,7 +188,9 @@ bool ComparingOutput::close()
         if (!diverge())
             return false;
     }
-    return m_written->close();
+    // Synced before it is renamed over the previous archive: a crash must
+    // not leave a renamed archive whose data never reached the disk.
+    return m_written->close() && (m_pending.sync() || fail(m_pending.error()));
 }
 
 void ComparingOutput::abandon()

@@ -76,7 +76,7 @@ private:
     size_t m_bufferUsed = 0, m_bufferFilled = 0;
     uint64_t m_position = 0;          // bytes of the new archive so far
     std::vector<Placeholder> m_placeholders;
-    std::unique_ptr<StreamOutput> m_written; // from the first difference on
+    std::unique_ptr<FileOutput> m_written; // from the first difference on
     std::string m_error;
     bool m_unchanged = false;
     bool m_createFailed = false;

@@ -5,6 +5,7 @@
 
 #include "pack/SourceFile.h"
 #include "platform/Platform.h"
+#include "source/TemporaryFile.h"
 
 #include <cstdint>
 #include <functional>
@@ -32,6 +33,9 @@ struct PackContext {
     std::function<int(const std::string& folder)> listingProblem;
     // How source files are opened and read.
     SourceAccess source;
+    // Sees the steps that make the new archive lasting (sync, rename, folder
+    // sync); for tests of their order.
+    DurabilityTrace durabilityTrace;
 };
 
 } // namespace kob

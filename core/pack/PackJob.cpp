@@ -260,7 +260,7 @@ PackResult kob::PackArchive(const ArchiveJob& job, const PackOptions& options, P
     // Names below the source start after its final separator.
     const uint32_t rootLength = static_cast<uint32_t>(job.sourcePath.empty() ? 1 : folderPrefix(sourcePath).size());
     const std::string entryPrefix = entryPrefixOf(job.folderName);
-    PendingArchive pending(job.archivePath);
+    PendingArchive pending(job.archivePath, context.durabilityTrace);
     ReplacedArchive replaced(pending.archivePath(), entryPrefix, compress, options.reusePrevious, context);
     replaced.lookBefore(sourcePath, observer); // before any file is looked at
 

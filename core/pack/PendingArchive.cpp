@@ -5,18 +5,13 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace {
 
 constexpr const char* kTemporaryMark = ".tmp-"; // what a name must begin with to be looked at
 constexpr const char* kOwnMark = ".tmp-kobpack-";
 constexpr int kRandomLength = 6;
-
-std::string fileNameOf(const std::string& path)
-{
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 bool isOwnName(const std::string& name, const std::string& prefix)
 {
@@ -28,13 +23,12 @@ bool isOwnName(const std::string& name, const std::string& prefix)
 
 std::string ArchiveFolderOf(const std::string& archivePath)
 {
-    const size_t slash = archivePath.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : archivePath.substr(0, slash);
+    const std::string folder = FolderOf(archivePath);
+    return folder.empty() ? "." : folder;
 }
 
-PendingArchive::PendingArchive(std::string archivePath)
+PendingArchive::PendingArchive(std::string archivePath, DurabilityTrace trace)
+    : m_temporary(std::move(trace))
 {
     if (std::optional<std::string> target = platform::followLinks(archivePath))
         m_archivePath = std::move(*target);
@@ -53,7 +47,7 @@ std::vector<std::string> PendingArchive::removeStale()
 {
     std::vector<std::string> notes;
     const std::string folder = ArchiveFolderOf(m_archivePath);
-    const std::string name = fileNameOf(m_archivePath);
+    const std::string name = NameOf(m_archivePath);
     const auto entries = listDirectory(folder);
     if (!entries)
         return notes;
@@ -76,7 +70,7 @@ std::string PendingArchive::notReplaceable() const
     return "not a regular file (a device, named pipe or socket), left as it is";
 }
 
-std::FILE* PendingArchive::create()
+platform::File* PendingArchive::create()
 {
     if (m_linksGoRound) {
         m_error = platform::errorText(ELOOP);
@@ -85,59 +79,48 @@ std::FILE* PendingArchive::create()
     if (!(m_error = notReplaceable()).empty())
         return nullptr;
     const platform::FileInfo previous = platform::statPath(m_archivePath);
-    const bool hasPrevious = previous.kind == platform::Kind::Regular;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string path = m_archivePath + kOwnMark + randomLetters(kRandomLength);
-        platform::OpenProblem problem;
-        platform::File held = platform::File::createHeld(path, problem, m_error);
-        if (problem == platform::OpenProblem::Exists)
-            continue;
-        if (!held.isOpen())
-            return nullptr;
-        // The stream writes through a duplicate; the original keeps the file
-        // held after the stream is closed, until commit() or discard().
-        platform::File writer = held.duplicate();
-        std::FILE* stream = writer.toStream("wb");
-        if (!stream) {
-            m_error = writer.error().empty() ? held.error() : writer.error();
-            held.close();
-            std::string ignored;
-            platform::removeFile(path, ignored);
-            return nullptr;
-        }
-        // A read-only archive stays read-only; other hard links to it are not
-        // this file any more once it is replaced.
-        if (hasPrevious) {
-            platform::copyMode(previous, held);
-            if (previous.links > 1)
-                m_hardLinkWarning = "Other hard links to " + m_archivePath + " keep the previous archive ("
-                                    + std::to_string(previous.links - 1) + " more)";
-        }
-        m_held = std::move(held);
-        m_temporaryPath = path;
-        return stream;
+    if (!m_temporary.create(m_archivePath + kOwnMark)) {
+        m_error = m_temporary.error().problem == platform::OpenProblem::Exists
+                      ? "no free temporary name beside the archive"
+                      : m_temporary.error().text;
+        return nullptr;
     }
-    m_error = "no free temporary name beside the archive";
-    return nullptr;
+    // A read-only archive stays read-only; other hard links to it are not
+    // this file any more once it is replaced.
+    if (previous.kind == platform::Kind::Regular) {
+        platform::copyMode(previous, m_temporary.file());
+        if (previous.links > 1)
+            m_hardLinkWarning = "Other hard links to " + m_archivePath + " keep the previous archive ("
+                                + std::to_string(previous.links - 1) + " more)";
+    }
+    return &m_temporary.file();
+}
+
+bool PendingArchive::sync()
+{
+    if (m_temporary.sync())
+        return true;
+    m_error = m_temporary.error().text;
+    return false;
 }
 
 bool PendingArchive::commit(const std::function<void()>& afterRename)
 {
-    if (m_temporaryPath.empty())
+    if (!m_temporary.created())
         return false;
-    const platform::FileInfo before = m_held.info();
-    switch (platform::renameOver(m_temporaryPath, m_archivePath, m_error, &m_held)) {
+    platform::File& held = m_temporary.file();
+    const platform::FileInfo before = held.info();
+    switch (m_temporary.commit(m_archivePath)) {
     case platform::RenameResult::Done: {
-        m_temporaryPath.clear();
         if (afterRename)
             afterRename();
         // The rename moved the change time. Where the system closed the held
         // file for the rename, the name is asked, and believed only while it
         // still leads to the very file written.
-        const platform::FileInfo after = m_held.isOpen() ? m_held.info() : platform::statPath(m_archivePath);
+        const platform::FileInfo after = held.isOpen() ? held.info() : platform::statPath(m_archivePath);
         if (after.sameFile(before))
             m_written = FileStamp::of(after);
-        m_held.close();
+        held.close();
         return true;
     }
     case platform::RenameResult::TargetBusy:
@@ -145,6 +128,7 @@ bool PendingArchive::commit(const std::function<void()>& afterRename)
         m_error = "cannot be replaced while another program has it open (is the game running?)";
         return false;
     case platform::RenameResult::Failed:
+        m_error = m_temporary.error().text;
         break;
     }
     return false;
@@ -152,16 +136,8 @@ bool PendingArchive::commit(const std::function<void()>& afterRename)
 
 std::string PendingArchive::discard()
 {
-    std::string problem;
-    if (!m_temporaryPath.empty()) {
-        std::string reason;
-        bool missing = false;
-        // Windows removes no file that is open.
-        m_held.close();
-        if (!platform::removeFile(m_temporaryPath, reason, &missing) && !missing)
-            problem = m_temporaryPath + ": " + reason;
-        m_temporaryPath.clear();
-    }
-    m_held.close();
-    return problem;
+    const std::string path = m_temporary.path();
+    if (m_temporary.discard())
+        return "";
+    return path + ": " + m_temporary.error().text;
 }

@@ -16,8 +16,8 @@
 
 #include "platform/Platform.h"
 #include "source/FileStamp.h"
+#include "source/TemporaryFile.h"
 
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -25,8 +25,9 @@
 class PendingArchive {
 public:
     // A symbolic link `archivePath` is followed to its target, which is the
-    // file replaced; the link stays.
-    explicit PendingArchive(std::string archivePath);
+    // file replaced; the link stays. `trace` sees the steps that make the
+    // new archive lasting.
+    explicit PendingArchive(std::string archivePath, DurabilityTrace trace = {});
     // Removes the temporary file unless commit() succeeded.
     ~PendingArchive();
     PendingArchive(const PendingArchive&) = delete;
@@ -39,14 +40,15 @@ public:
     // "" when the archive's name leads to a regular file or to nothing;
     // else why it is not replaced.
     std::string notReplaceable() const;
-    // Creates the temporary file, with the mode of the archive it replaces.
-    // Returns a stream to write the archive to (the caller flushes, syncs and
-    // closes it), or nullptr with error() set.
-    std::FILE* create();
-    // Renames the written temporary file over the archive and syncs the
-    // folder. False with error() set when the archive could not be replaced;
-    // the previous archive then stays. The stream of create() must be closed,
-    // and so must every file of this process that has the archive open.
+    // Creates the temporary file, with the mode of the archive it replaces,
+    // and returns it to write the archive to; nullptr with error() set.
+    platform::File* create();
+    // Forces what was written to the disk; false with error() set.
+    bool sync();
+    // Renames the written and synced temporary file over the archive and
+    // syncs the folder. False with error() set when the archive could not be
+    // replaced; the previous archive then stays. Every file of this process
+    // that has the archive open must be closed.
     // `afterRename`, when given, is called once the rename is done.
     bool commit(const std::function<void()>& afterRename = {});
     // After commit(): the stamp of the file this pack wrote, taken from the
@@ -61,7 +63,7 @@ public:
 
     // The file that commit() replaces: the archive path, links followed.
     const std::string& archivePath() const { return m_archivePath; }
-    const std::string& temporaryPath() const { return m_temporaryPath; }
+    const std::string& temporaryPath() const { return m_temporary.path(); }
     // Set by create() when the archive has other hard links: they keep the
     // previous bytes.
     const std::string& hardLinkWarning() const { return m_hardLinkWarning; }
@@ -69,11 +71,10 @@ public:
 
 private:
     std::string m_archivePath;
-    std::string m_temporaryPath;
     std::string m_error;
     std::string m_hardLinkWarning;
     bool m_linksGoRound = false; // the links of the archive path never end
-    platform::File m_held; // keeps the file ours until the end
+    TemporaryFile m_temporary; // held, so ours, until the end
     bool m_archiveBusy = false;
     FileStamp m_written;
 };

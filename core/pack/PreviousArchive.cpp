@@ -23,7 +23,7 @@ bool PreviousArchive::open(const std::string& path)
         m_reader.close();
         return false;
     }
-    m_file = m_reader.stream();
+    m_file = &m_reader.file();
     const std::vector<ReaderEntry>& entries = m_reader.entries();
     for (size_t i = 0; i < entries.size(); ++i) {
         const std::string& name = entries[i].name;
@@ -42,12 +42,12 @@ void PreviousArchive::close()
 
 bool PreviousArchive::readAt(uint64_t offset, void* data, size_t length) const
 {
-    return platform::readAt(m_file, offset, data, length);
+    return m_file->readAt(offset, data, length);
 }
 
 FileStamp PreviousArchive::stamp() const
 {
-    return m_file ? FileStamp::of(platform::streamInfo(m_file)) : FileStamp{};
+    return m_file ? FileStamp::of(m_file->info()) : FileStamp{};
 }
 
 bool PreviousArchive::holdsExactly(const NamePool& names, uint32_t rootLength,

@@ -64,6 +64,6 @@ private:
     std::string m_entryPrefix;
     uint32_t m_compress;
     ArchiveReader m_reader;
-    std::FILE* m_file = nullptr; // the reader's file, read with platform::readAt by any thread
+    const platform::File* m_file = nullptr; // the reader's file, read by any thread
     std::unordered_map<std::string_view, size_t> m_byName;
 };

@@ -3,11 +3,10 @@
 #include "pack/RecordCodec.h"
 #include "platform/Platform.h"
 #include "source/DirListing.h"
+#include "source/PathText.h"
 #include "source/WholeFile.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 namespace {
 
@@ -30,8 +29,8 @@ std::string refusal(const std::string& folder)
 // Makes the cache folder, for the user alone, and the folders above it that are missing.
 void makeCacheFolder(const std::string& folder)
 {
-    for (size_t at = folder.find_first_of("/\\", 1); at != std::string::npos; at = folder.find_first_of("/\\", at + 1))
-        platform::makeFolder(folder.substr(0, at));
+    platform::Error ignored; // a folder that cannot be made is refused below
+    platform::makeFolders(FolderOf(folder), ignored);
     platform::makePrivateFolder(folder);
 }
 
@@ -52,9 +51,7 @@ void removeLeftovers(const std::string& folder)
 
 std::string recordStore::keyOf(const std::string& archivePath)
 {
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(archivePath, error);
-    return error ? archivePath : absolute.lexically_normal().string();
+    return platform::absolutePath(archivePath);
 }
 
 std::string recordStore::pathOf(const std::string& key)
@@ -73,20 +70,14 @@ std::optional<SourceRecords> recordStore::load(const std::string& key, std::stri
         return std::nullopt;
     if (!(problem = refusal(platform::cacheFolder())).empty())
         return std::nullopt;
-    platform::OpenProblem openProblem;
-    std::string reason;
-    platform::File file = platform::File::openRead(path, openProblem, reason);
+    platform::Error ignored; // no record is no shortcut
+    platform::File file = platform::File::openRead(path, ignored);
     const uint64_t size = file.isOpen() ? file.info().size : 0;
     if (size == 0 || size > kMaxRecordBytes)
         return std::nullopt;
     std::string bytes(static_cast<size_t>(size), '\0');
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const int64_t got = file.read(bytes.data() + done, bytes.size() - done);
-        if (got <= 0)
-            return std::nullopt;
-        done += static_cast<size_t>(got);
-    }
+    if (file.readFully(bytes.data(), bytes.size()) != static_cast<int64_t>(bytes.size()))
+        return std::nullopt;
     std::optional<SourceRecords> read = records::decode(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     // A record kept under this archive's name that belongs to another one
     // (the names' hashes met) is no record of it.

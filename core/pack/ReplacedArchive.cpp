@@ -16,10 +16,9 @@ std::optional<int64_t> timeBeside(const std::string& archivePath)
 {
     for (int attempt = 0; attempt < 10; ++attempt) {
         const std::string path = archivePath + ".tmp-kobpack-" + randomLetters(6);
-        platform::OpenProblem problem;
-        std::string error;
-        platform::File file = platform::File::createHeld(path, problem, error);
-        if (problem == platform::OpenProblem::Exists)
+        platform::Error error;
+        platform::File file = platform::File::createHeld(path, error);
+        if (error.problem == platform::OpenProblem::Exists)
             continue;
         if (!file.isOpen())
             return std::nullopt;

@@ -13,25 +13,25 @@ namespace {
 constexpr size_t kReadPiece = size_t(4) << 20;
 
 // `info` is the open's own look at the file (a test's open is asked once more).
-platform::File openSource(const std::string& path, const SourceAccess& access, platform::OpenProblem& problem,
-                          std::string& error, platform::FileInfo& info)
+platform::File openSource(const std::string& path, const SourceAccess& access, platform::Error& error,
+                          platform::FileInfo& info)
 {
     if (!access.open)
-        return platform::File::openRead(path, problem, error, &info);
-    platform::File file = access.open(path, problem, error);
+        return platform::File::openRead(path, error, &info);
+    platform::File file = access.open(path, error);
     if (file.isOpen())
         info = file.info();
     return file;
 }
 
 // Opens `path`, waiting while another program holds it, up to the retry time.
-platform::File openUnlessHeld(const std::string& path, const SourceAccess& access, platform::OpenProblem& problem,
-                              std::string& error, platform::FileInfo& info)
+platform::File openUnlessHeld(const std::string& path, const SourceAccess& access, platform::Error& error,
+                              platform::FileInfo& info)
 {
     const auto deadline = std::chrono::steady_clock::now() + access.heldRetry;
     for (;;) {
-        platform::File file = openSource(path, access, problem, error, info);
-        if (problem != platform::OpenProblem::Held || std::chrono::steady_clock::now() >= deadline)
+        platform::File file = openSource(path, access, error, info);
+        if (error.problem != platform::OpenProblem::Held || std::chrono::steady_clock::now() >= deadline)
             return file;
         std::this_thread::sleep_for(access.heldStep);
     }
@@ -86,14 +86,13 @@ std::optional<InputProblem> SourceFile::open(const char* path, uint32_t sourceRo
         return InputProblem::NameTooLong;
     // A pipe would wait for a writer and a device never ends (or acts when
     // opened), so neither is opened at all.
-    platform::OpenProblem openProblem;
-    std::string reason;
+    platform::Error error;
     // The open's own look at the file is the stamp: one query, not two.
     platform::FileInfo info;
-    m_file = openUnlessHeld(path, access, openProblem, reason, info);
-    if (openProblem == platform::OpenProblem::NotRegular)
+    m_file = openUnlessHeld(path, access, error, info);
+    if (error.problem == platform::OpenProblem::NotRegular)
         return InputProblem::NotRegular;
-    if (openProblem == platform::OpenProblem::Held)
+    if (error.problem == platform::OpenProblem::Held)
         return InputProblem::Held;
     if (!m_file.isOpen())
         return InputProblem::CannotOpen;

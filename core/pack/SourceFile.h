@@ -40,7 +40,7 @@ std::string heldFileText(const std::string& path);
 // Every packing path opens and reads source files through it, on any thread.
 struct SourceAccess {
     // platform::File::openRead when empty.
-    std::function<platform::File(const std::string& path, platform::OpenProblem& problem, std::string& error)> open;
+    std::function<platform::File(const std::string& path, platform::Error& error)> open;
     // Up to `length` bytes: the count, 0 at the end, -1 on a failure;
     // platform::File::read when empty.
     std::function<int64_t(void* buffer, size_t length, platform::File& file)> read;

@@ -43,7 +43,17 @@ int fdOf(intptr_t handle)
     return static_cast<int>(handle);
 }
 
-bool writeAll(int fd, const void* data, size_t length, std::string& error)
+Error failure(int code, OpenProblem problem = OpenProblem::Failed)
+{
+    return {problem, code, errorText(code)};
+}
+
+Error notRegular()
+{
+    return {OpenProblem::NotRegular, 0, "not a regular file"};
+}
+
+bool writeAll(int fd, const void* data, size_t length, Error& error)
 {
     const auto* bytes = static_cast<const char*>(data);
     while (length > 0) {
@@ -51,7 +61,7 @@ bool writeAll(int fd, const void* data, size_t length, std::string& error)
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
-            error = n < 0 ? errorText(errno) : "nothing written";
+            error = n < 0 ? failure(errno) : Error{OpenProblem::Failed, 0, "nothing written"};
             return false;
         }
         bytes += n;
@@ -61,27 +71,23 @@ bool writeAll(int fd, const void* data, size_t length, std::string& error)
 }
 
 // Opens without waiting and keeps the file only when it is a regular one.
-File openRegular(const std::string& path, int flags, OpenProblem& problem, std::string& error, File (*wrap)(int),
-                 FileInfo* opened = nullptr)
+File openRegular(const std::string& path, int flags, Error& error, File (*wrap)(int), FileInfo* opened = nullptr)
 {
-    problem = OpenProblem::None;
+    error = {};
     // Checked before the open too: opening some devices already has effects.
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
-        problem = OpenProblem::NotRegular;
-        error = "not a regular file";
+        error = notRegular();
         return {};
     }
     const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
     if (fd < 0) {
-        problem = errno == ENOENT ? OpenProblem::Missing : OpenProblem::Failed;
-        error = errorText(errno);
+        error = failure(errno, errno == ENOENT ? OpenProblem::Missing : OpenProblem::Failed);
         return {};
     }
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)
         || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-        problem = OpenProblem::NotRegular;
-        error = "not a regular file";
+        error = notRegular();
         ::close(fd);
         return {};
     }
@@ -102,11 +108,6 @@ struct FileAccess {
     }
 };
 
-std::string errorText(int code)
-{
-    return std::strerror(code ? code : EIO);
-}
-
 FileInfo statPath(const std::string& path, bool followLinks)
 {
     struct stat st {};
@@ -115,7 +116,7 @@ FileInfo statPath(const std::string& path, bool followLinks)
         return infoOf(st);
     FileInfo info;
     if (errno != ENOENT && errno != ENOTDIR)
-        info.error = errorText(errno);
+        info.error = failure(errno);
     return info;
 }
 
@@ -137,7 +138,7 @@ FileInfo File::info() const
     if (::fstat(fdOf(m_handle), &st) == 0)
         return infoOf(st);
     FileInfo info;
-    info.error = m_error = errorText(errno);
+    info.error = m_error = failure(errno);
     return info;
 }
 
@@ -153,10 +154,26 @@ int64_t File::read(void* data, size_t length)
         if (n >= 0)
             return n;
         if (errno != EINTR) {
-            m_error = errorText(errno);
+            m_error = failure(errno);
             return -1;
         }
     }
+}
+
+bool File::readAt(uint64_t offset, void* data, size_t length) const
+{
+    auto* out = static_cast<char*>(data);
+    while (length > 0) {
+        const ssize_t got = ::pread(fdOf(m_handle), out, length, static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        out += got;
+        offset += static_cast<uint64_t>(got);
+        length -= static_cast<size_t>(got);
+    }
+    return true;
 }
 
 bool File::write(const void* data, size_t length)
@@ -164,22 +181,27 @@ bool File::write(const void* data, size_t length)
     return writeAll(fdOf(m_handle), data, length, m_error);
 }
 
-std::FILE* File::toStream(const char* mode)
+bool File::seek(uint64_t offset)
 {
-    std::FILE* stream = isOpen() ? ::fdopen(fdOf(m_handle), mode) : nullptr;
-    if (stream)
-        m_handle = -1;
-    else
-        m_error = errorText(errno);
-    close();
-    return stream;
+    if (::lseek(fdOf(m_handle), static_cast<off_t>(offset), SEEK_SET) >= 0)
+        return true;
+    m_error = failure(errno);
+    return false;
+}
+
+bool File::sync()
+{
+    if (::fsync(fdOf(m_handle)) == 0)
+        return true;
+    m_error = failure(errno);
+    return false;
 }
 
 File File::duplicate() const
 {
     const int fd = isOpen() ? ::fcntl(fdOf(m_handle), F_DUPFD_CLOEXEC, 0) : -1;
     if (fd < 0)
-        m_error = errorText(errno);
+        m_error = failure(errno);
     return fd < 0 ? File() : FileAccess::wrap(fd);
 }
 
@@ -190,35 +212,33 @@ bool File::close()
     const int rc = ::close(fdOf(m_handle));
     m_handle = -1;
     if (rc != 0)
-        m_error = errorText(errno);
+        m_error = failure(errno);
     return rc == 0;
 }
 
-File File::openRead(const std::string& path, OpenProblem& problem, std::string& error, FileInfo* opened)
+File File::openRead(const std::string& path, Error& error, FileInfo* opened)
 {
-    return openRegular(path, O_RDONLY, problem, error, FileAccess::wrap, opened);
+    return openRegular(path, O_RDONLY, error, FileAccess::wrap, opened);
 }
 
-File File::openWrite(const std::string& path, OpenProblem& problem, std::string& error)
+File File::openWrite(const std::string& path, Error& error)
 {
-    return openRegular(path, O_WRONLY | O_CREAT | O_TRUNC, problem, error, FileAccess::wrap);
+    return openRegular(path, O_WRONLY | O_CREAT | O_TRUNC, error, FileAccess::wrap);
 }
 
-File File::createHeld(const std::string& path, OpenProblem& problem, std::string& error)
+File File::createHeld(const std::string& path, Error& error)
 {
-    problem = OpenProblem::None;
+    error = {};
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) {
-        problem = errno == EEXIST ? OpenProblem::Exists : OpenProblem::Failed;
-        error = errorText(errno);
+        error = failure(errno, errno == EEXIST ? OpenProblem::Exists : OpenProblem::Failed);
         return {};
     }
     File file = FileAccess::wrap(fd);
     // Between the create and the lock another pack's clean-up may have taken
     // the file for stale and removed it: the caller then tries a new name.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !file.info().sameFile(statPath(path))) {
-        problem = OpenProblem::Exists;
-        error = "taken by another pack";
+        error = {OpenProblem::Exists, 0, "taken by another pack"};
         return {};
     }
     return file;
@@ -263,73 +283,39 @@ bool copyMode(const FileInfo& from, File& to)
     return ::fchmod(fdOf(to.m_handle), from.mode & 0777) == 0;
 }
 
-bool removeFile(const std::string& path, std::string& error, bool* missing)
+bool removeFile(const std::string& path, Error& error)
 {
     if (::unlink(path.c_str()) == 0)
         return true;
-    if (missing)
-        *missing = errno == ENOENT;
-    error = errorText(errno);
+    error = failure(errno, errno == ENOENT ? OpenProblem::Missing : OpenProblem::Failed);
     return false;
 }
 
-RenameResult renameOver(const std::string& from, const std::string& to, std::string& error, File*)
+RenameResult renameOver(const std::string& from, const std::string& to, Error& error, File*, bool* folderSynced)
 {
-    TraceDurability("rename", from);
+    if (folderSynced)
+        *folderSynced = false;
     if (::rename(from.c_str(), to.c_str()) != 0) {
-        error = errorText(errno);
+        error = failure(errno);
         return RenameResult::Failed;
     }
     const size_t slash = to.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : to.substr(0, slash);
     // The rename is done either way; the folder's sync only hurries it to
-    // the disk, and the trace says whether it did.
+    // the disk.
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
-        if (::fsync(fd) == 0)
-            TraceDurability("folder sync", folder);
+        if (::fsync(fd) == 0 && folderSynced)
+            *folderSynced = true;
         ::close(fd);
     }
     return RenameResult::Done;
 }
 
-bool flushAndSync(std::FILE* stream, std::string& error)
+bool copyRange(File& from, uint64_t offset, uint64_t length, File& to, Error& error)
 {
-    errno = 0;
-    if (std::fflush(stream) == 0 && ::fsync(::fileno(stream)) == 0) {
-        TraceDurability("sync", "");
-        return true;
-    }
-    error = errorText(errno);
-    return false;
-}
-
-bool readAt(std::FILE* stream, uint64_t offset, void* data, size_t length)
-{
-    const int fd = ::fileno(stream);
-    auto* out = static_cast<char*>(data);
-    while (length > 0) {
-        const ssize_t got = ::pread(fd, out, length, static_cast<off_t>(offset));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        out += got;
-        offset += static_cast<uint64_t>(got);
-        length -= static_cast<size_t>(got);
-    }
-    return true;
-}
-
-bool copyRange(File& from, uint64_t offset, uint64_t length, std::FILE* to, std::string& error)
-{
-    errno = 0;
-    if (std::fflush(to) != 0) {
-        error = errorText(errno);
-        return false;
-    }
     const int in = fdOf(from.m_handle);
-    const int out = ::fileno(to);
+    const int out = fdOf(to.m_handle);
     // The kernel copies, or shares the blocks on file systems that can; any
     // refusal (another file system, an old kernel) falls back to reading
     // and writing, which also names a real failure.
@@ -348,7 +334,7 @@ bool copyRange(File& from, uint64_t offset, uint64_t length, std::FILE* to, std:
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0) {
-            error = got == 0 ? "the file ends early" : errorText(errno);
+            error = got == 0 ? Error{OpenProblem::Failed, 0, "the file ends early"} : failure(errno);
             return false;
         }
         if (!writeAll(out, buffer.data(), size_t(got), error))
@@ -356,49 +342,20 @@ bool copyRange(File& from, uint64_t offset, uint64_t length, std::FILE* to, std:
         at += got;
         length -= static_cast<uint64_t>(got);
     }
-    // The bytes went past the stream: it is moved to the file's end again
-    // before it writes on.
-    if (::fseeko(to, 0, SEEK_END) != 0) {
-        error = errorText(errno);
-        return false;
-    }
     return true;
 }
 
-bool seekTo(std::FILE* stream, uint64_t offset)
-{
-    return ::fseeko(stream, static_cast<off_t>(offset), SEEK_SET) == 0;
-}
-
-std::optional<uint64_t> sizeOf(std::FILE* stream)
-{
-    struct stat st {};
-    if (std::fflush(stream) != 0 || ::fstat(::fileno(stream), &st) != 0)
-        return std::nullopt;
-    return static_cast<uint64_t>(st.st_size);
-}
-
-FileInfo streamInfo(std::FILE* stream)
-{
-    struct stat st {};
-    if (::fstat(::fileno(stream), &st) == 0)
-        return infoOf(st);
-    FileInfo info;
-    info.error = errorText(errno);
-    return info;
-}
-
-bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries, std::string& error, int& code)
+bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries, Error& error)
 {
     entries.clear();
     DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
     if (!dir) {
-        code = errno;
-        error = errorText(code);
+        error = failure(errno, errno == ENOENT ? OpenProblem::Missing : OpenProblem::Failed);
         return false;
     }
     const int at = ::dirfd(dir);
     bool complete = true;
+    int code = 0;
     for (;;) {
         // readdir gives null both at the end and on a failure; only errno
         // tells a listing that broke off from a complete one.
@@ -419,12 +376,12 @@ bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries, st
         if (::fstatat(at, d->d_name, &st, 0) == 0)
             entry.info = infoOf(st);
         else if (errno != ENOENT && errno != ENOTDIR)
-            entry.info.error = errorText(errno);
+            entry.info.error = failure(errno);
         entries.push_back(std::move(entry));
     }
     ::closedir(dir);
     if (!complete)
-        error = errorText(code);
+        error = failure(code);
     return complete;
 }
 
@@ -436,9 +393,12 @@ std::optional<uint64_t> freeSpace(const std::string& folder)
     return uint64_t(vfs.f_bavail) * uint64_t(vfs.f_frsize);
 }
 
-bool makeFolder(const std::string& path)
+bool makeFolder(const std::string& path, Error& error)
 {
-    return ::mkdir(path.c_str(), 0777) == 0;
+    if (::mkdir(path.c_str(), 0777) == 0)
+        return true;
+    error = failure(errno, errno == EEXIST ? OpenProblem::Exists : OpenProblem::Failed);
+    return false;
 }
 
 FileSystemKind fileSystemKind(const std::string& folder)
@@ -501,7 +461,7 @@ bool makePrivate(File& file)
 {
     if (::fchmod(fdOf(file.m_handle), 0600) == 0)
         return true;
-    file.m_error = errorText(errno);
+    file.m_error = failure(errno);
     return false;
 }
 
@@ -517,11 +477,70 @@ std::string cacheFolder()
     return "";
 }
 
-bool changeFolder(const std::string& folder, std::string& error)
+bool changeFolder(const std::string& folder, Error& error)
 {
     if (::chdir(folder.c_str()) == 0)
         return true;
-    error = errorText(errno);
+    error = failure(errno);
+    return false;
+}
+
+std::string currentFolder()
+{
+    std::vector<char> buffer(PATH_MAX);
+    for (;;) {
+        if (::getcwd(buffer.data(), buffer.size()))
+            return buffer.data();
+        if (errno != ERANGE)
+            return "";
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+bool isFolder(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string absolutePath(const std::string& path)
+{
+    const std::string current = path.empty() || path[0] != '/' ? currentFolder() : "";
+    if (!path.empty() && path[0] != '/' && current.empty())
+        return path;
+    // "." and empty components go, ".." takes the one before it (none above the root).
+    std::vector<std::string> parts;
+    const std::string whole = current + "/" + path;
+    for (size_t start = 0; start <= whole.size();) {
+        const size_t end = std::min(whole.find('/', start), whole.size());
+        const std::string part = whole.substr(start, end - start);
+        if (part == "..") {
+            if (!parts.empty())
+                parts.pop_back();
+        } else if (!part.empty() && part != ".")
+            parts.push_back(part);
+        start = end + 1;
+    }
+    std::string result;
+    for (const std::string& part : parts)
+        result += "/" + part;
+    return result.empty() ? "/" : result;
+}
+
+std::optional<std::string> canonicalPath(const std::string& path, Error& error)
+{
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved) {
+        error = failure(errno, errno == ENOENT ? OpenProblem::Missing : OpenProblem::Failed);
+        return std::nullopt;
+    }
+    std::string text = resolved;
+    std::free(resolved);
+    return text;
+}
+
+bool windowsNames()
+{
     return false;
 }
 
@@ -563,6 +582,11 @@ void ignoreBrokenPipe()
     std::signal(SIGPIPE, SIG_IGN);
 }
 
+bool startsWindowsPrograms()
+{
+    return false;
+}
+
 bool stderrIsConsole()
 {
     return ::isatty(STDERR_FILENO) != 0;
@@ -579,11 +603,6 @@ int consoleColumns()
     if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0)
         return size.ws_col;
     return 0;
-}
-
-std::string localNameProblem(const std::string&)
-{
-    return "";
 }
 
 } // namespace platform

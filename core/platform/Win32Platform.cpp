@@ -1,4 +1,5 @@
 #include "platform/Platform.h"
+#include "platform/WideText.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -77,25 +78,36 @@ std::string systemText(DWORD code)
     return text;
 }
 
-std::string lastErrorText()
-{
-    return systemText(GetLastError());
-}
-
 bool isMissingError(DWORD code)
 {
     return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_INVALID_NAME
            || code == ERROR_BAD_NETPATH || code == ERROR_BAD_NET_NAME;
 }
 
+Error failure(DWORD code, OpenProblem problem = OpenProblem::Failed)
+{
+    return {problem, int(code), systemText(code)};
+}
+
+Error lastFailure()
+{
+    return failure(GetLastError());
+}
+
+// An error of the C runtime, whose codes are errno's.
+Error runtimeFailure(int code)
+{
+    return {OpenProblem::Failed, code, errorText(code)};
+}
+
+Error notRegular()
+{
+    return {OpenProblem::NotRegular, 0, "not a regular file"};
+}
+
 HANDLE handleOf(intptr_t handle)
 {
     return reinterpret_cast<HANDLE>(handle);
-}
-
-HANDLE handleOf(std::FILE* stream)
-{
-    return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
 }
 
 FileInfo infoOfHandle(HANDLE h, bool linkItself)
@@ -145,7 +157,7 @@ FileInfo statWide(const std::wstring& path, bool followLinks)
         // attributes still tell what they are.
         WIN32_FILE_ATTRIBUTE_DATA data{};
         if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
-            info.error = systemText(code);
+            info.error = failure(code);
             return info;
         }
         info.kind = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? Kind::Directory : Kind::Regular;
@@ -185,33 +197,30 @@ Kind kindBeforeOpen(const std::wstring& path)
     return attributes & FILE_ATTRIBUTE_DIRECTORY ? Kind::Directory : Kind::Regular;
 }
 
-File openRegular(const std::string& path, DWORD access, DWORD share, DWORD disposition, OpenProblem& problem,
-                 std::string& error, FileInfo* opened = nullptr)
+File openRegular(const std::string& path, DWORD access, DWORD share, DWORD disposition, Error& error,
+                 FileInfo* opened = nullptr)
 {
-    problem = OpenProblem::None;
+    error = {};
     const std::wstring wide = apiPath(path);
     // Checked before the open too: opening some devices already has effects.
     const Kind before = kindBeforeOpen(wide);
     if (before != Kind::Missing && before != Kind::Regular) {
-        problem = OpenProblem::NotRegular;
-        error = "not a regular file";
+        error = notRegular();
         return {};
     }
     const HANDLE h = CreateFileW(wide.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
-        problem = code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS        ? OpenProblem::Exists
-                  : isMissingError(code)                                          ? OpenProblem::Missing
-                  : code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION ? OpenProblem::Held
-                                                                                  : OpenProblem::Failed;
-        error = systemText(code);
+        error = failure(code, code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS        ? OpenProblem::Exists
+                              : isMissingError(code)                                          ? OpenProblem::Missing
+                              : code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION ? OpenProblem::Held
+                                                                                              : OpenProblem::Failed);
         return {};
     }
     File file = FileAccess::wrap(h);
     const FileInfo info = file.info();
     if (info.kind != Kind::Regular) {
-        problem = OpenProblem::NotRegular;
-        error = "not a regular file";
+        error = notRegular();
         return {};
     }
     if (opened)
@@ -220,11 +229,6 @@ File openRegular(const std::string& path, DWORD access, DWORD share, DWORD dispo
 }
 
 } // namespace
-
-std::string errorText(int code)
-{
-    return std::strerror(code ? code : EIO);
-}
 
 FileInfo statPath(const std::string& path, bool followLinks)
 {
@@ -254,7 +258,7 @@ FileInfo File::state() const
     FileInfo info;
     if (!GetFileInformationByHandleEx(h, FileStandardInfo, &standard, sizeof standard)
         || !GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic)) {
-        info.error = m_error = lastErrorText();
+        info.error = m_error = lastFailure();
         return info;
     }
     info.kind = standard.Directory ? Kind::Directory : Kind::Regular;
@@ -273,10 +277,28 @@ int64_t File::read(void* data, size_t length)
     DWORD got = 0;
     const DWORD ask = length > 0x40000000 ? 0x40000000 : DWORD(length);
     if (!ReadFile(handleOf(m_handle), data, ask, &got, nullptr)) {
-        m_error = lastErrorText();
+        m_error = lastFailure();
         return -1;
     }
     return got;
+}
+
+bool File::readAt(uint64_t offset, void* data, size_t length) const
+{
+    auto* out = static_cast<char*>(data);
+    while (length > 0) {
+        OVERLAPPED at{};
+        at.Offset = DWORD(offset);
+        at.OffsetHigh = DWORD(offset >> 32);
+        DWORD got = 0;
+        const DWORD ask = length > 0x40000000 ? 0x40000000 : DWORD(length);
+        if (!ReadFile(handleOf(m_handle), out, ask, &got, &at) || got == 0)
+            return false;
+        out += got;
+        offset += got;
+        length -= got;
+    }
+    return true;
 }
 
 bool File::write(const void* data, size_t length)
@@ -286,7 +308,7 @@ bool File::write(const void* data, size_t length)
         DWORD done = 0;
         const DWORD ask = length > 0x40000000 ? 0x40000000 : DWORD(length);
         if (!WriteFile(handleOf(m_handle), bytes, ask, &done, nullptr) || done == 0) {
-            m_error = done == 0 ? "nothing written" : lastErrorText();
+            m_error = done == 0 ? Error{OpenProblem::Failed, 0, "nothing written"} : lastFailure();
             return false;
         }
         bytes += done;
@@ -295,23 +317,22 @@ bool File::write(const void* data, size_t length)
     return true;
 }
 
-std::FILE* File::toStream(const char* mode)
+bool File::seek(uint64_t offset)
 {
-    // Always binary: a text-mode stream would turn LF into CR LF.
-    const bool reading = mode[0] == 'r';
-    const int fd = isOpen() ? _open_osfhandle(m_handle, (reading ? _O_RDONLY : 0) | _O_BINARY) : -1;
-    if (fd < 0) {
-        m_error = "cannot make a stream of the file";
-        close();
-        return nullptr;
-    }
-    m_handle = -1; // the descriptor owns the handle now
-    std::FILE* stream = _fdopen(fd, reading ? "rb" : "wb");
-    if (!stream) {
-        m_error = errorText(errno);
-        _close(fd);
-    }
-    return stream;
+    LARGE_INTEGER to{};
+    to.QuadPart = static_cast<LONGLONG>(offset);
+    if (SetFilePointerEx(handleOf(m_handle), to, nullptr, FILE_BEGIN))
+        return true;
+    m_error = lastFailure();
+    return false;
+}
+
+bool File::sync()
+{
+    if (FlushFileBuffers(handleOf(m_handle)))
+        return true;
+    m_error = lastFailure();
+    return false;
 }
 
 File File::duplicate() const
@@ -319,7 +340,7 @@ File File::duplicate() const
     HANDLE copy = INVALID_HANDLE_VALUE;
     if (!DuplicateHandle(GetCurrentProcess(), handleOf(m_handle), GetCurrentProcess(), &copy, 0, FALSE,
                          DUPLICATE_SAME_ACCESS)) {
-        m_error = lastErrorText();
+        m_error = lastFailure();
         return {};
     }
     return FileAccess::wrap(copy);
@@ -332,41 +353,40 @@ bool File::close()
     const bool ok = CloseHandle(handleOf(m_handle)) != 0;
     m_handle = -1;
     if (!ok)
-        m_error = lastErrorText();
+        m_error = lastFailure();
     return ok;
 }
 
-File File::openRead(const std::string& path, OpenProblem& problem, std::string& error, FileInfo* opened)
+File File::openRead(const std::string& path, Error& error, FileInfo* opened)
 {
     return openRegular(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
-                       problem, error, opened);
+                       error, opened);
 }
 
-File File::openWrite(const std::string& path, OpenProblem& problem, std::string& error)
+File File::openWrite(const std::string& path, Error& error)
 {
-    return openRegular(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS, problem, error);
+    return openRegular(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS, error);
 }
 
-File File::createHeld(const std::string& path, OpenProblem& problem, std::string& error)
+File File::createHeld(const std::string& path, Error& error)
 {
     // Without FILE_SHARE_DELETE nobody can remove or rename the file while
     // it is open: the system itself keeps it from another pack's clean-up.
-    return openRegular(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, CREATE_NEW, problem, error);
+    return openRegular(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, CREATE_NEW, error);
 }
 
 StaleResult removeIfUnheld(const std::string& path, const std::function<bool(File&, const FileInfo&)>& isOurs)
 {
     const std::wstring wide = apiPath(path);
     const FileInfo info = statWide(wide, false);
-    if (!info.exists() && info.error.empty())
+    if (!info.exists() && !info.error)
         return StaleResult::Removed; // gone: another pack tidied up
     if (info.kind != Kind::Regular) // a link is left be
         return StaleResult::Kept;
     if (isOurs) {
-        OpenProblem problem;
-        std::string error;
-        File file = File::openRead(path, problem, error);
-        if (problem == OpenProblem::Missing)
+        Error error;
+        File file = File::openRead(path, error);
+        if (error.problem == OpenProblem::Missing)
             return StaleResult::Removed;
         if (!file.isOpen() || !isOurs(file, file.info()))
             return StaleResult::Kept;
@@ -390,20 +410,19 @@ bool copyMode(const FileInfo&, File&)
     return true;
 }
 
-bool removeFile(const std::string& path, std::string& error, bool* missing)
+bool removeFile(const std::string& path, Error& error)
 {
     if (DeleteFileW(apiPath(path).c_str()))
         return true;
     const DWORD code = GetLastError();
-    if (missing)
-        *missing = isMissingError(code);
-    error = systemText(code);
+    error = failure(code, isMissingError(code) ? OpenProblem::Missing : OpenProblem::Failed);
     return false;
 }
 
-RenameResult renameOver(const std::string& from, const std::string& to, std::string& error, File* held)
+RenameResult renameOver(const std::string& from, const std::string& to, Error& error, File* held, bool* folderSynced)
 {
-    TraceDurability("rename", from);
+    if (folderSynced)
+        *folderSynced = false;
     // A held file does not share deletion, which a move needs.
     if (held)
         held->close();
@@ -413,7 +432,8 @@ RenameResult renameOver(const std::string& from, const std::string& to, std::str
     const DWORD attributes = GetFileAttributesW(target.c_str());
     const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
     if (readOnly && !SetFileAttributesW(target.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY))) {
-        error = "it is read-only, and the mark cannot be taken off: " + lastErrorText();
+        error = lastFailure();
+        error.text = "it is read-only, and the mark cannot be taken off: " + error.text;
         return RenameResult::Failed;
     }
     if (MoveFileExW(apiPath(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
@@ -421,11 +441,12 @@ RenameResult renameOver(const std::string& from, const std::string& to, std::str
             const DWORD now = GetFileAttributesW(target.c_str());
             SetFileAttributesW(target.c_str(), (now == INVALID_FILE_ATTRIBUTES ? 0 : now) | FILE_ATTRIBUTE_READONLY);
         }
-        TraceDurability("folder sync", to); // written through: the move is on the disk
+        if (folderSynced)
+            *folderSynced = true; // written through: the move is on the disk
         return RenameResult::Done;
     }
     const DWORD code = GetLastError();
-    error = systemText(code);
+    error = failure(code);
     if (readOnly)
         SetFileAttributesW(target.c_str(), attributes);
     if (code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION)
@@ -444,40 +465,7 @@ RenameResult renameOver(const std::string& from, const std::string& to, std::str
     return RenameResult::Failed;
 }
 
-bool flushAndSync(std::FILE* stream, std::string& error)
-{
-    if (std::fflush(stream) != 0) {
-        error = errorText(errno);
-        return false;
-    }
-    if (!FlushFileBuffers(handleOf(stream))) {
-        error = lastErrorText();
-        return false;
-    }
-    TraceDurability("sync", "");
-    return true;
-}
-
-bool readAt(std::FILE* stream, uint64_t offset, void* data, size_t length)
-{
-    const HANDLE h = handleOf(stream);
-    auto* out = static_cast<char*>(data);
-    while (length > 0) {
-        OVERLAPPED at{};
-        at.Offset = DWORD(offset);
-        at.OffsetHigh = DWORD(offset >> 32);
-        DWORD got = 0;
-        const DWORD ask = length > 0x40000000 ? 0x40000000 : DWORD(length);
-        if (!ReadFile(h, out, ask, &got, &at) || got == 0)
-            return false;
-        out += got;
-        offset += got;
-        length -= got;
-    }
-    return true;
-}
-
-bool copyRange(File& from, uint64_t offset, uint64_t length, std::FILE* to, std::string& error)
+bool copyRange(File& from, uint64_t offset, uint64_t length, File& to, Error& error)
 {
     std::vector<char> buffer(static_cast<size_t>(std::min<uint64_t>(length, 1 << 20)));
     while (length > 0) {
@@ -487,16 +475,15 @@ bool copyRange(File& from, uint64_t offset, uint64_t length, std::FILE* to, std:
         DWORD got = 0;
         if (!ReadFile(handleOf(from.m_handle), buffer.data(), DWORD(std::min<uint64_t>(length, buffer.size())), &got,
                       &at)) {
-            error = lastErrorText();
+            error = lastFailure();
             return false;
         }
         if (got == 0) {
-            error = "the file ends early";
+            error = {OpenProblem::Failed, 0, "the file ends early"};
             return false;
         }
-        errno = 0;
-        if (std::fwrite(buffer.data(), 1, got, to) != got) {
-            error = errorText(errno);
+        if (!to.write(buffer.data(), got)) {
+            error = to.error();
             return false;
         }
         offset += got;
@@ -505,35 +492,15 @@ bool copyRange(File& from, uint64_t offset, uint64_t length, std::FILE* to, std:
     return true;
 }
 
-bool seekTo(std::FILE* stream, uint64_t offset)
-{
-    return _fseeki64(stream, static_cast<__int64>(offset), SEEK_SET) == 0;
-}
-
-std::optional<uint64_t> sizeOf(std::FILE* stream)
-{
-    LARGE_INTEGER size{};
-    if (std::fflush(stream) != 0 || !GetFileSizeEx(handleOf(stream), &size))
-        return std::nullopt;
-    return static_cast<uint64_t>(size.QuadPart);
-}
-
-FileInfo streamInfo(std::FILE* stream)
-{
-    const HANDLE h = handleOf(stream);
-    if (h == INVALID_HANDLE_VALUE) {
-        FileInfo info;
-        info.error = "not an open file";
-        return info;
-    }
-    return infoOfHandle(h, false);
-}
-
 namespace {
 
-int listingCode(DWORD failure)
+// A listing's failure carries the errno-style code on every system, with the
+// system's own text.
+Error listingFailure(DWORD code)
 {
-    return isMissingError(failure) ? ENOENT : failure == ERROR_ACCESS_DENIED ? EACCES : EIO;
+    const bool missing = isMissingError(code);
+    return {missing ? OpenProblem::Missing : OpenProblem::Failed,
+            missing ? ENOENT : code == ERROR_ACCESS_DENIED ? EACCES : EIO, systemText(code)};
 }
 
 // One entry of a folder's listing as statWide() would give it: the folder's
@@ -555,7 +522,7 @@ FileInfo infoOfEntry(const FILE_ID_BOTH_DIR_INFO& data, uint64_t volume)
 
 } // namespace
 
-bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries, std::string& error, int& code)
+bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries, Error& error)
 {
     entries.clear();
     const std::wstring path = apiPath(folder);
@@ -569,16 +536,13 @@ bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries, st
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (dir == INVALID_HANDLE_VALUE) {
-        const DWORD failure = GetLastError();
-        code = listingCode(failure);
-        error = systemText(failure);
+        error = listingFailure(GetLastError());
         return false;
     }
     BY_HANDLE_FILE_INFORMATION self{};
     if (!GetFileInformationByHandle(dir, &self) || !(self.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
         CloseHandle(dir);
-        code = ENOTDIR;
-        error = errorText(code);
+        error = runtimeFailure(ENOTDIR);
         return false;
     }
     std::vector<uint64_t> buffer(64 * 1024 / sizeof(uint64_t)); // the records are 8-byte aligned
@@ -609,8 +573,7 @@ bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries, st
     CloseHandle(dir);
     // A drive's root may hold nothing at all, not even "." and "..".
     if (last != ERROR_NO_MORE_FILES && last != ERROR_FILE_NOT_FOUND) {
-        code = listingCode(last);
-        error = systemText(last);
+        error = listingFailure(last);
         return false;
     }
     return true;
@@ -628,19 +591,23 @@ std::optional<uint64_t> freeSpace(const std::string& folder)
     return static_cast<uint64_t>(available.QuadPart);
 }
 
-bool makeFolder(const std::string& path)
+bool makeFolder(const std::string& path, Error& error)
 {
-    return CreateDirectoryW(apiPath(path).c_str(), nullptr) != 0;
+    if (CreateDirectoryW(apiPath(path).c_str(), nullptr))
+        return true;
+    const DWORD code = GetLastError();
+    error = failure(code, code == ERROR_ALREADY_EXISTS ? OpenProblem::Exists : OpenProblem::Failed);
+    return false;
 }
 
 FileSystemKind fileSystemKind(const std::string& folder)
 {
     wchar_t root[MAX_PATH + 1];
     if (!GetVolumePathNameW(apiPath(folder.empty() ? "." : folder).c_str(), root, MAX_PATH + 1))
-        return {"unknown (" + lastErrorText() + ")", false};
+        return {"unknown (" + lastFailure().text + ")", false};
     wchar_t name[MAX_PATH + 1] = {};
     if (!GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, nullptr, name, MAX_PATH + 1))
-        return {"unknown (" + lastErrorText() + ")", false};
+        return {"unknown (" + lastFailure().text + ")", false};
     bool exact = false;
     const std::string text = toNarrow(name, exact);
     // A network drive's times are the server's, seen through a cache.
@@ -652,7 +619,8 @@ FileSystemKind fileSystemKind(const std::string& folder)
 
 bool makePrivateFolder(const std::string& path)
 {
-    return makeFolder(path);
+    Error ignored;
+    return makeFolder(path, ignored);
 }
 
 std::string privateFolderProblem(const std::string&)
@@ -673,24 +641,103 @@ std::string cacheFolder()
     return exact ? folder + "\\KobPack\\cache" : std::string();
 }
 
-bool changeFolder(const std::string& folder, std::string& error)
+bool changeFolder(const std::string& folder, Error& error)
 {
     if (SetCurrentDirectoryW(toWide(folder).c_str()))
         return true;
-    error = lastErrorText();
+    error = lastFailure();
     return false;
 }
 
-std::string homeFolder()
+std::string currentFolder()
 {
-    const DWORD n = GetEnvironmentVariableW(L"USERPROFILE", nullptr, 0);
+    const DWORD n = GetCurrentDirectoryW(0, nullptr);
     std::wstring wide(n, L'\0');
-    if (n == 0 || GetEnvironmentVariableW(L"USERPROFILE", wide.data(), n) != n - 1)
+    if (n == 0 || GetCurrentDirectoryW(n, wide.data()) != n - 1)
         return {};
     wide.resize(n - 1);
     bool exact = false;
     const std::string text = toNarrow(wide, exact);
     return exact ? text : std::string();
+}
+
+std::string absolutePath(const std::string& path)
+{
+    const std::wstring wide = toWide(path.empty() ? "." : path);
+    const DWORD n = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    std::wstring full(n, L'\0');
+    if (n == 0 || GetFullPathNameW(wide.c_str(), n, full.data(), nullptr) != n - 1)
+        return path;
+    full.resize(n - 1);
+    bool exact = false;
+    const std::string text = toNarrow(full, exact);
+    return exact ? text : path;
+}
+
+std::optional<std::string> canonicalPath(const std::string& path, Error& error)
+{
+    const HANDLE h = CreateFileW(apiPath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        error = failure(code, isMissingError(code) ? OpenProblem::Missing : OpenProblem::Failed);
+        return std::nullopt;
+    }
+    const DWORD n = GetFinalPathNameByHandleW(h, nullptr, 0, FILE_NAME_NORMALIZED);
+    std::wstring wide(n, L'\0');
+    const bool got = n != 0 && GetFinalPathNameByHandleW(h, wide.data(), n, FILE_NAME_NORMALIZED) == n - 1;
+    if (!got)
+        error = lastFailure();
+    CloseHandle(h);
+    if (!got)
+        return std::nullopt;
+    wide.resize(n - 1);
+    // The system's own prefix goes: "\\?\C:\x" is "C:\x", "\\?\UNC\s\x" is "\\s\x".
+    if (wide.rfind(L"\\\\?\\UNC\\", 0) == 0)
+        wide = L"\\" + wide.substr(7);
+    else if (wide.rfind(L"\\\\?\\", 0) == 0)
+        wide = wide.substr(4);
+    bool exact = false;
+    std::string text = toNarrow(wide, exact);
+    if (!exact) {
+        error = {OpenProblem::Failed, 0, "the code page cannot spell its name"};
+        return std::nullopt;
+    }
+    return text;
+}
+
+bool isFolder(const std::string& path)
+{
+    return statPath(path).kind == Kind::Directory;
+}
+
+namespace {
+
+// The value of the environment variable `name`; nothing when it is not set
+// or the code page cannot spell it.
+std::optional<std::string> environment(const std::string& name)
+{
+    const std::wstring key = toWide(name);
+    const DWORD n = GetEnvironmentVariableW(key.c_str(), nullptr, 0);
+    std::wstring wide(n, L'\0');
+    if (n == 0 || GetEnvironmentVariableW(key.c_str(), wide.data(), n) != n - 1)
+        return std::nullopt;
+    wide.resize(n - 1);
+    bool exact = false;
+    std::string text = toNarrow(wide, exact);
+    return exact ? std::optional<std::string>(std::move(text)) : std::nullopt;
+}
+
+} // namespace
+
+std::string homeFolder()
+{
+    return environment("USERPROFILE").value_or("");
+}
+
+bool windowsNames()
+{
+    return true;
 }
 
 namespace {
@@ -730,6 +777,11 @@ void ignoreBrokenPipe()
 {
 }
 
+bool startsWindowsPrograms()
+{
+    return true;
+}
+
 bool stderrIsConsole()
 {
     DWORD mode = 0;
@@ -757,11 +809,6 @@ int consoleColumns()
     if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_ERROR_HANDLE), &info))
         return 0;
     return info.srWindow.Right - info.srWindow.Left + 1;
-}
-
-std::string localNameProblem(const std::string& name)
-{
-    return windowsNameProblem(name);
 }
 
 } // namespace platform

@@ -7,28 +7,24 @@
 #include "source/SourceCompare.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <memory>
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 // Compares `data` with the file at `path`; returns "" when they are the
 // same, else what differs.
 std::string compareWithFile(const std::vector<uint8_t>& data, const std::string& path)
 {
-    platform::OpenProblem problem;
-    std::string reason;
-    std::unique_ptr<std::FILE, FileCloser> file(platform::File::openRead(path, problem, reason).toStream("rb"));
-    if (!file)
-        return "cannot read " + path + " to compare with: " + reason;
+    platform::Error error;
+    platform::File file = platform::File::openRead(path, error);
+    if (!file.isOpen())
+        return "cannot read " + path + " to compare with: " + error.text;
     std::vector<uint8_t> chunk(1 << 20);
     size_t offset = 0;
     for (;;) {
-        const size_t n = std::fread(chunk.data(), 1, chunk.size(), file.get());
+        const int64_t got = file.readFully(chunk.data(), chunk.size());
+        if (got < 0)
+            return "cannot read " + path + " to compare with: read error";
+        const size_t n = static_cast<size_t>(got);
         if (n == 0)
             break;
         const size_t common = std::min(n, data.size() - offset);
@@ -40,8 +36,6 @@ std::string compareWithFile(const std::vector<uint8_t>& data, const std::string&
             return "holds " + std::to_string(data.size()) + " bytes, " + path + " is longer";
         offset += n;
     }
-    if (std::ferror(file.get()))
-        return "cannot read " + path + " to compare with: read error";
     if (offset < data.size())
         return "holds " + std::to_string(data.size()) + " bytes, " + path + " only " + std::to_string(offset);
     return "";

@@ -9,9 +9,9 @@ std::optional<std::vector<ListingEntry>> listDirectory(const std::string& dir, i
 {
     int failure = 0;
     std::vector<platform::FolderEntry> found;
-    std::string reason;
-    if (!platform::listFolder(dir, found, reason, failure) && failure == 0)
-        failure = EIO;
+    platform::Error reason;
+    if (!platform::listFolder(dir, found, reason))
+        failure = reason.code != 0 ? reason.code : EIO;
     if (failure != 0) {
         if (error)
             *error = failure;

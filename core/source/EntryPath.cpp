@@ -1,21 +1,26 @@
 #include "source/EntryPath.h"
 
 #include "platform/Platform.h"
+#include "source/FileNames.h"
 #include "source/PathText.h"
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <vector>
-
-namespace fs = std::filesystem;
 
 namespace {
 
-bool isInside(const fs::path& base, const fs::path& target)
+bool isSeparator(char c)
 {
-    const fs::path relative = target.lexically_relative(base);
-    return !relative.empty() && *relative.begin() != "..";
+    return c == '/' || (c == '\\' && platform::windowsNames());
+}
+
+// Both resolved: `target` is `base` or lies below it.
+bool isInside(const std::string& base, const std::string& target)
+{
+    if (base.empty() || target.compare(0, base.size(), base) != 0)
+        return false;
+    return target.size() == base.size() || isSeparator(base.back()) || isSeparator(target[base.size()]);
 }
 
 } // namespace
@@ -33,7 +38,7 @@ std::string UnsafeNameReason(const std::string& name)
     for (const std::string& part : splitPath(name)) {
         if (part == "..")
             return "the name holds a \"..\" component";
-        const std::string problem = platform::localNameProblem(part);
+        const std::string problem = localNameProblem(part);
         if (!problem.empty())
             return problem;
     }
@@ -44,26 +49,26 @@ std::string UnsafeNameReason(const std::string& name)
 
 std::string LinkEscapeReason(const std::string& directory, const std::string& name)
 {
-    std::error_code ec;
-    const fs::path base = fs::canonical(directory, ec);
-    if (ec)
-        return "cannot resolve the folder " + directory + ": " + ec.message();
+    platform::Error error;
+    const std::optional<std::string> base = platform::canonicalPath(directory, error);
+    if (!base)
+        return "cannot resolve the folder " + directory + ": " + error.text;
     std::string current = directory;
     for (const std::string& part : splitPath(name)) {
         if (part.empty() || part == ".")
             continue;
         current += "/" + part;
         const platform::FileInfo info = platform::statPath(current, false);
-        if (!info.error.empty())
-            return "cannot examine " + current + ": " + info.error;
+        if (info.error)
+            return "cannot examine " + current + ": " + info.error.text;
         if (!info.exists())
             return ""; // from here on everything is made anew
         if (info.kind != platform::Kind::Link)
             continue;
-        const fs::path target = fs::canonical(current, ec);
-        if (ec)
+        const std::optional<std::string> target = platform::canonicalPath(current, error);
+        if (!target)
             return "it would pass through the symbolic link " + current + ", which leads nowhere";
-        if (!isInside(base, target))
+        if (!isInside(*base, *target))
             return "it would land outside " + directory + " through the symbolic link " + current;
     }
     return "";

@@ -1,12 +1,10 @@
 #include "source/ExtractEntries.h"
 
 #include "format/ArchiveReader.h"
+#include "platform/Folders.h"
 #include "source/EntryPath.h"
+#include "source/PathText.h"
 #include "source/WholeFile.h"
-
-#include <filesystem>
-
-namespace fs = std::filesystem;
 
 ExtractOutcome ExtractEntries(const ArchiveReader& reader, const std::vector<size_t>& indices,
                               const std::string& directory,
@@ -14,10 +12,9 @@ ExtractOutcome ExtractEntries(const ArchiveReader& reader, const std::vector<siz
                               const std::function<bool()>& stop)
 {
     ExtractOutcome outcome;
-    std::error_code ec;
-    fs::create_directories(directory, ec);
-    if (ec || !fs::is_directory(directory)) {
-        outcome.failure = directory + ": cannot make the folder to extract into" + (ec ? ": " + ec.message() : "");
+    platform::Error error;
+    if (!platform::makeFolders(directory, error)) {
+        outcome.failure = directory + ": cannot make the folder to extract into" + (error ? ": " + error.text : "");
         return outcome;
     }
     for (size_t done = 0; done < indices.size(); ++done) {
@@ -38,23 +35,22 @@ ExtractOutcome ExtractEntries(const ArchiveReader& reader, const std::vector<siz
             continue;
         }
         std::vector<uint8_t> data;
-        std::string error;
-        if (!reader.readEntry(i, data, error)) {
-            outcome.problems.push_back(error);
+        std::string problem;
+        if (!reader.readEntry(i, data, problem)) {
+            outcome.problems.push_back(problem);
             continue;
         }
         const std::string target = directory + "/" + name;
-        fs::create_directories(fs::path(target).parent_path(), ec);
-        if (ec) {
-            outcome.problems.push_back(label + "cannot make its folder: " + ec.message());
+        if (!platform::makeFolders(FolderOf(target), error)) {
+            outcome.problems.push_back(label + "cannot make its folder: " + error.text);
             continue;
         }
         // Never opened in place: a named pipe there would block, a hard link
         // would carry the bytes outside the folder, and a failed write would
         // cost the file that stood there.
-        error = WriteWholeFile(target, data.data(), data.size());
-        if (!error.empty()) {
-            outcome.problems.push_back(label + "cannot write " + target + ": " + error);
+        problem = WriteWholeFile(target, data.data(), data.size());
+        if (!problem.empty()) {
+            outcome.problems.push_back(label + "cannot write " + target + ": " + problem);
             continue;
         }
         ++outcome.written;

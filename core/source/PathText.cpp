@@ -1,20 +1,20 @@
 #include "source/PathText.h"
 
+#include "platform/Folders.h"
+
 #include <algorithm>
-#include <filesystem>
 #include <random>
-#include <system_error>
 
 namespace {
 
 unsigned char fold(char c, bool toUpper)
 {
-    const auto u = static_cast<unsigned char>(c);
-    if (toUpper && u >= 'a' && u <= 'z')
-        return static_cast<unsigned char>(u - 'a' + 'A');
-    if (!toUpper && u >= 'A' && u <= 'Z')
-        return static_cast<unsigned char>(u - 'A' + 'a');
-    return u;
+    return static_cast<unsigned char>(toUpper ? upperAscii(c) : lowerAscii(c));
+}
+
+size_t lastSeparator(const std::string& path)
+{
+    return path.find_last_of(platform::windowsNames() ? "/\\" : "/");
 }
 
 // Below, at or above 0 as `a` comes before, equals or follows `b` with their
@@ -29,10 +29,26 @@ int compareFolded(const std::string& a, const std::string& b, bool toUpper)
 
 } // namespace
 
-bool isFolder(const std::string& path)
+char upperAscii(char c)
 {
-    std::error_code error;
-    return std::filesystem::is_directory(path, error);
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+char lowerAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string FolderOf(const std::string& path)
+{
+    const size_t cut = lastSeparator(path);
+    return cut == std::string::npos ? "" : path.substr(0, cut == 0 ? 1 : cut);
+}
+
+std::string NameOf(const std::string& path)
+{
+    const size_t cut = lastSeparator(path);
+    return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
 bool equalsNoCase(const std::string& a, const std::string& b)

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-// True when `path` is a folder, or a link to one. False when it is anything
-// else or cannot be examined.
-bool isFolder(const std::string& path);
+// The ASCII case fold: a letter's other case, every other byte as it is.
+char upperAscii(char c);
+char lowerAscii(char c);
 
 // ASCII-only case-insensitive comparison of whole strings.
 bool equalsNoCase(const std::string& a, const std::string& b);
@@ -20,6 +20,11 @@ std::string forwardSlashes(std::string path);
 // `path` as the start of the paths below it: "/" separators and one final
 // "/" ("dir" and "dir\\" give "dir/"); "" stays "", the current folder.
 std::string folderPrefix(std::string path);
+// `path` cut at its last separator ("/", and "\" where the system takes it
+// for one): the folder before it, "" for a bare name and "/" for a name in
+// the root, and the name after it.
+std::string FolderOf(const std::string& path);
+std::string NameOf(const std::string& path);
 // The components of `path` between separators ("/" or "\"), in order, empty
 // ones included: "/a//b" gives "", "a", "", "b"; "" gives one empty one.
 std::vector<std::string> splitPath(const std::string& path);

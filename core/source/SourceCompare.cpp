@@ -12,8 +12,7 @@ namespace {
 std::string foldUpper(std::string text)
 {
     for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
+        c = upperAscii(c);
     return text;
 }
 
@@ -61,7 +60,7 @@ std::string PackFolderOf(const std::string& archivePath, const std::vector<std::
         std::string candidate = parts[first];
         for (size_t i = first + 1; i < parts.size(); ++i)
             candidate += "/" + parts[i];
-        bool fits = !entryNames.empty() || isFolder(resolveNoCase(root + "/" + candidate));
+        bool fits = !entryNames.empty() || platform::isFolder(resolveNoCase(root + "/" + candidate));
         for (const std::string& name : entryNames)
             fits = fits && startsWithNoCase(name, candidate + "/");
         if (fits)

@@ -1,11 +1,11 @@
 #pragma once
 // Writes a file whole or not at all. The bytes go to a new temporary file
-// beside the target ("NAME.tmp-XXXXXX"), which is flushed, synced and only
-// then renamed over the target. Whatever stood under the target's name (a
-// file, a hard or symbolic link, a named pipe) is replaced, never opened or
-// written through; a failure leaves it as it was.
-//
-// The operating-system calls of this piece live in WholeFile.cpp alone.
+// beside the target ("NAME.tmp-XXXXXX"), which is synced and only then
+// renamed over the target. Whatever stood under the target's name (a file, a
+// hard or symbolic link, a named pipe) is replaced, never opened or written
+// through; a failure leaves it as it was.
+
+#include "source/TemporaryFile.h"
 
 #include <cstddef>
 #include <string>
@@ -13,8 +13,10 @@
 // Writes the `size` bytes at `data` as the file `path`. Returns "" when the
 // file is whole in place; otherwise the reason (without the path) for the
 // caller's message, with `path` untouched and the temporary file removed.
-// The folder of `path` must exist. A `privateFile` is readable by its owner alone.
-std::string WriteWholeFile(const std::string& path, const void* data, size_t size, bool privateFile = false);
+// The folder of `path` must exist. A `privateFile` is readable by its owner
+// alone. `trace` sees the steps that make it lasting.
+std::string WriteWholeFile(const std::string& path, const void* data, size_t size, bool privateFile = false,
+                           const DurabilityTrace& trace = {});
 
 inline std::string WriteWholeFile(const std::string& path, const std::string& text)
 {

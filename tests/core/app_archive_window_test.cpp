@@ -4,6 +4,7 @@
 #include "app/ArchiveListing.h"
 #include "app/ArchiveWindowLogic.h"
 #include "platform/Platform.h"
+#include "source/FileNames.h"
 #include "source/ArchiveCheck.h"
 #include "support/TestSupport.h"
 
@@ -122,7 +123,7 @@ TEST_F(ArchiveWindow, ExtractRefusesListsAndStops)
     ExtractOutcome outcome = ExtractEntries(reader, {1, 2, 3}, out, {}, {});
     Strings expected{"../escaped.txt: refused: the name holds a \"..\" component"};
 #ifdef _WIN32
-    expected.push_back("objects/aux.txt: refused: " + platform::windowsNameProblem("aux.txt"));
+    expected.push_back("objects/aux.txt: refused: " + windowsNameProblem("aux.txt"));
 #endif
     ASSERT_EQ(outcome.problems.size(), expected.size() + 1);
     for (size_t i = 0; i < expected.size(); ++i)

@@ -74,12 +74,12 @@ TEST(PackJob, AHeldSourceFileIsWaitedForAndOtherwiseKeepsThePreviousArchive)
     static std::atomic<int> releasedAfter;
     SourceAccess& access = testContext().source;
     access.heldRetry = std::chrono::milliseconds(200), access.heldStep = std::chrono::milliseconds(10);
-    access.open = [](const std::string& path, platform::OpenProblem& problem, std::string& error) {
+    access.open = [](const std::string& path, platform::Error& error) {
         if (path.ends_with("b.dds") && heldOpens.fetch_add(1) < releasedAfter.load()) {
-            problem = platform::OpenProblem::Held;
+            error = {platform::OpenProblem::Held, 0, "held"};
             return platform::File();
         }
-        return platform::File::openRead(path, problem, error);
+        return platform::File::openRead(path, error);
     };
     ModTree mod;
     mod.file("objects/a.txt", "aaa");
@@ -217,13 +217,12 @@ TEST(PackJob, ReplacesOnlyOnceSyncedAndHeldAndAFailedRenameIsAFailure)
     static Strings steps;
     // No records either: only the archive's own steps are seen.
     testContext().fileSystemKind = [](const std::string&) { return platform::FileSystemKind{"test", false}; };
-    platform::SetDurabilityTrace([](const char* step, const std::string& path) {
+    testContext().durabilityTrace = [](const char* step, const std::string& path) {
         steps.push_back(step);
         if (std::string(step) == "rename")
             steps.push_back(platform::removeIfUnheld(path) == platform::StaleResult::Held ? "held" : "not held");
-    });
+    };
     run("objects");
-    platform::SetDurabilityTrace(nullptr);
     resetContext();
     EXPECT_EQ(steps, (Strings{"sync", "rename", "held", "folder sync"}));
 

@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include "source/FileNames.h"
+#include "source/TemporaryFile.h"
 #include "source/WholeFile.h"
 
+#include <algorithm>
 #include <cstring>
 #include <future>
 #include <set>
@@ -35,20 +38,17 @@ TEST(Platform, HeldTemporaryFileIsSparedByTheCleanUpUntilReleased)
 {
     TempDir dir;
     const std::string path = in(dir, "a.kob.tmp-XXXXXX");
-    OpenProblem problem;
-    std::string error;
-    File held = File::createHeld(path, problem, error);
-    ASSERT_TRUE(held.isOpen()) << error;
-    File again = File::createHeld(path, problem, error);
+    platform::Error error;
+    File held = File::createHeld(path, error);
+    ASSERT_TRUE(held.isOpen()) << error.text;
+    File again = File::createHeld(path, error);
     EXPECT_FALSE(again.isOpen());
-    EXPECT_EQ(problem, OpenProblem::Exists);
+    EXPECT_EQ(error.problem, OpenProblem::Exists);
 
-    // The pack writes through a stream of a duplicate and keeps the first.
-    std::FILE* stream = held.duplicate().toStream("wb");
-    ASSERT_NE(stream, nullptr);
-    std::fputs("KOB", stream);
-    ASSERT_TRUE(platform::flushAndSync(stream, error)) << error;
-    std::fclose(stream);
+    // Written and closed through a duplicate, the file stays held by the first.
+    File writer = held.duplicate();
+    ASSERT_TRUE(writer.write("KOB", 3) && writer.sync()) << writer.error().text;
+    writer.close();
     EXPECT_EQ(platform::removeIfUnheld(path), platform::StaleResult::Held);
     EXPECT_TRUE(fs::exists(path));
 
@@ -72,7 +72,7 @@ TEST(Platform, RenameOverReplacesTheArchive)
     const std::string archive = in(dir, "a.kob"), fresh = in(dir, "a.kob.tmp-1");
     writeFile(archive, "old");
     writeFile(fresh, "new");
-    std::string error;
+    platform::Error error;
     // Another program (the game) reads the archive, sharing no deletion.
     std::FILE* game = std::fopen(archive.c_str(), "rb");
     ASSERT_NE(game, nullptr);
@@ -82,7 +82,7 @@ TEST(Platform, RenameOverReplacesTheArchive)
     EXPECT_EQ(readFile(fresh), "new");
     std::fclose(game); // Windows replaces it once it is closed
 #endif
-    ASSERT_EQ(platform::renameOver(fresh, archive, error), platform::RenameResult::Done) << error;
+    ASSERT_EQ(platform::renameOver(fresh, archive, error), platform::RenameResult::Done) << error.text;
 #ifndef _WIN32
     std::fclose(game); // Linux replaces an open file
 #endif
@@ -97,21 +97,19 @@ TEST(Platform, ReadsAtAnOffsetAndKnowsTheSize)
     const std::string path = in(dir, "data");
     const std::string bytes = noiseBytes(70000);
     writeFile(path, bytes);
-    OpenProblem problem;
-    std::string error;
-    std::FILE* stream = File::openRead(path, problem, error).toStream("rb");
-    ASSERT_NE(stream, nullptr) << error;
+    platform::Error error;
+    File file = File::openRead(path, error);
+    ASSERT_TRUE(file.isOpen()) << error.text;
     std::string part(40000, '\0');
-    EXPECT_TRUE(platform::readAt(stream, 29999, part.data(), part.size()));
+    EXPECT_TRUE(file.readAt(29999, part.data(), part.size()));
     EXPECT_EQ(part, bytes.substr(29999, part.size()));
-    EXPECT_FALSE(platform::readAt(stream, 69999, part.data(), 2)) << "past the end";
-    EXPECT_EQ(platform::sizeOf(stream), 70000u);
-    // Binary: a CR LF pair comes back as it was written.
-    ASSERT_TRUE(platform::seekTo(stream, 0));
-    std::fclose(stream);
+    EXPECT_FALSE(file.readAt(69999, part.data(), 2)) << "past the end";
+    EXPECT_EQ(file.info().size, 70000u);
+    file.close();
 
-    File out = File::openWrite(path, problem, error);
-    ASSERT_TRUE(out.write("a\r\nb\n", 5)) << out.error();
+    // Binary: a CR LF pair comes back as it was written; a patch lands where it is put.
+    File out = File::openWrite(path, error);
+    ASSERT_TRUE(out.write("a?\nb\n", 5) && out.seek(1) && out.write("\r", 1)) << out.error().text;
     ASSERT_TRUE(out.close());
     EXPECT_EQ(readFile(path), "a\r\nb\n") << "truncated, binary";
     EXPECT_EQ(platform::statPath(path).size, 5u);
@@ -121,24 +119,23 @@ TEST(Platform, OpensOnlyRegularFiles)
 {
     TempDir dir;
     fs::create_directory(dir.path() / "folder");
-    OpenProblem problem;
-    std::string error;
-    EXPECT_FALSE(File::openRead(in(dir, "missing"), problem, error).isOpen());
-    EXPECT_EQ(problem, OpenProblem::Missing);
-    EXPECT_FALSE(File::openRead(in(dir, "folder"), problem, error).isOpen());
-    EXPECT_EQ(problem, OpenProblem::NotRegular);
-    EXPECT_FALSE(File::openWrite(in(dir, "folder"), problem, error).isOpen());
+    platform::Error error;
+    EXPECT_FALSE(File::openRead(in(dir, "missing"), error).isOpen());
+    EXPECT_EQ(error.problem, OpenProblem::Missing);
+    EXPECT_FALSE(File::openRead(in(dir, "folder"), error).isOpen());
+    EXPECT_EQ(error.problem, OpenProblem::NotRegular);
+    EXPECT_FALSE(File::openWrite(in(dir, "folder"), error).isOpen());
 #ifndef _WIN32
     // A named pipe without a writer would block a plain open for ever.
     ASSERT_EQ(::mkfifo(in(dir, "pipe").c_str(), 0600), 0);
-    EXPECT_FALSE(File::openRead(in(dir, "pipe"), problem, error).isOpen());
-    EXPECT_EQ(problem, OpenProblem::NotRegular);
-    EXPECT_FALSE(File::openWrite(in(dir, "pipe"), problem, error).isOpen());
+    EXPECT_FALSE(File::openRead(in(dir, "pipe"), error).isOpen());
+    EXPECT_EQ(error.problem, OpenProblem::NotRegular);
+    EXPECT_FALSE(File::openWrite(in(dir, "pipe"), error).isOpen());
     // Any open lets a writer waiting for a reader go: the pipe is refused
     // before it is opened.
     auto writer = std::async(std::launch::async, [&] { return ::open(in(dir, "pipe").c_str(), O_WRONLY); });
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    EXPECT_FALSE(File::openRead(in(dir, "pipe"), problem, error).isOpen());
+    EXPECT_FALSE(File::openRead(in(dir, "pipe"), error).isOpen());
     EXPECT_EQ(writer.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout) << "the pipe was opened";
     ::close(::open(in(dir, "pipe").c_str(), O_RDONLY | O_NONBLOCK));
     ::close(writer.get());
@@ -146,24 +143,35 @@ TEST(Platform, OpensOnlyRegularFiles)
 }
 
 // A file renamed into place before its bytes reached the disk can come back
-// empty after a power cut.
-TEST(Platform, AWholeFileIsSyncedBeforeItIsRenamedIntoPlace)
+// empty after a power cut; a rename that did not happen is not lasting.
+TEST(Platform, ATemporaryFileIsSyncedBeforeItIsRenamedAndGoneUnlessCommitted)
 {
     TempDir dir;
     writeFile(dir.path() / "settings.txt", "old");
-    static Strings steps;
-    platform::SetDurabilityTrace([](const char* step, const std::string&) { steps.push_back(step); });
-    const std::string written = WriteWholeFile(in(dir, "settings.txt"), "new", 3);
-    const std::string refused = WriteWholeFile(in(dir, "missing/settings.txt"), "new", 3);
-    platform::SetDurabilityTrace(nullptr);
-    EXPECT_EQ(written, "");
+    Strings steps;
+    const DurabilityTrace trace = [&](const char* step, const std::string&) { steps.push_back(step); };
+    EXPECT_EQ(WriteWholeFile(in(dir, "settings.txt"), "new", 3, false, trace), "");
     EXPECT_EQ(readFile(dir.path() / "settings.txt"), "new");
     EXPECT_EQ(steps, (Strings{"sync", "rename", "folder sync"}));
-    EXPECT_NE(refused, "") << "a folder that is not there";
+    EXPECT_NE(WriteWholeFile(in(dir, "missing/settings.txt"), "new", 3, false, trace), "") << "no such folder";
+
+    // A rename that fails (a folder that is not empty in the way) says no
+    // folder sync, and leaves the file to be discarded.
+    steps.clear();
+    fs::create_directories(dir.path() / "taken" / "inside");
+    {
+        TemporaryFile temporary(trace);
+        ASSERT_TRUE(temporary.create(in(dir, "taken.tmp-"))) << temporary.error().text;
+        EXPECT_TRUE(temporary.file().write("x", 1) && temporary.sync());
+        EXPECT_EQ(temporary.commit(in(dir, "taken")), platform::RenameResult::Failed);
+        EXPECT_TRUE(fs::exists(temporary.path()));
+    }
+    EXPECT_EQ(steps, (Strings{"sync", "rename"}));
     Strings left;
     for (const auto& entry : fs::directory_iterator(dir.path()))
         left.push_back(entry.path().filename().string());
-    EXPECT_EQ(left, Strings{"settings.txt"}) << "no temporary file left";
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (Strings{"settings.txt", "taken"})) << "no temporary file left";
 }
 
 TEST(Platform, ExaminesAndListsFolders)
@@ -173,9 +181,8 @@ TEST(Platform, ExaminesAndListsFolders)
     writeFile(dir.path() / "A.txt", "");
     fs::create_directory(dir.path() / "sub");
     std::vector<platform::FolderEntry> entries;
-    std::string error;
-    int code = 0;
-    ASSERT_TRUE(platform::listFolder(dir.path().string(), entries, error, code)) << error;
+    platform::Error error;
+    ASSERT_TRUE(platform::listFolder(dir.path().string(), entries, error)) << error.text;
     std::set<std::string> seen;
     for (const platform::FolderEntry& e : entries)
         seen.insert(e.name + ":" + std::to_string(int(e.info.kind)) + ":" + std::to_string(e.info.size));
@@ -190,9 +197,8 @@ TEST(Platform, ExaminesAndListsFolders)
         EXPECT_TRUE(e.info.index != 0 && e.info.changed != 0);
         EXPECT_EQ(stamp(e.info), stamp(platform::statPath(in(dir, e.name))));
         platform::FileInfo opened;
-        OpenProblem problem;
         File file;
-        if (e.info.kind == Kind::Regular && (file = File::openRead(in(dir, e.name), problem, error, &opened)).isOpen()) {
+        if (e.info.kind == Kind::Regular && (file = File::openRead(in(dir, e.name), error, &opened)).isOpen()) {
             EXPECT_EQ(stamp(e.info), stamp(opened));
             platform::FileInfo state = file.state();
             state.volume = opened.volume, state.index = opened.index;
@@ -202,14 +208,13 @@ TEST(Platform, ExaminesAndListsFolders)
         }
     }
 
-    EXPECT_FALSE(platform::listFolder(in(dir, "missing"), entries, error, code));
-    EXPECT_EQ(code, ENOENT);
+    EXPECT_FALSE(platform::listFolder(in(dir, "missing"), entries, error));
+    EXPECT_EQ(error.code, ENOENT);
     EXPECT_FALSE(platform::statPath(in(dir, "missing")).exists());
 
     // Identity: the same file by two ways, another file apart.
     const std::string b = in(dir, "b.txt");
-    OpenProblem problem;
-    File open = File::openRead(b, problem, error);
+    File open = File::openRead(b, error);
     EXPECT_TRUE(open.info().sameFile(platform::statPath(b)));
     EXPECT_FALSE(open.info().sameFile(platform::statPath(in(dir, "A.txt"))));
     EXPECT_EQ(platform::statPath(in(dir, "sub")).kind, Kind::Directory);
@@ -228,7 +233,7 @@ TEST(Platform, NamesWindowsCannotHold)
 {
     for (const char* bad : {"CON", "nul.txt", "Com1", "lpt9.tar.gz", "aux ", "a:b", "a<b", "a>b", "a\"b", "a|b",
                             "a?", "a*", "tab\t", "dot.", "space "})
-        EXPECT_NE(platform::windowsNameProblem(bad), "") << bad;
+        EXPECT_NE(windowsNameProblem(bad), "") << bad;
     for (const char* good : {"CONSOLE", "com0", "com10", "nul_x", ".hidden", "a.b", "\xe9t\xe9"})
-        EXPECT_EQ(platform::windowsNameProblem(good), "") << good;
+        EXPECT_EQ(windowsNameProblem(good), "") << good;
 }

@@ -188,12 +188,12 @@ TEST_F(SafeReplace, AfterTheFirstDifferenceThePreviousArchiveIsKeptOrWrittenAnew
             mod.file(changed, textBytes(40000, 99));
         const std::string previous = readFile("objects.kob");
         steps.clear();
-        platform::SetDurabilityTrace([](const char* step, const std::string&) { steps.push_back(step); });
+        testContext().durabilityTrace = [](const char* step, const std::string&) { steps.push_back(step); };
         const PackRun run = packObjects(0, nullptr, [&](const std::string& call) {
             if (call == row.at)
                 row.act();
         });
-        platform::SetDurabilityTrace(nullptr);
+        testContext().durabilityTrace = {};
         limitFileSize(RLIM_INFINITY);
         EXPECT_EQ(run.outcome, row.outcome);
         EXPECT_EQ(run.texts, row.text ? Strings{row.text} : Strings{});

@@ -67,9 +67,9 @@ TEST(UnchangedArchive, NothingChangedLeavesTheFileAsItWas)
         const auto before = stateOf("objects.kob");
         g_steps.clear();
         g_temporarySeen = false;
-        platform::SetDurabilityTrace([](const char* step, const std::string&) { g_steps.push_back(step); });
+        testContext().durabilityTrace = [](const char* step, const std::string&) { g_steps.push_back(step); };
         PackRun again = packObjects(compress, readAhead, lookForTemporaryFiles);
-        platform::SetDurabilityTrace(nullptr);
+        testContext().durabilityTrace = {};
         EXPECT_EQ(stateOf("objects.kob"), before) << "inode, times and bytes kept";
         EXPECT_EQ(g_steps, Strings{}) << "nothing synced or renamed";
         EXPECT_FALSE(g_temporarySeen);

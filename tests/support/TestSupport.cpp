@@ -106,20 +106,19 @@ namespace {
 std::mutex g_unopenableMutex;
 std::vector<fs::path> g_unopenable;
 
-platform::File refuseUnopenable(const std::string& path, platform::OpenProblem& problem, std::string& error)
+platform::File refuseUnopenable(const std::string& path, platform::Error& error)
 {
     {
         std::lock_guard<std::mutex> lock(g_unopenableMutex);
         for (const fs::path& refused : g_unopenable) {
             std::error_code ignored;
             if (fs::equivalent(path, refused, ignored)) {
-                problem = platform::OpenProblem::Failed;
-                error = "Access denied.";
+                error = {platform::OpenProblem::Failed, 5, "Access denied."};
                 return {};
             }
         }
     }
-    return platform::File::openRead(path, problem, error);
+    return platform::File::openRead(path, error);
 }
 
 } // namespace

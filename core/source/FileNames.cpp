@@ -1,15 +1,9 @@
-#include "platform/Platform.h"
+#include "source/FileNames.h"
 
-#include <atomic>
-
-namespace platform {
+#include "platform/Folders.h"
+#include "source/PathText.h"
 
 namespace {
-
-char upper(char c)
-{
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
 
 // CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices whatever follows the
 // first dot ("nul.txt" too).
@@ -19,7 +13,7 @@ bool isDeviceName(const std::string& name)
     while (!stem.empty() && stem.back() == ' ')
         stem.pop_back();
     for (char& c : stem)
-        c = upper(c);
+        c = upperAscii(c);
     if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL")
         return true;
     return stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) && stem[3] >= '1'
@@ -43,42 +37,7 @@ std::string windowsNameProblem(const std::string& name)
     return "";
 }
 
-namespace {
-std::atomic<DurabilityTrace> g_durabilityTrace{nullptr};
-} // namespace
-
-// A File's lifetime is the same on every system: -1 is no file, and
-// close() (each system's own) lets it go.
-File::~File()
+std::string localNameProblem(const std::string& name)
 {
-    close();
+    return platform::windowsNames() ? windowsNameProblem(name) : "";
 }
-
-File::File(File&& other) noexcept
-    : m_handle(other.m_handle)
-{
-    other.m_handle = -1;
-}
-
-File& File::operator=(File&& other) noexcept
-{
-    if (this != &other) {
-        close();
-        m_handle = other.m_handle;
-        other.m_handle = -1;
-    }
-    return *this;
-}
-
-void SetDurabilityTrace(DurabilityTrace trace)
-{
-    g_durabilityTrace.store(trace);
-}
-
-void TraceDurability(const char* step, const std::string& path)
-{
-    if (const DurabilityTrace trace = g_durabilityTrace.load())
-        trace(step, path);
-}
-
-} // namespace platform
