@@ -1,6 +1,7 @@
 #include "qt/ArchiveWnd.h"
 
 #include "app/ArchiveWindowLogic.h"
+#include "app/ControlIds.h"
 
 #include "qt/DialogUnits.h"
 
@@ -43,9 +44,9 @@ public:
         setWindowTitle(QString::fromUtf8(kExtractCaption));
         const DialogUnits units(font());
         setFixedSize(units.toPixelsX(265), units.toPixelsY(54));
-        PlaceControl(m_line, 1016, units, 7, 7, 251, 8);
-        PlaceControl(m_bar, 1017, units, 7, 22, 251, 6);
-        PlaceControl(m_cancel, 2, units, 208, 33, 50, 14);
+        PlaceControl(m_line, IDC_PROGRESS_STATUS, units, 7, 7, 251, 8);
+        PlaceControl(m_bar, IDC_PROGRESS_BAR, units, 7, 22, 251, 6);
+        PlaceControl(m_cancel, IDC_CANCEL_BUTTON, units, 208, 33, 50, 14);
         m_bar->setTextVisible(false);
         m_cancel->setAutoDefault(false);
         connect(m_cancel, &QPushButton::clicked, this, &ExtractProgressDlg::reject);

@@ -1,5 +1,6 @@
 #include "qt/CQuickLaunchDlg.h"
 
+#include "app/ControlIds.h"
 #include "app/QuickLaunchLogic.h"
 #include "app/WindowTexts.h"
 #include "qt/ByteNames.h"
@@ -15,8 +16,6 @@
 #include <QValidator>
 
 namespace {
-
-constexpr int kNoItem = -1;
 
 // Typing stops at the most a saved text may hold.
 class Utf8LengthValidator : public QValidator {
@@ -72,14 +71,14 @@ CQuickLaunchDlg::CQuickLaunchDlg(Launcher& launcher, QWidget* parent)
     setFixedSize(units.toPixelsX(214), units.toPixelsY(110));
 
     // Made in tab order.
-    auto* ok = place(new QPushButton(QStringLiteral("OK"), this), 1, units, 157, 7, 50, 14);
+    auto* ok = place(new QPushButton(QStringLiteral("OK"), this), IDC_OK_BUTTON, units, 157, 7, 50, 14);
     ok->setDefault(true);
-    auto* cancel = place(new QPushButton(QStringLiteral("Cancel"), this), 2, units, 157, 24, 50, 14);
-    place(new QLabel(QStringLiteral("Gameplay Mode:"), this), kNoItem, units, 7, 44, 54, 8);
-    m_mapCombo = makeCombo(this, 1023, units, 7, 17, 127, 86);
-    place(new QLabel(QStringLiteral("Map:"), this), kNoItem, units, 7, 7, 17, 8);
-    m_gpmCombo = makeCombo(this, 1024, units, 7, 55, 95, 48);
-    m_useDebugCheck = place(new QCheckBox(QStringLiteral("Use Debug Exe"), this), 1026, units, 141, 93, 66, 10);
+    auto* cancel = place(new QPushButton(QStringLiteral("Cancel"), this), IDC_CANCEL_BUTTON, units, 157, 24, 50, 14);
+    place(new QLabel(QStringLiteral("Gameplay Mode:"), this), IDC_STATIC, units, 7, 44, 54, 8);
+    m_mapCombo = makeCombo(this, IDC_MAP_COMBO, units, 7, 17, 127, 86);
+    place(new QLabel(QStringLiteral("Map:"), this), IDC_STATIC, units, 7, 7, 17, 8);
+    m_gpmCombo = makeCombo(this, IDC_GPM_COMBO, units, 7, 55, 95, 48);
+    m_useDebugCheck = place(new QCheckBox(QStringLiteral("Use Debug Exe"), this), IDC_USE_DEBUG, units, 141, 93, 66, 10);
 
     connect(ok, &QPushButton::clicked, this, &CQuickLaunchDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &CQuickLaunchDlg::reject);

@@ -5,9 +5,9 @@
 
 class CKobPackApp {
 public:
-    // Installs the message sink that discards the pack job's texts, runs the
-    // main window modally and removes the sink again. Returns false: there
-    // is nothing left to run once the window has closed.
+    // Makes the dialog font the application's and runs the main window
+    // modally. Returns false: there is nothing left to run once the window
+    // has closed.
     virtual bool InitInstance();
     virtual ~CKobPackApp() = default;
 };

@@ -31,12 +31,12 @@ public:
     // The batch result; 0 until the batch ends.
     int result() const { return m_worker.result(); }
     std::vector<std::string> m_names; // names to pack, in order
-    int m_compress = 0;               // compress switch of the whole batch
+    bool m_compress = false;          // compress switch of the whole batch
     kob::BatchReport* m_report = nullptr; // hears the batch's problems and outcomes; none: the message sink does
-    QPushButton* m_cancel;            // item 2
-    QProgressBar* m_progress;         // item 1017
-    QLabel* m_status2;                // item 1018, the packing mode
-    QLabel* m_status;                 // item 1016, the file being packed
+    QPushButton* m_cancel;            // IDC_CANCEL_BUTTON
+    QProgressBar* m_progress;         // IDC_PROGRESS_BAR
+    QLabel* m_status2;                // IDC_PROGRESS_STATUS2: the packing mode
+    QLabel* m_status;                 // IDC_PROGRESS_STATUS: the file being packed
 
 public slots:
     // Enter: does nothing.

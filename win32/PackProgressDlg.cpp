@@ -114,7 +114,7 @@ void Win32PackControls::setPosition(uint32_t position)
     });
 }
 
-CPackProgressDlg::CPackProgressDlg(const std::vector<std::string>& names, int compress, kob::BatchReport& report)
+CPackProgressDlg::CPackProgressDlg(const std::vector<std::string>& names, bool compress, kob::BatchReport& report)
     : m_names(names)
     , m_compress(compress)
     , m_report(report)

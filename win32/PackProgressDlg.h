@@ -41,7 +41,7 @@ private:
 
 class CPackProgressDlg {
 public:
-    CPackProgressDlg(const std::vector<std::string>& names, int compress, kob::BatchReport& report);
+    CPackProgressDlg(const std::vector<std::string>& names, bool compress, kob::BatchReport& report);
 
     // Runs the dialog modally over `owner` until its worker closes it.
     INT_PTR DoModal(HWND owner);
@@ -57,7 +57,7 @@ public:
 private:
 
     std::vector<std::string> m_names;
-    int m_compress;
+    bool m_compress;
     kob::BatchReport& m_report;
     HWND m_hWnd = nullptr;
     Win32PackControls m_controls; // outlives the worker

@@ -5,7 +5,6 @@
 
 #include "app/ArchiveWindowLogic.h"
 #include "app/WindowTexts.h"
-#include "pack/MessageSink.h"
 #include "win32/ArchiveWnd.h"
 #include "win32/DialogHooks.h"
 #include "win32/KobPackDlg.h"
@@ -85,13 +84,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     }
     if (start.outcome != WorkFolderOutcome::Entered)
         return 0;
-    // The window keeps each batch's problems and shows them in one box after
-    // it; anything said outside a batch is dropped.
-    MessageSink sink;
-    InstallMessageSink(&sink);
     ProcessLauncher launcher;
     CKobPackDlg window(launcher);
     window.DoModal();
-    InstallMessageSink(nullptr);
     return 0;
 }
