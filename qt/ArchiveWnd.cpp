@@ -2,11 +2,10 @@
 
 #include "app/ArchiveWindowLogic.h"
 #include "app/ControlIds.h"
-
+#include "qt/ByteNames.h"
 #include "qt/DialogUnits.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -23,11 +22,6 @@
 #include <thread>
 
 namespace {
-
-QString text(const std::string& bytes)
-{
-    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
 
 // Stands over the archive window while an extract runs on its worker. Each
 // line the worker shows (paced by ProgressPacer) waits until drawn, so what
@@ -61,7 +55,7 @@ public:
     {
         m_bar->setRange(0, static_cast<int>(total));
         m_bar->setValue(static_cast<int>(done));
-        m_line->setText(text(ExtractProgressText(done, total, name)));
+        m_line->setText(FromLocalBytes(ExtractProgressText(done, total, name)));
     }
 
     std::atomic<int> stop{0};
@@ -88,7 +82,7 @@ QVariant ArchiveModel::data(const QModelIndex& index, int role) const
 {
     const auto column = static_cast<ArchiveColumn>(index.column());
     if (role == Qt::DisplayRole)
-        return text(m_listing.cell(static_cast<size_t>(index.row()), column));
+        return FromLocalBytes(m_listing.cell(static_cast<size_t>(index.row()), column));
     if (role == Qt::TextAlignmentRole && IsNumberColumn(column))
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     return {};
@@ -125,7 +119,7 @@ void ArchiveModel::sort(int column, Qt::SortOrder order)
 void ArchiveModel::setFilter(const QString& filter)
 {
     beginResetModel();
-    m_listing.filter(filter.toUtf8().toStdString());
+    m_listing.filter(ToLocalBytes(filter));
     endResetModel();
 }
 
@@ -188,7 +182,7 @@ bool CArchiveWnd::Open(const std::string& path)
         return false;
     }
     m_path = path;
-    setWindowTitle(text(ArchiveWindowCaption(path)));
+    setWindowTitle(FromLocalBytes(ArchiveWindowCaption(path)));
     m_model->setFilter({});
     {
         const QSignalBlocker quiet(m_model);
@@ -203,13 +197,13 @@ bool CArchiveWnd::Open(const std::string& path)
 
 void CArchiveWnd::updateTotals()
 {
-    m_totals->setText(text(m_listing.totalsText()));
+    m_totals->setText(FromLocalBytes(m_listing.totalsText()));
 }
 
 void CArchiveWnd::showBox(const WindowBox& shown)
 {
-    QMessageBox box(shown.problem ? QMessageBox::Warning : QMessageBox::Information, text(shown.caption),
-                    text(shown.text), QMessageBox::Ok, this);
+    QMessageBox box(shown.problem ? QMessageBox::Warning : QMessageBox::Information, FromLocalBytes(shown.caption),
+                    FromLocalBytes(shown.text), QMessageBox::Ok, this);
     box.exec();
 }
 
@@ -222,7 +216,7 @@ void CArchiveWnd::OnExtract()
     const QString folder = m_chooseFolder(QString::fromUtf8(kChooseExtractFolder));
     if (folder.isEmpty())
         return;
-    const std::string directory = QFile::encodeName(folder).toStdString();
+    const std::string directory = ToLocalBytes(folder);
     ArchiveReader reader;
     std::string error;
     if (!ReopenArchive(m_path, m_listing.entries(), reader, error)) {
@@ -260,7 +254,7 @@ void CArchiveWnd::OnVerify(bool against)
 {
     std::string folder;
     if (against) {
-        folder = QFile::encodeName(m_chooseFolder(QString::fromUtf8(kChooseModFolder))).toStdString();
+        folder = ToLocalBytes(m_chooseFolder(QString::fromUtf8(kChooseModFolder)));
         if (folder.empty())
             return;
     }

@@ -120,5 +120,5 @@ void CQuickLaunchDlg::showError(const std::string& text)
 {
     // When the game starts at once the dialog is never shown; a box over a
     // hidden window would float free of the main window.
-    ShowQuickLaunchError(isVisible() ? this : parentWidget(), QString::fromStdString(text));
+    ShowQuickLaunchError(isVisible() ? this : parentWidget(), text);
 }
