@@ -18,12 +18,12 @@
 namespace {
 
 // Typing stops at the most a saved text may hold.
-class Utf8LengthValidator : public QValidator {
+class SavedTextValidator : public QValidator {
 public:
     using QValidator::QValidator;
     State validate(QString& input, int&) const override
     {
-        return static_cast<size_t>(input.toUtf8().size()) <= kMaxSavedText ? Acceptable : Invalid;
+        return FitsSavedText(ToLocalBytes(input)) ? Acceptable : Invalid;
     }
 };
 
@@ -49,7 +49,7 @@ QComboBox* makeCombo(QWidget* parent, int id, const DialogUnits& units, int x, i
     auto* combo = new QComboBox(parent);
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
-    combo->setValidator(new Utf8LengthValidator(combo));
+    combo->setValidator(new SavedTextValidator(combo));
     const int closedHeight = combo->sizeHint().height();
     PlaceControl(combo, id, units, x, y, w, h);
     combo->resize(combo->width(), closedHeight);

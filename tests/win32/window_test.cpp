@@ -267,6 +267,10 @@ TEST_F(WindowTest, QuickLaunchShowsItsChoicesOnceThenStartsAtOnce)
         EXPECT_EQ(WindowTextW(GetDlgItem(quick, IDC_GPM_COMBO)), L"GPM_CQ");
         EXPECT_EQ(WindowTextW(GetDlgItem(quick, IDC_MAP_COMBO)), L"Alpine");
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(quick, IDC_USE_DEBUG))); // no debug build in the game root
+        const HWND map = GetDlgItem(quick, IDC_MAP_COMBO); // typing stops at 255 bytes of the saved text
+        SetWindowTextW(map, L"");
+        SendMessageW(FindWindowExW(map, nullptr, L"Edit", nullptr), EM_REPLACESEL, TRUE, LPARAM(std::wstring(300, L'm').c_str()));
+        EXPECT_EQ(WindowBytes(map), std::string(255, 'm'));
         choose(quick, IDC_MAP_COMBO, 1);
         PostMessageW(GetDlgItem(quick, IDOK), BM_CLICK, 0, 0);
     };
