@@ -32,7 +32,7 @@ public:
     int result() const { return m_worker.result(); }
     std::vector<std::string> m_names; // names to pack, in order
     bool m_compress = false;          // compress switch of the whole batch
-    kob::BatchReport* m_report = nullptr; // hears the batch's problems and outcomes; none: the message sink does
+    kob::BatchReport* m_report = nullptr; // hears the batch's problems and outcomes, if any
     QPushButton* m_cancel;            // IDC_CANCEL_BUTTON
     QProgressBar* m_progress;         // IDC_PROGRESS_BAR
     QLabel* m_status2;                // IDC_PROGRESS_STATUS2: the packing mode

@@ -75,7 +75,6 @@ TEST(WindowStart, ArgumentsFolderAndExitStatus)
     mod.folder("empty");
     struct Row { const char* name; Strings arguments; fs::path start; int status; Strings said; };
     const Row rows[] = {
-        {"StartedInAMod", {}, mod.archives(), 0, {"main window"}},
         {"Dir", {archives}, mod.root() / "empty", 0, {"main window"}},
         {"Archives", {"a.kob", "b.KOB"}, mod.archives(), 7, {"look into a.kob b.KOB"}},
         {"TwoDirs", {"x", "y"}, mod.archives(), 2, {"usage give at most one DIR"}},

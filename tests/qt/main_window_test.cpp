@@ -3,7 +3,6 @@
 // Controls are found by their item numbers.
 
 #include "format/ArchiveReader.h"
-#include "source/DirListing.h"
 #include "qt/CQuickLaunchDlg.h"
 #include "qt/GuiTestHelpers.h"
 #include "qt/KobPackApp.h"
@@ -16,9 +15,6 @@
 #include <QTest>
 
 #include <memory>
-
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
 
 using namespace kobtest;
 
@@ -107,31 +103,6 @@ TEST(MainWindow, StartStateAndButtonsForwardFieldsCompressAndSelection)
     watch.onLine = [&](CPackProgressDlg&, const std::string& line) { line.starts_with("caption:") && window->close(); };
     press(window.get(), 1009);
     EXPECT_EQ(std::pair(window->isVisible(), fs::exists("kelVane/levels/Bay.kob")), std::pair(false, false));
-}
-
-// A named pipe without a writer, a device and a folder that cannot be listed
-// never hang the window: the batch ends and the box names each of them.
-TEST(MainWindow, PipesDevicesAndUnlistableFoldersAreNamedNotWaitedFor)
-{
-    ModTree mod;
-    mod.file("objects/a.con", "a");
-    mod.file("objects/locked/b.con", "b");
-    ASSERT_EQ(::mkfifo((mod.root() / "objects/pipe").c_str(), 0600), 0);
-    const bool device = ::mknod((mod.root() / "objects/zero").c_str(), S_IFCHR | 0600, makedev(1, 5)) == 0;
-    SetListingHook([](const std::string& dir) { return dir.find("locked") != std::string::npos ? EACCES : 0; });
-    const auto window = openWindow();
-    Watchdog dog;
-    BoxRecorder recorder;
-    folders(*window)->lineEdit()->setText(QStringLiteral("objects"));
-    press(window.get(), 1007);
-    SetListingHook({});
-    EXPECT_EQ(entryNames("objects.kob"), Strings{"objects/a.con"});
-    ASSERT_EQ(recorder.boxes.size(), 1u);
-    Strings named{"objects/pipe", "objects/locked"};
-    if (device) // only root may make one
-        named.push_back("objects/zero");
-    for (const std::string& name : named)
-        EXPECT_NE(recorder.boxes[0].find(name), std::string::npos) << name << " in " << recorder.boxes[0];
 }
 
 // Esc closes the window; so does Enter, unless a plain push button has the

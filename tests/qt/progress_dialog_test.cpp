@@ -16,7 +16,7 @@ namespace {
 struct BatchRun { int result; bool visible; QString upper, lower; };
 
 // Packs `names` in a dialog of its own, as the main window does.
-BatchRun runDialog(const Strings& names, int compress)
+BatchRun runDialog(const Strings& names, bool compress)
 {
     Watchdog dog;
     CPackProgressDlg dialog;
@@ -72,7 +72,7 @@ TEST(ProgressDialog, RealBatchShowsCaptionsAndBarAndClosesByItself)
     for (const char* file : {"objects/a", "objects/b", "objects/sub/c", "objects/d", "Sound/s", "music2/1", "music2/2"})
         mod.file(file, textBytes(40000));
     BatchWatch watch;
-    const BatchRun run = runDialog({"objects", "Sound", "music2"}, 1);
+    const BatchRun run = runDialog({"objects", "Sound", "music2"}, true);
     EXPECT_EQ(std::tuple(run.result, run.visible, run.upper, run.lower),
               std::tuple(1, false, QString("Cleaning Up"), QString("Packing Archive (Compressed)")));
     // Each job shows 0 .. n-1 of n; a new range keeps the bar's place until the job's first position.
@@ -110,7 +110,7 @@ TEST(ProgressDialog, CancelEscCloseBoxAndEnterWhileABatchRuns)
                 EXPECT_TRUE(dialog.isVisible()) << "only the worker closes the dialog";
             }
         };
-        const BatchRun run = runDialog({"a", "b", "c"}, 0);
+        const BatchRun run = runDialog({"a", "b", "c"}, false);
         ASSERT_TRUE(pressed);
         // The job ran to its end ("Cleaning Up") after the press.
         EXPECT_EQ(std::tuple(run.result, run.upper, watch.captions.size(), fs::exists("a.kob"), fs::exists("b.kob"), fs::exists("c.kob")),
