@@ -1,11 +1,11 @@
 #include "qt/ArchiveWnd.h"
 
 #include "app/ArchiveWindowLogic.h"
-
+#include "app/ControlIds.h"
+#include "qt/ByteNames.h"
 #include "qt/DialogUnits.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -23,11 +23,6 @@
 
 namespace {
 
-QString text(const std::string& bytes)
-{
-    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
 // Stands over the archive window while an extract runs on its worker. Each
 // line the worker shows (paced by ProgressPacer) waits until drawn, so what
 // is on screen is what is in hand; Cancel, Esc and the close box only ask
@@ -43,9 +38,9 @@ public:
         setWindowTitle(QString::fromUtf8(kExtractCaption));
         const DialogUnits units(font());
         setFixedSize(units.toPixelsX(265), units.toPixelsY(54));
-        PlaceControl(m_line, 1016, units, 7, 7, 251, 8);
-        PlaceControl(m_bar, 1017, units, 7, 22, 251, 6);
-        PlaceControl(m_cancel, 2, units, 208, 33, 50, 14);
+        PlaceControl(m_line, IDC_PROGRESS_STATUS, units, 7, 7, 251, 8);
+        PlaceControl(m_bar, IDC_PROGRESS_BAR, units, 7, 22, 251, 6);
+        PlaceControl(m_cancel, IDC_CANCEL_BUTTON, units, 208, 33, 50, 14);
         m_bar->setTextVisible(false);
         m_cancel->setAutoDefault(false);
         connect(m_cancel, &QPushButton::clicked, this, &ExtractProgressDlg::reject);
@@ -60,7 +55,7 @@ public:
     {
         m_bar->setRange(0, static_cast<int>(total));
         m_bar->setValue(static_cast<int>(done));
-        m_line->setText(text(ExtractProgressText(done, total, name)));
+        m_line->setText(FromLocalBytes(ExtractProgressText(done, total, name)));
     }
 
     std::atomic<int> stop{0};
@@ -87,7 +82,7 @@ QVariant ArchiveModel::data(const QModelIndex& index, int role) const
 {
     const auto column = static_cast<ArchiveColumn>(index.column());
     if (role == Qt::DisplayRole)
-        return text(m_listing.cell(static_cast<size_t>(index.row()), column));
+        return FromLocalBytes(m_listing.cell(static_cast<size_t>(index.row()), column));
     if (role == Qt::TextAlignmentRole && IsNumberColumn(column))
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     return {};
@@ -124,7 +119,7 @@ void ArchiveModel::sort(int column, Qt::SortOrder order)
 void ArchiveModel::setFilter(const QString& filter)
 {
     beginResetModel();
-    m_listing.filter(filter.toUtf8().toStdString());
+    m_listing.filter(ToLocalBytes(filter));
     endResetModel();
 }
 
@@ -187,7 +182,7 @@ bool CArchiveWnd::Open(const std::string& path)
         return false;
     }
     m_path = path;
-    setWindowTitle(text(ArchiveWindowCaption(path)));
+    setWindowTitle(FromLocalBytes(ArchiveWindowCaption(path)));
     m_model->setFilter({});
     {
         const QSignalBlocker quiet(m_model);
@@ -202,13 +197,13 @@ bool CArchiveWnd::Open(const std::string& path)
 
 void CArchiveWnd::updateTotals()
 {
-    m_totals->setText(text(m_listing.totalsText()));
+    m_totals->setText(FromLocalBytes(m_listing.totalsText()));
 }
 
 void CArchiveWnd::showBox(const WindowBox& shown)
 {
-    QMessageBox box(shown.problem ? QMessageBox::Warning : QMessageBox::Information, text(shown.caption),
-                    text(shown.text), QMessageBox::Ok, this);
+    QMessageBox box(shown.problem ? QMessageBox::Warning : QMessageBox::Information, FromLocalBytes(shown.caption),
+                    FromLocalBytes(shown.text), QMessageBox::Ok, this);
     box.exec();
 }
 
@@ -221,7 +216,7 @@ void CArchiveWnd::OnExtract()
     const QString folder = m_chooseFolder(QString::fromUtf8(kChooseExtractFolder));
     if (folder.isEmpty())
         return;
-    const std::string directory = QFile::encodeName(folder).toStdString();
+    const std::string directory = ToLocalBytes(folder);
     ArchiveReader reader;
     std::string error;
     if (!ReopenArchive(m_path, m_listing.entries(), reader, error)) {
@@ -259,7 +254,7 @@ void CArchiveWnd::OnVerify(bool against)
 {
     std::string folder;
     if (against) {
-        folder = QFile::encodeName(m_chooseFolder(QString::fromUtf8(kChooseModFolder))).toStdString();
+        folder = ToLocalBytes(m_chooseFolder(QString::fromUtf8(kChooseModFolder)));
         if (folder.empty())
             return;
     }

@@ -1,15 +1,25 @@
 #include "qt/ByteNames.h"
 
-#include "qt/QtPackControls.h"
-
 #include <QByteArray>
 #include <QComboBox>
+#include <QFile>
 
 namespace {
 
 constexpr int kByteNameRole = Qt::UserRole;
 
 } // namespace
+
+QString FromLocalBytes(const std::string& text)
+{
+    return QFile::decodeName(QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+std::string ToLocalBytes(const QString& text)
+{
+    const QByteArray bytes = QFile::encodeName(text);
+    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
 
 void AddByteName(QComboBox* list, const std::string& name)
 {

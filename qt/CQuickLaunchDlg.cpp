@@ -1,5 +1,6 @@
 #include "qt/CQuickLaunchDlg.h"
 
+#include "app/ControlIds.h"
 #include "app/QuickLaunchLogic.h"
 #include "app/WindowTexts.h"
 #include "qt/ByteNames.h"
@@ -16,15 +17,13 @@
 
 namespace {
 
-constexpr int kNoItem = -1;
-
 // Typing stops at the most a saved text may hold.
-class Utf8LengthValidator : public QValidator {
+class SavedTextValidator : public QValidator {
 public:
     using QValidator::QValidator;
     State validate(QString& input, int&) const override
     {
-        return static_cast<size_t>(input.toUtf8().size()) <= kMaxSavedText ? Acceptable : Invalid;
+        return FitsSavedText(ToLocalBytes(input)) ? Acceptable : Invalid;
     }
 };
 
@@ -50,7 +49,7 @@ QComboBox* makeCombo(QWidget* parent, int id, const DialogUnits& units, int x, i
     auto* combo = new QComboBox(parent);
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
-    combo->setValidator(new Utf8LengthValidator(combo));
+    combo->setValidator(new SavedTextValidator(combo));
     const int closedHeight = combo->sizeHint().height();
     PlaceControl(combo, id, units, x, y, w, h);
     combo->resize(combo->width(), closedHeight);
@@ -72,14 +71,14 @@ CQuickLaunchDlg::CQuickLaunchDlg(Launcher& launcher, QWidget* parent)
     setFixedSize(units.toPixelsX(214), units.toPixelsY(110));
 
     // Made in tab order.
-    auto* ok = place(new QPushButton(QStringLiteral("OK"), this), 1, units, 157, 7, 50, 14);
+    auto* ok = place(new QPushButton(QStringLiteral("OK"), this), IDC_OK_BUTTON, units, 157, 7, 50, 14);
     ok->setDefault(true);
-    auto* cancel = place(new QPushButton(QStringLiteral("Cancel"), this), 2, units, 157, 24, 50, 14);
-    place(new QLabel(QStringLiteral("Gameplay Mode:"), this), kNoItem, units, 7, 44, 54, 8);
-    m_mapCombo = makeCombo(this, 1023, units, 7, 17, 127, 86);
-    place(new QLabel(QStringLiteral("Map:"), this), kNoItem, units, 7, 7, 17, 8);
-    m_gpmCombo = makeCombo(this, 1024, units, 7, 55, 95, 48);
-    m_useDebugCheck = place(new QCheckBox(QStringLiteral("Use Debug Exe"), this), 1026, units, 141, 93, 66, 10);
+    auto* cancel = place(new QPushButton(QStringLiteral("Cancel"), this), IDC_CANCEL_BUTTON, units, 157, 24, 50, 14);
+    place(new QLabel(QStringLiteral("Gameplay Mode:"), this), IDC_STATIC, units, 7, 44, 54, 8);
+    m_mapCombo = makeCombo(this, IDC_MAP_COMBO, units, 7, 17, 127, 86);
+    place(new QLabel(QStringLiteral("Map:"), this), IDC_STATIC, units, 7, 7, 17, 8);
+    m_gpmCombo = makeCombo(this, IDC_GPM_COMBO, units, 7, 55, 95, 48);
+    m_useDebugCheck = place(new QCheckBox(QStringLiteral("Use Debug Exe"), this), IDC_USE_DEBUG, units, 141, 93, 66, 10);
 
     connect(ok, &QPushButton::clicked, this, &CQuickLaunchDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &CQuickLaunchDlg::reject);
@@ -121,5 +120,5 @@ void CQuickLaunchDlg::showError(const std::string& text)
 {
     // When the game starts at once the dialog is never shown; a box over a
     // hidden window would float free of the main window.
-    ShowQuickLaunchError(isVisible() ? this : parentWidget(), QString::fromStdString(text));
+    ShowQuickLaunchError(isVisible() ? this : parentWidget(), text);
 }

@@ -3,12 +3,10 @@
 #include "qt/DialogUnits.h"
 #include "qt/KobPackDlg.h"
 
-#include <memory>
-
 bool CKobPackApp::InitInstance()
 {
     InstallDialogFont();
-    auto window = std::make_unique<CKobPackDlg>();
-    window->exec();
+    CKobPackDlg window;
+    window.exec();
     return false;
 }

@@ -5,8 +5,9 @@
 
 class CKobPackApp {
 public:
-    // Runs the main window modally in the dialog font. Returns false: there
-    // is nothing left to run once the window has closed.
+    // Makes the dialog font the application's and runs the main window
+    // modally. Returns false: there is nothing left to run once the window
+    // has closed.
     virtual bool InitInstance();
     virtual ~CKobPackApp() = default;
 };

@@ -1,10 +1,11 @@
 #include "qt/KobPackDlg.h"
 
 #include "app/BatchReport.h"
+#include "app/ControlIds.h"
 #include "app/WindowTexts.h"
 #include "qt/ByteNames.h"
 #include "qt/DialogUnits.h"
-#include "qt/PackRunner.h"
+#include "qt/PackProgressDlg.h"
 #include "qt/QtPackControls.h"
 #include "qt/QuickLaunch.h"
 
@@ -92,32 +93,32 @@ CKobPackDlg::CKobPackDlg(QWidget* parent)
 
     // Made in tab order, so the focus chain follows the template.
     m_packLevelButton = new CBitmapButton(QStringLiteral("Pack Level"), this);
-    PlaceControl(m_packLevelButton, 1005, units, 96, 4, 47, 18);
+    PlaceControl(m_packLevelButton, IDC_PACK_LEVEL, units, 96, 4, 47, 18);
     m_levelList = makeList(this);
-    PlaceControl(m_levelList, 1004, units, 7, 4, 85, 56);
+    PlaceControl(m_levelList, IDC_LEVEL_LIST, units, 7, 4, 85, 56);
     m_folderList = makeList(this);
-    PlaceControl(m_folderList, 1006, units, 188, 4, 81, 64);
+    PlaceControl(m_folderList, IDC_FOLDER_LIST, units, 188, 4, 81, 64);
     m_packFolderButton = new CBitmapButton(QStringLiteral("Pack Folder"), this);
-    PlaceControl(m_packFolderButton, 1007, units, 273, 4, 48, 18);
+    PlaceControl(m_packFolderButton, IDC_PACK_FOLDER, units, 273, 4, 48, 18);
     m_statusCtrl = new QLabel(QStringLiteral("Ready"), this);
     m_statusCtrl->setTextFormat(Qt::PlainText);
     m_statusCtrl->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    PlaceControl(m_statusCtrl, 1008, units, 145, 23, 59, 8);
+    PlaceControl(m_statusCtrl, IDC_STATUS, units, 145, 23, 59, 8);
     m_allLevelsButton = new CBitmapButton(QStringLiteral("All"), this);
-    PlaceControl(m_allLevelsButton, 1009, units, 147, 4, 26, 12);
+    PlaceControl(m_allLevelsButton, IDC_ALL_LEVELS, units, 147, 4, 26, 12);
     m_allFoldersButton = new CBitmapButton(QStringLiteral("All"), this);
-    PlaceControl(m_allFoldersButton, 1010, units, 325, 4, 26, 12);
+    PlaceControl(m_allFoldersButton, IDC_ALL_FOLDERS, units, 325, 4, 26, 12);
     m_helpButton = makePushButton(QStringLiteral("?"), this);
-    PlaceControl(m_helpButton, 1012, units, 341, 19, 13, 12);
+    PlaceControl(m_helpButton, IDC_HELP_BUTTON, units, 341, 19, 13, 12);
     auto* separator = new QLabel(QStringLiteral("|\n|"), this);
     separator->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    PlaceControl(separator, -1, units, 178, 4, 8, 15);
+    PlaceControl(separator, IDC_STATIC, units, 178, 4, 8, 15);
     m_compressBox = new QCheckBox(QStringLiteral("Compress"), this);
-    PlaceControl(m_compressBox, 1015, units, 7, 21, 47, 10);
+    PlaceControl(m_compressBox, IDC_COMPRESS, units, 7, 21, 47, 10);
     m_quickLaunchButton = makePushButton(QStringLiteral("T"), this);
-    PlaceControl(m_quickLaunchButton, 1014, units, 326, 19, 13, 12);
+    PlaceControl(m_quickLaunchButton, IDC_QUICK_LAUNCH, units, 326, 19, 13, 12);
     m_resetButton = makePushButton(QString(), this);
-    PlaceControl(m_resetButton, 1025, units, 317, 24, 7, 8);
+    PlaceControl(m_resetButton, IDC_RESET_QUICK_LAUNCH, units, 317, 24, 7, 8);
 
     QWidget* const tabOrder[] = {m_packLevelButton, m_levelList,   m_folderList,  m_packFolderButton,
                                  m_allLevelsButton, m_allFoldersButton, m_helpButton, m_compressBox,
@@ -135,7 +136,6 @@ CKobPackDlg::CKobPackDlg(QWidget* parent)
     connect(m_allLevelsButton, &QAbstractButton::clicked, this, &CKobPackDlg::OnAllLevels);
     connect(m_allFoldersButton, &QAbstractButton::clicked, this, &CKobPackDlg::OnAllFolders);
     connect(m_helpButton, &QAbstractButton::clicked, this, &CKobPackDlg::OnHelpButton);
-    connect(m_compressBox, &QAbstractButton::clicked, this, &CKobPackDlg::OnCompress);
     connect(m_quickLaunchButton, &QAbstractButton::clicked, this, &CKobPackDlg::QuickLaunch);
     connect(m_resetButton, &QAbstractButton::clicked, this, &CKobPackDlg::ResetQuickLaunch);
 }
@@ -185,11 +185,9 @@ void CKobPackDlg::UpdateData(bool saveAndValidate)
     if (saveAndValidate) {
         m_folderName = FieldByteName(m_folderList);
         m_levelName = FieldByteName(m_levelList);
-        m_compress = m_compressBox->isChecked() ? 1 : 0;
     } else {
         m_folderList->lineEdit()->setText(FromLocalBytes(m_folderName));
         m_levelList->lineEdit()->setText(FromLocalBytes(m_levelName));
-        m_compressBox->setChecked(m_compress != 0);
     }
 }
 
@@ -215,42 +213,73 @@ void CKobPackDlg::select(WindowList which, int index)
         list(which)->lineEdit()->clear();
 }
 
+bool CKobPackDlg::compressChecked() const
+{
+    return m_compressBox->isChecked();
+}
+
 void CKobPackDlg::setStatus(const char* text)
 {
     m_statusCtrl->setText(QString::fromLatin1(text));
 }
 
-void CKobPackDlg::runBatch(const std::vector<std::string>& names, int compress, kob::BatchReport& report)
+void CKobPackDlg::runBatch(const std::vector<std::string>& names, bool compress, kob::BatchReport& report)
 {
-    RunBatchDialog(names, compress != 0, report, m_packContext, this);
+    // Parented to the window only so that it opens centred over it.
+    CPackProgressDlg progress(this);
+    progress.m_names = names;
+    progress.m_compress = compress;
+    progress.m_report = &report;
+    progress.m_context = m_packContext;
+    m_progress = &progress;
+    progress.exec();
+    m_progress = nullptr;
+}
+
+void CKobPackDlg::cancelBatch()
+{
+    if (m_progress)
+        m_progress->reject();
+}
+
+void CKobPackDlg::closeWindow()
+{
+    QDialog::done(QDialog::Rejected);
+}
+
+void CKobPackDlg::done(int result)
+{
+    if (m_logic.RequestClose())
+        QDialog::done(result);
 }
 
 void CKobPackDlg::showProblems(const char* caption, const std::string& text)
 {
-    ShowPackProblems(this, caption, text);
+    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(caption), FromLocalBytes(text), QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 void CKobPackDlg::OnPackFolder()
 {
     UpdateData(true);
-    m_logic.Press(PackButton::PackFolder, m_compress);
+    m_logic.Press(PackButton::PackFolder);
 }
 
 void CKobPackDlg::OnPackLevel()
 {
     UpdateData(true);
-    m_logic.Press(PackButton::PackLevel, m_compress);
+    m_logic.Press(PackButton::PackLevel);
 }
 
 void CKobPackDlg::OnAllLevels()
 {
-    // The controls are not read: m_compress mirrors the box since its last click.
-    m_logic.Press(PackButton::AllLevels, m_compress);
+    m_logic.Press(PackButton::AllLevels);
 }
 
 void CKobPackDlg::OnAllFolders()
 {
-    m_logic.Press(PackButton::AllFolders, m_compress);
+    m_logic.Press(PackButton::AllFolders);
 }
 
 std::unique_ptr<QMessageBox> MakeHelpBox(QWidget* parent)
@@ -264,11 +293,6 @@ std::unique_ptr<QMessageBox> MakeHelpBox(QWidget* parent)
 void CKobPackDlg::OnHelpButton()
 {
     MakeHelpBox(this)->exec();
-}
-
-void CKobPackDlg::OnCompress()
-{
-    UpdateData(true);
 }
 
 void CKobPackDlg::QuickLaunch()

@@ -4,7 +4,7 @@
 // button, the Compress switch, a status line, Help and the two quick-launch
 // buttons. It draws and forwards: what it shows and what a button does are
 // decided by app/MainWindowLogic.h; a batch runs behind the progress dialog
-// (qt/PackRunner.h).
+// (qt/PackProgressDlg.h).
 
 #include "app/MainWindowLogic.h"
 #include "pack/PackContext.h"
@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+class CPackProgressDlg;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -33,25 +34,26 @@ public:
     explicit CKobPackDlg(QWidget* parent = nullptr);
     ~CKobPackDlg() override;
 
-    QLabel* m_statusCtrl;         // 1008
-    CBitmapButton* m_allLevelsButton;  // 1009
-    CBitmapButton* m_packLevelButton;  // 1005
-    CBitmapButton* m_allFoldersButton; // 1010
-    CBitmapButton* m_packFolderButton; // 1007
-    QComboBox* m_folderList;      // 1006
-    QComboBox* m_levelList;       // 1004
+    QLabel* m_statusCtrl;         // IDC_STATUS
+    CBitmapButton* m_allLevelsButton;  // IDC_ALL_LEVELS
+    CBitmapButton* m_packLevelButton;  // IDC_PACK_LEVEL
+    CBitmapButton* m_allFoldersButton; // IDC_ALL_FOLDERS
+    CBitmapButton* m_packFolderButton; // IDC_PACK_FOLDER
+    QComboBox* m_folderList;      // IDC_FOLDER_LIST
+    QComboBox* m_levelList;       // IDC_LEVEL_LIST
     std::string m_folderName;     // text of the folder field, as last read
     std::string m_levelName;      // text of the level field, as last read
-    int m_compress = 0;           // Compress (1015), as last read
     QIcon m_hIcon;
     kob::PackContext m_packContext; // what each batch's jobs ask of the world; tests give their own
 
     // The game, the lists and the All (folders) guard.
     const MainWindowLogic& logic() const { return m_logic; }
 
-    // true: reads the fields and the Compress box into the members; false:
-    // writes the members into the controls.
+    // true: reads the fields into the members; false: writes the members
+    // into the controls.
     void UpdateData(bool saveAndValidate = true);
+    // Every way of closing ends here; the core decides whether it closes now.
+    void done(int result) override;
 
 public slots:
     void OnPackFolder();
@@ -59,7 +61,6 @@ public slots:
     void OnAllLevels();
     void OnAllFolders();
     void OnHelpButton();
-    void OnCompress();
     // The quick launch ("T") and the quick launch after forgetting its saved
     // settings (1025); they read the game and the level list only.
     void QuickLaunch();
@@ -79,14 +80,18 @@ private:
     std::string fieldText(WindowList which) const override;
     int selectedIndex(WindowList which) const override;
     void select(WindowList which, int index) override;
+    bool compressChecked() const override;
     void setStatus(const char* text) override;
-    void runBatch(const std::vector<std::string>& names, int compress, kob::BatchReport& report) override;
+    void runBatch(const std::vector<std::string>& names, bool compress, kob::BatchReport& report) override;
+    void cancelBatch() override;
+    void closeWindow() override;
     void showProblems(const char* caption, const std::string& text) override;
 
     MainWindowLogic m_logic{*this};
-    QCheckBox* m_compressBox;       // 1015
-    QPushButton* m_helpButton;      // 1012
-    QPushButton* m_quickLaunchButton; // 1014
-    QPushButton* m_resetButton;     // 1025
+    CPackProgressDlg* m_progress = nullptr; // while a batch runs behind it
+    QCheckBox* m_compressBox;       // IDC_COMPRESS
+    QPushButton* m_helpButton;      // IDC_HELP_BUTTON
+    QPushButton* m_quickLaunchButton; // IDC_QUICK_LAUNCH
+    QPushButton* m_resetButton;     // IDC_RESET_QUICK_LAUNCH
     bool m_initPending = true;
 };

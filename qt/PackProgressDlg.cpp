@@ -1,6 +1,7 @@
 #include "qt/PackProgressDlg.h"
 
 #include "app/BatchReport.h"
+#include "app/ControlIds.h"
 
 #include "qt/DialogUnits.h"
 #include "qt/ElidedLabel.h"
@@ -36,10 +37,10 @@ CPackProgressDlg::CPackProgressDlg(QWidget* parent)
     const DialogUnits units(font());
     setFixedSize(units.toPixelsX(265), units.toPixelsY(54));
 
-    PlaceControl(m_status, 1016, units, 7, 7, 251, 8);
-    PlaceControl(m_progress, 1017, units, 7, 22, 251, 6);
-    PlaceControl(m_status2, 1018, units, 7, 35, 149, 8);
-    PlaceControl(m_cancel, 2, units, 208, 33, 50, 14);
+    PlaceControl(m_status, IDC_PROGRESS_STATUS, units, 7, 7, 251, 8);
+    PlaceControl(m_progress, IDC_PROGRESS_BAR, units, 7, 22, 251, 6);
+    PlaceControl(m_status2, IDC_PROGRESS_STATUS2, units, 7, 35, 149, 8);
+    PlaceControl(m_cancel, IDC_CANCEL_BUTTON, units, 208, 33, 50, 14);
 
     m_progress->setTextVisible(false);
     m_progress->setRange(kProgressLower, kProgressUpper);

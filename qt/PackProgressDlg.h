@@ -32,10 +32,10 @@ public:
     bool m_compress = false;          // compress switch of the whole batch
     kob::BatchReport* m_report = nullptr; // hears the batch's problems and outcomes; none: the dialog's own
     kob::PackContext m_context;       // what the jobs ask of the world
-    QPushButton* m_cancel;            // item 2
-    QProgressBar* m_progress;         // item 1017
-    QLabel* m_status2;                // item 1018, the packing mode
-    QLabel* m_status;                 // item 1016, the file being packed
+    QPushButton* m_cancel;            // IDC_CANCEL_BUTTON
+    QProgressBar* m_progress;         // IDC_PROGRESS_BAR
+    QLabel* m_status2;                // IDC_PROGRESS_STATUS2: the packing mode
+    QLabel* m_status;                 // IDC_PROGRESS_STATUS: the file being packed
 
 public slots:
     // Enter: does nothing.

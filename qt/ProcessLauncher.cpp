@@ -1,7 +1,8 @@
 #include "qt/ProcessLauncher.h"
 
+#include "qt/ByteNames.h"
+
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringList>
@@ -9,25 +10,24 @@
 LaunchResult ProcessLauncher::Start(const std::string& program, const std::string& parameters,
                                     const std::string& workingDirectory)
 {
-    const QString directory = QFile::decodeName(QByteArray::fromStdString(workingDirectory));
-    const QString path = QDir(directory).filePath(QFile::decodeName(QByteArray::fromStdString(program)));
+    const QString directory = FromLocalBytes(workingDirectory);
+    const QString path = QDir(directory).filePath(FromLocalBytes(program));
     const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
 
-    const StartPlan plan = PlanStart(QFile::encodeName(path).toStdString(), parameters,
-                                     QFile::encodeName(wine).toStdString());
+    const StartPlan plan = PlanStart(ToLocalBytes(path), parameters, ToLocalBytes(wine));
     if (!plan.ok)
         return {false, plan.reason};
 
     QStringList words;
     for (const std::string& word : plan.arguments)
-        words << QString::fromStdString(word);
+        words << FromLocalBytes(word);
     // The object form of startDetached, unlike the static one, says why a
     // start failed.
     QProcess process;
-    process.setProgram(QFile::decodeName(QByteArray::fromStdString(plan.program)));
+    process.setProgram(FromLocalBytes(plan.program));
     process.setArguments(words);
     process.setWorkingDirectory(directory);
     if (!process.startDetached())
-        return {false, process.errorString().toStdString()};
+        return {false, ToLocalBytes(process.errorString())};
     return {true, {}};
 }

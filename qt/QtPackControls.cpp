@@ -1,6 +1,7 @@
 #include "qt/QtPackControls.h"
 
-#include <QFile>
+#include "qt/ByteNames.h"
+
 #include <QLabel>
 #include <QMetaObject>
 #include <QProgressBar>
@@ -25,17 +26,6 @@ QString LiteralCaption(const QString& text)
     // Qt shows a doubled marker as one literal "[*]".
     caption.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
     return caption;
-}
-
-QString FromLocalBytes(const std::string& text)
-{
-    return QFile::decodeName(QByteArray(text.data(), static_cast<qsizetype>(text.size())));
-}
-
-std::string ToLocalBytes(const QString& text)
-{
-    const QByteArray bytes = QFile::encodeName(text);
-    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
 QtPackControls::QtPackControls(QWidget* window, QLabel* upperLine, QLabel* lowerLine, QProgressBar* bar)

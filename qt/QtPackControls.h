@@ -37,6 +37,3 @@ private:
 // `text` as a window caption that shows it literally: Qt would otherwise
 // take "[*]" in a file name for its unsaved-changes marker.
 QString LiteralCaption(const QString& text);
-// Names from the file system are bytes in the local encoding.
-QString FromLocalBytes(const std::string& text);
-std::string ToLocalBytes(const QString& text);

@@ -26,6 +26,6 @@ void ResetQuickLaunch(QWidget* parent, Game game, const std::vector<std::string>
 
 void ResetQuickLaunch(QWidget* parent, Game game, const std::vector<std::string>& levels, Launcher& launcher)
 {
-    ForgetQuickLaunchSettings([parent](const std::string& text) { ShowQuickLaunchError(parent, QString::fromStdString(text)); });
+    ForgetQuickLaunchSettings([parent](const std::string& text) { ShowQuickLaunchError(parent, text); });
     QuickLaunch(parent, game, levels, launcher);
 }

@@ -1,6 +1,7 @@
 #include "qt/QuickLaunchError.h"
 
 #include "app/WindowTexts.h"
+#include "qt/ByteNames.h"
 
 #include <QMessageBox>
 
@@ -14,13 +15,13 @@ QuickLaunchErrorBox& errorBox()
 
 } // namespace
 
-void ShowQuickLaunchError(QWidget* parent, const QString& text)
+void ShowQuickLaunchError(QWidget* parent, const std::string& text)
 {
     const QString title = QString::fromUtf8(kErrorCaption);
     if (errorBox())
-        errorBox()(parent, title, text);
+        errorBox()(parent, title, FromLocalBytes(text));
     else
-        QMessageBox::critical(parent, title, text, QMessageBox::Ok);
+        QMessageBox::critical(parent, title, FromLocalBytes(text), QMessageBox::Ok);
 }
 
 void SetQuickLaunchErrorBox(QuickLaunchErrorBox box)

@@ -2,15 +2,15 @@
 // DIR, else the folder it is started in, else the one the user picks.
 // kobpack-gui ARCHIVE.kob...: a window that looks into each archive.
 
-#include "app/ArchiveWindowLogic.h"
+#include "app/WindowStart.h"
 #include "qt/ArchiveWnd.h"
+#include "qt/ByteNames.h"
 #include "qt/DialogUnits.h"
 #include "qt/KobPackApp.h"
 #include "qt/WorkFolder.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QFile>
 
 #include <cstdio>
 #include <cstring>
@@ -34,14 +34,14 @@ bool asksForText(int argc, char** argv)
 // One window for each archive that opens (a file that does not says why in
 // a box of its own); the program ends when the last window closes. Returns
 // the exit status.
-int LookIntoArchives(const QStringList& paths)
+int LookIntoArchives(const std::vector<std::string>& paths)
 {
     InstallDialogFont();
-    int opened = 0;
-    for (const QString& path : paths) {
+    size_t opened = 0;
+    for (const std::string& path : paths) {
         auto* window = new CArchiveWnd;
         window->setAttribute(Qt::WA_DeleteOnClose);
-        if (window->Open(QFile::encodeName(path).toStdString())) {
+        if (window->Open(path)) {
             window->show();
             ++opened;
         } else {
@@ -82,12 +82,13 @@ int main(int argc, char** argv)
                                                 "each in a window of its own"),
                                  QStringLiteral("| ARCHIVE.kob..."));
     // Usage errors read like kobpack's, with the same exit status.
-    const auto usageError = [](const QString& text) {
-        std::fprintf(stderr, "kobpack-gui: %s (see kobpack-gui --help)\n", qPrintable(text));
-        return 2;
+    const auto usageError = [](const std::string& text) {
+        std::fprintf(stderr, "kobpack-gui: %s (see kobpack-gui --help)\n", text.c_str());
     };
-    if (!parser.parse(QCoreApplication::arguments()))
-        return usageError(parser.errorText());
+    if (!parser.parse(QCoreApplication::arguments())) {
+        usageError(ToLocalBytes(parser.errorText()));
+        return kUsageErrorStatus;
+    }
     if (parser.isSet(help)) {
         std::fputs(qPrintable(parser.helpText()), stdout);
         return 0;
@@ -96,14 +97,9 @@ int main(int argc, char** argv)
         std::puts("kobpack-gui " KOBPACK_VERSION);
         return 0;
     }
-    const QStringList folders = parser.positionalArguments();
-    if (!folders.isEmpty() && IsArchiveArgument(QFile::encodeName(folders.front()).toStdString()))
-        return LookIntoArchives(folders);
-    if (folders.size() > 1)
-        return usageError(QStringLiteral("give at most one DIR"));
-
-    const WorkFolderResult start = EnterWorkFolder(folders.value(0));
-    if (start.outcome != WorkFolderOutcome::Entered)
-        return ReportNoWorkFolder(start);
-    return theApp.InitInstance() ? QApplication::exec() : 0;
+    std::vector<std::string> arguments;
+    for (const QString& argument : parser.positionalArguments())
+        arguments.push_back(ToLocalBytes(argument));
+    return RunWindowProgram(arguments, {LookIntoArchives, AskForArchivesFolder, AskUseFolderAnyway, ShowStartError,
+                                        usageError, [] { theApp.InitInstance(); }});
 }

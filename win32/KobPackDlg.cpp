@@ -65,7 +65,7 @@ INT_PTR CKobPackDlg::HandleMessage(HWND, UINT message, WPARAM wParam, LPARAM lPa
         }
         return FALSE;
     case WM_CLOSE:
-        OnClose(IDCANCEL);
+        OnClose();
         return TRUE;
     case WM_DPICHANGED: // moved to a monitor of another scale: the images for it
         loadButtonImages(HIWORD(wParam));
@@ -122,47 +122,37 @@ void CKobPackDlg::loadButtonImages(UINT dpi)
 void CKobPackDlg::OnCommand(int id)
 {
     switch (id) {
-    case IDC_PACK_FOLDER: UpdateData(); Press(PackButton::PackFolder); break;
-    case IDC_PACK_LEVEL: UpdateData(); Press(PackButton::PackLevel); break;
-    // The All buttons do not read the controls: m_compress mirrors the box since its last click.
-    case IDC_ALL_LEVELS: Press(PackButton::AllLevels); break;
-    case IDC_ALL_FOLDERS: Press(PackButton::AllFolders); break;
+    case IDC_PACK_FOLDER: m_logic.Press(PackButton::PackFolder); break;
+    case IDC_PACK_LEVEL: m_logic.Press(PackButton::PackLevel); break;
+    case IDC_ALL_LEVELS: m_logic.Press(PackButton::AllLevels); break;
+    case IDC_ALL_FOLDERS: m_logic.Press(PackButton::AllFolders); break;
     case IDC_HELP_BUTTON: OnHelpButton(); break;
-    case IDC_COMPRESS: OnCompress(); break;
     case IDC_QUICK_LAUNCH: QuickLaunch(); break;
     case IDC_RESET_QUICK_LAUNCH: ResetQuickLaunch(); break;
     // Enter outside a push button and Esc close the window, as the dialog
     // manager has them.
     case IDOK:
-    case IDCANCEL: OnClose(id); break;
+    case IDCANCEL: OnClose(); break;
     }
 }
 
-void CKobPackDlg::OnClose(int result)
+void CKobPackDlg::OnClose()
 {
-    if (m_progress) {
-        // The window goes once the batch has ended; the job stops at its next
-        // check and the previous archive stays.
-        m_progress->OnCancel();
-        m_closeAfterBatch = result;
-        return;
-    }
+    if (m_logic.RequestClose())
+        closeWindow();
+}
+
+void CKobPackDlg::closeWindow()
+{
     if (m_modal)
-        EndDialog(m_hWnd, result);
+        EndDialog(m_hWnd, IDCANCEL);
     else
         DestroyWindow(m_hWnd);
 }
 
-void CKobPackDlg::UpdateData()
+HWND CKobPackDlg::list(WindowList which) const
 {
-    m_compress = IsDlgButtonChecked(m_hWnd, IDC_COMPRESS) == BST_CHECKED ? 1 : 0;
-}
-
-void CKobPackDlg::Press(PackButton button)
-{
-    m_logic.Press(button, m_compress);
-    if (m_closeAfterBatch >= 0)
-        OnClose(m_closeAfterBatch);
+    return item(which == WindowList::Levels ? IDC_LEVEL_LIST : IDC_FOLDER_LIST);
 }
 
 std::string CKobPackDlg::fieldText(WindowList which) const
@@ -181,17 +171,28 @@ void CKobPackDlg::select(WindowList which, int index)
     SendMessageW(list(which), CB_SETCURSEL, WPARAM(index), 0);
 }
 
+bool CKobPackDlg::compressChecked() const
+{
+    return IsDlgButtonChecked(m_hWnd, IDC_COMPRESS) == BST_CHECKED;
+}
+
 void CKobPackDlg::setStatus(const char* text)
 {
     SetWindowBytes(item(IDC_STATUS), text);
 }
 
-void CKobPackDlg::runBatch(const std::vector<std::string>& names, int compress, kob::BatchReport& report)
+void CKobPackDlg::runBatch(const std::vector<std::string>& names, bool compress, kob::BatchReport& report)
 {
-    CPackProgressDlg progress(names, compress != 0, report, m_packContext);
+    CPackProgressDlg progress(names, compress, report, m_packContext);
     m_progress = &progress;
     progress.DoModal(m_hWnd);
     m_progress = nullptr;
+}
+
+void CKobPackDlg::cancelBatch()
+{
+    if (m_progress)
+        m_progress->OnCancel();
 }
 
 void CKobPackDlg::showProblems(const char* caption, const std::string& text)
@@ -202,11 +203,6 @@ void CKobPackDlg::showProblems(const char* caption, const std::string& text)
 void CKobPackDlg::OnHelpButton()
 {
     ShowMessageBox(m_hWnd, Widen(kHelpText), Widen(kHelpCaption), MB_OK | MB_ICONQUESTION);
-}
-
-void CKobPackDlg::OnCompress()
-{
-    UpdateData();
 }
 
 void CKobPackDlg::QuickLaunch()

@@ -27,7 +27,6 @@ public:
     HWND Create();
 
     HWND m_hWnd = nullptr;
-    int m_compress = 0;        // Compress (1015), as last read
     kob::PackContext m_packContext; // what each batch's jobs ask of the world; tests give their own
     HICON m_hIcon = nullptr;
     HICON m_hSmallIcon = nullptr;
@@ -36,11 +35,7 @@ public:
     CBitmapButton m_allLevelsButton;  // 1009
     CBitmapButton m_allFoldersButton; // 1010
 
-    // Reads the Compress box into m_compress.
-    void UpdateData();
-
     void OnHelpButton();
-    void OnCompress();
     void QuickLaunch();
     void ResetQuickLaunch();
 
@@ -50,26 +45,28 @@ public:
 
 private:
     void OnCommand(int id);
-    void OnClose(int result);
+    // Every way of closing ends here; the core decides whether it closes now.
+    void OnClose();
     // The button images drawn for `dpi` dots per inch.
     void loadButtonImages(UINT dpi);
     CBitmapButton* ButtonFor(int id);
 
     HWND item(int id) const { return GetDlgItem(m_hWnd, id); }
-    HWND list(WindowList which) const { return item(which == WindowList::Levels ? 1004 : 1006); }
-    void Press(PackButton button);
+    HWND list(WindowList which) const;
 
     // MainWindowView
     std::string fieldText(WindowList which) const override;
     int selectedIndex(WindowList which) const override;
     void select(WindowList which, int index) override;
+    bool compressChecked() const override;
     void setStatus(const char* text) override;
-    void runBatch(const std::vector<std::string>& names, int compress, kob::BatchReport& report) override;
+    void runBatch(const std::vector<std::string>& names, bool compress, kob::BatchReport& report) override;
+    void cancelBatch() override;
+    void closeWindow() override;
     void showProblems(const char* caption, const std::string& text) override;
 
     Launcher& m_launcher;
     MainWindowLogic m_logic{*this};
     bool m_modal = false;
     CPackProgressDlg* m_progress = nullptr; // while a batch runs behind it
-    int m_closeAfterBatch = -1;             // the window was asked to close while a batch ran
 };

@@ -37,6 +37,11 @@ std::wstring StartCommandLine(const std::wstring& path, const std::wstring& para
 LaunchResult ProcessLauncher::Start(const std::string& program, const std::string& parameters,
                                     const std::string& workingDirectory)
 {
+    // The core's start checks first, as on Linux: a missing file or a folder
+    // gets the same reason on both systems.
+    const StartPlan plan = PlanStart(workingDirectory + "/" + program, parameters, "");
+    if (!plan.ok)
+        return {false, plan.reason};
     const std::wstring directory = fullPath(Widen(workingDirectory));
     const std::wstring path = fullPath(directory + L"\\" + Widen(program));
     std::wstring line = StartCommandLine(path, Widen(parameters));

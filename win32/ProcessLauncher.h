@@ -1,6 +1,7 @@
 #pragma once
 // Starts the game with CreateProcessW: the program file in the working
-// folder, with the parameter string as it stands after its quoted path.
+// folder, with the parameter string as it stands after its quoted path,
+// once the core's start checks (PlanStart) have passed.
 
 #include "game/Launcher.h"
 

@@ -7,6 +7,8 @@
 #include "win32/WideText.h"
 #include "win32/resource.h"
 
+#include <algorithm>
+
 namespace {
 
 void fill(HWND combo, const std::vector<std::string>& entries, int index)
@@ -15,7 +17,28 @@ void fill(HWND combo, const std::vector<std::string>& entries, int index)
     for (const std::string& entry : entries)
         SendMessageW(combo, CB_INSERTSTRING, WPARAM(-1), LPARAM(Widen(entry).c_str()));
     SendMessageW(combo, CB_SETCURSEL, WPARAM(index), 0);
-    SendMessageW(combo, CB_LIMITTEXT, kMaxSavedText, 0);
+}
+
+// Typing stops at the most a saved text may hold, counted in the bytes it is
+// saved as: what was just typed or pasted before the caret is taken back
+// until the field fits.
+void keepToSavedLimit(HWND combo)
+{
+    std::wstring text = WindowTextW(combo);
+    if (FitsSavedText(Narrow(text)))
+        return;
+    DWORD caretEnd = 0;
+    SendMessageW(combo, CB_GETEDITSEL, 0, LPARAM(&caretEnd));
+    size_t caret = std::min<size_t>(caretEnd, text.size());
+    while (caret > 0 && !FitsSavedText(Narrow(text))) {
+        const size_t n = caret >= 2 && IS_SURROGATE_PAIR(text[caret - 2], text[caret - 1]) ? 2 : 1;
+        text.erase(caret - n, n);
+        caret -= n;
+    }
+    while (!FitsSavedText(Narrow(text)))
+        text.pop_back();
+    SetWindowTextW(combo, text.c_str());
+    SendMessageW(combo, CB_SETEDITSEL, 0, MAKELPARAM(caret, caret));
 }
 
 // The "ERROR!" box over `owner`: the dialog when it is shown, else the main window.
@@ -35,8 +58,12 @@ INT_PTR CQuickLaunchDlg::DoModal(HWND owner)
     return RunDialog(IDD_QUICK_LAUNCH, owner, *this);
 }
 
-INT_PTR CQuickLaunchDlg::HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+INT_PTR CQuickLaunchDlg::HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_COMMAND && HIWORD(wParam) == CBN_EDITCHANGE) {
+        keepToSavedLimit(HWND(lParam));
+        return TRUE;
+    }
     if (message != WM_COMMAND || HIWORD(wParam) != BN_CLICKED)
         return FALSE;
     if (LOWORD(wParam) == IDOK)

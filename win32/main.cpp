@@ -1,9 +1,10 @@
-// KobPack.exe: the window tool for Windows. It works in the mod's Archives
-// folder: the folder it is started in, else the one the user picks.
+// KobPack.exe [DIR]: the window tool for Windows. It works in the mod's
+// Archives folder: DIR, else the folder it is started in, else the one the
+// user picks.
 // KobPack.exe ARCHIVE.kob...: a window that looks into each archive (what
 // Explorer starts for a .kob made to open with KobPack).
 
-#include "app/ArchiveWindowLogic.h"
+#include "app/WindowStart.h"
 #include "app/WindowTexts.h"
 #include "win32/ArchiveWnd.h"
 #include "win32/DialogHooks.h"
@@ -74,18 +75,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
-    const std::vector<std::string> arguments = Arguments();
-    if (!arguments.empty() && IsArchiveArgument(arguments.front()))
-        return LookIntoArchives(arguments);
-    const WorkFolderResult start = EnterWorkFolder("", AskForArchivesFolder, AskUseFolderAnyway);
-    if (start.outcome == WorkFolderOutcome::Failed) {
-        ShowMessageBox(nullptr, Widen(start.message), Widen(kErrorCaption), MB_OK | MB_ICONERROR);
-        return 1;
-    }
-    if (start.outcome != WorkFolderOutcome::Entered)
-        return 0;
-    ProcessLauncher launcher;
-    CKobPackDlg window(launcher);
-    window.DoModal();
-    return 0;
+    const auto errorBox = [](const std::string& text) {
+        ShowMessageBox(nullptr, Widen(text), Widen(kErrorCaption), MB_OK | MB_ICONERROR);
+    };
+    const auto usageBox = [&errorBox](const std::string& text) { errorBox("KobPack [DIR | ARCHIVE.kob...]: " + text); };
+    return RunWindowProgram(Arguments(), {LookIntoArchives, AskForArchivesFolder, AskUseFolderAnyway, errorBox,
+                                          usageBox, [] {
+                                              ProcessLauncher launcher;
+                                              CKobPackDlg(launcher).DoModal();
+                                          }});
 }

@@ -50,8 +50,9 @@ const std::vector<std::string>& MainWindowLogic::entries(WindowList list) const
     return list == WindowList::Levels ? m_levels : m_folders;
 }
 
-void MainWindowLogic::Press(PackButton button, int compress)
+void MainWindowLogic::Press(PackButton button)
 {
+    const bool compress = m_view.compressChecked();
     const bool all = button == PackButton::AllLevels || button == PackButton::AllFolders;
     if (button == PackButton::AllFolders) {
         if (m_allFoldersBusy == 1)
@@ -71,7 +72,9 @@ void MainWindowLogic::Press(PackButton button, int compress)
     const std::vector<std::string> names = plan.names();
     if (!names.empty()) {
         m_view.setStatus(kStatusPleaseWait);
+        m_batchRunning = true;
         m_view.runBatch(names, compress, report);
+        m_batchRunning = false;
     }
     m_view.setStatus(kStatusReady);
     if (all) {
@@ -89,4 +92,17 @@ void MainWindowLogic::Press(PackButton button, int compress)
         m_view.showProblems(kBatchReportCaption, problems);
     if (button == PackButton::AllFolders)
         m_allFoldersBusy = 0;
+    if (m_closeRequested) {
+        m_closeRequested = false;
+        m_view.closeWindow();
+    }
+}
+
+bool MainWindowLogic::RequestClose()
+{
+    if (!m_batchRunning)
+        return true;
+    m_closeRequested = true;
+    m_view.cancelBatch();
+    return false;
 }

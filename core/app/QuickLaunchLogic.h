@@ -22,6 +22,10 @@ inline constexpr int kDefaultGameplayMode = 1;
 // The settings file is read 255 bytes a line, so a longer text would come
 // back in pieces: the dialog's fields hold at most this many bytes.
 inline constexpr size_t kMaxSavedText = 255;
+// Whether a field's text fits, counted in the bytes it is saved as (the
+// local encoding, the ANSI code page on Windows): both windows stop typing
+// where it no longer does.
+inline bool FitsSavedText(const std::string& saved) { return saved.size() <= kMaxSavedText; }
 // `text` cut to kMaxSavedText bytes, never in the middle of a UTF-8 character.
 std::string LimitSavedText(std::string text);
 

@@ -1,6 +1,7 @@
 // What the main window decides, driven through a recording view: the lists,
 // what each pack button packs and makes, the status line, the box after a
-// batch, the All (folders) guard and the selection put back.
+// batch, the All (folders) guard, the selection put back and closing during
+// a batch.
 
 #include "app/BatchReport.h"
 #include "app/MainWindowLogic.h"
@@ -18,6 +19,7 @@ namespace {
 struct RecordingView : MainWindowView {
     std::string fields[2];
     int selected[2] = {-1, -1};
+    bool compress = false;
     Strings log;
     std::function<void()> duringBatch; // runs while the batch runs, as a click would
     std::string fieldText(WindowList list) const override { return fields[int(list)]; }
@@ -27,8 +29,11 @@ struct RecordingView : MainWindowView {
         selected[int(list)] = index;
         log.push_back((list == WindowList::Levels ? "select levels " : "select folders ") + std::to_string(index));
     }
+    bool compressChecked() const override { return compress; }
     void setStatus(const char* text) override { log.push_back(std::string("status ") + text); }
-    void runBatch(const Strings& names, int compress, kob::BatchReport& report) override
+    void cancelBatch() override { log.push_back("cancel"); }
+    void closeWindow() override { log.push_back("close"); }
+    void runBatch(const Strings& names, bool compress, kob::BatchReport& report) override
     {
         std::string line = "batch" + std::to_string(compress);
         for (const std::string& name : names)
@@ -48,8 +53,9 @@ struct RecordingView : MainWindowView {
 } // namespace
 
 // The lists sorted without regard to case; then each button in turn: what is
-// packed, with which switch, the status line, the selection put back after
-// All, and the box of what went wrong.
+// packed, with the Compress box as it stands at the press (the All buttons
+// too), the status line, the selection put back after All, and the box of
+// what went wrong.
 TEST(MainWindowLogic, ListsAndPackButtons)
 {
     ModTree mod;
@@ -65,14 +71,18 @@ TEST(MainWindowLogic, ListsAndPackButtons)
     view.fields[0] = "Alpine";
     view.fields[1] = "_typed";
     view.selected[0] = 1;
-    logic.Press(PackButton::PackLevel, 1);
-    logic.Press(PackButton::PackFolder, 0);
-    logic.Press(PackButton::AllFolders, 0); // the list's entries, never the typed field
+    view.compress = true;
+    logic.Press(PackButton::PackLevel);
+    view.compress = false;
+    logic.Press(PackButton::PackFolder);
+    view.compress = true;
+    logic.Press(PackButton::AllFolders); // the list's entries, never the typed field
+    view.compress = false;
     view.fields[1] = " ";
-    logic.Press(PackButton::PackFolder, 0);
+    logic.Press(PackButton::PackFolder);
     for (const char* typed : {"Objekts", "lightmaps"}) { // mistyped, empty: a box, not a silent "Ready"
         view.fields[1] = typed;
-        logic.Press(PackButton::PackFolder, 0);
+        logic.Press(PackButton::PackFolder);
     }
     const std::string box = "box Not everything was packed|", failed = box + "Error! Could not write .kob file: Menu.kob: ";
     for (std::string& line : view.log) // the system's reason is its own on each system
@@ -80,7 +90,7 @@ TEST(MainWindowLogic, ListsAndPackButtons)
             line = failed + "REASON" + line.substr(line.find('\n'));
     EXPECT_EQ(view.log, (Strings{"status Please Wait...", "batch1 ostrel/levels/Alpine", "status Ready",
                                  "status Please Wait...", "batch0 _typed", "status Ready",
-                                 "status Please Wait...", "batch0 lightmaps Menu Objects ostrel/game", "status Ready",
+                                 "status Please Wait...", "batch1 lightmaps Menu Objects ostrel/game", "status Ready",
                                  "select levels 1", "select folders -1",
                                  failed + "REASON\nMenu.kob: not written",
                                  "status Ready", box + "an empty or blank folder name; not packed",
@@ -98,22 +108,31 @@ TEST(MainWindowLogic, ListsAndPackButtons)
 }
 
 // With no game and no levels, All (levels) makes nothing and opens no dialog;
-// a second All (folders) while one runs is turned away, the guard cleared after.
-TEST(MainWindowLogic, AllLevelsWithNothingAndAllFoldersGuard)
+// a second All (folders) while one runs is turned away, the guard cleared
+// after. Closing during a batch cancels it and closes once the press has
+// ended; at rest the window closes at once.
+TEST(MainWindowLogic, AllLevelsWithNothingAllFoldersGuardAndClosing)
 {
     ModTree mod;
     mod.folder("Objects");
     RecordingView view;
     MainWindowLogic logic(view);
     logic.Discover();
-    logic.Press(PackButton::AllLevels, 0);
+    logic.Press(PackButton::AllLevels);
     EXPECT_EQ(view.log, (Strings{"status Ready", "select levels -1", "select folders -1"}));
 
     view.log.clear();
     int busyInside = 0;
-    view.duringBatch = [&] { busyInside = logic.allFoldersBusy(); logic.Press(PackButton::AllFolders, 0); };
-    logic.Press(PackButton::AllFolders, 0);
-    EXPECT_EQ(std::tuple(busyInside, logic.allFoldersBusy(), view.log),
-              std::tuple(1, 0, Strings{"status Please Wait...", "batch0 Objects", "status Ready", "select levels -1",
-                                       "select folders -1"}));
+    bool closesInside = true;
+    view.duringBatch = [&] {
+        busyInside = logic.allFoldersBusy();
+        logic.Press(PackButton::AllFolders);
+        closesInside = logic.RequestClose();
+    };
+    logic.Press(PackButton::AllFolders);
+    EXPECT_EQ(std::tuple(busyInside, closesInside, logic.allFoldersBusy(), view.log),
+              std::tuple(1, false, 0, Strings{"status Please Wait...", "batch0 Objects", "cancel", "status Ready",
+                                              "select levels -1", "select folders -1", "close"}));
+    view.log.clear();
+    EXPECT_EQ(std::pair(logic.RequestClose(), view.log), std::pair(true, Strings{}));
 }

@@ -2,6 +2,7 @@
 // folder the chooser, with the reason; a folder not named Archives only after
 // a Yes.
 
+#include "app/WindowStart.h"
 #include "app/WorkFolder.h"
 #include "support/TestSupport.h"
 
@@ -61,4 +62,34 @@ TEST(WorkFolder, EntersDirOrGoesToTheChooserOutsideAnArchivesFolder)
         EXPECT_EQ(reasons.size(), row.asked);
     }
     keptHome ? setenv("HOME", keepHome.c_str(), 1) : unsetenv("HOME");
+}
+
+// The window program's arguments and exit status, the same on both systems:
+// archives are looked into, one DIR is worked in, a second DIR is a usage
+// error, a DIR that cannot be entered gets the "ERROR!" box and status 1
+// (issue 22), a cancelled chooser ends quietly.
+TEST(WindowStart, ArgumentsFolderAndExitStatus)
+{
+    ModTree mod;
+    const std::string archives = fs::canonical(mod.archives()).string();
+    mod.folder("empty");
+    struct Row { const char* name; Strings arguments; fs::path start; int status; Strings said; };
+    const Row rows[] = {
+        {"Dir", {archives}, mod.root() / "empty", 0, {"main window"}},
+        {"Archives", {"a.kob", "b.KOB"}, mod.archives(), 7, {"look into a.kob b.KOB"}},
+        {"TwoDirs", {"x", "y"}, mod.archives(), 2, {"usage give at most one DIR"}},
+        {"MissingDir", {"/no/such/dir"}, mod.archives(), 1, {"error Unable to open the folder /no/such/dir: No such file or directory"}},
+        {"ChooserCancelled", {}, mod.root() / "empty", 0, {"chooser"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        fs::current_path(row.start);
+        Strings said;
+        const auto say = [&said](std::string what) { return [&said, what](const std::string& text) { said.push_back(what + text); }; };
+        const WindowProgram program{
+            [&](const Strings& paths) { said.push_back("look into " + paths[0] + " " + paths[1]); return 7; },
+            [&](const std::string&) { said.push_back("chooser"); return std::string(); },
+            [](const std::string&) { return true; }, say("error "), say("usage "), [&] { said.push_back("main window"); }};
+        EXPECT_EQ(std::pair(RunWindowProgram(row.arguments, program), said), std::pair(row.status, row.said));
+    }
 }

@@ -72,7 +72,7 @@ TEST(ProgressDialog, RealBatchShowsCaptionsAndBarAndClosesByItself)
     for (const char* file : {"objects/a", "objects/b", "objects/sub/c", "objects/d", "Sound/s", "music2/1", "music2/2"})
         mod.file(file, textBytes(40000));
     BatchWatch watch;
-    const BatchRun run = runDialog({"objects", "Sound", "music2"}, 1);
+    const BatchRun run = runDialog({"objects", "Sound", "music2"}, true);
     EXPECT_EQ(std::tuple(run.result, run.visible, run.upper, run.lower),
               std::tuple(kob::BatchEnd::Finished, false, QString("Cleaning Up"), QString("Packing Archive (Compressed)")));
     // Each job shows 0 .. n-1 of n; a new range keeps the bar's place until the job's first position.
@@ -109,7 +109,7 @@ TEST(ProgressDialog, CancelEscCloseBoxAndEnterWhileABatchRuns)
                 EXPECT_TRUE(dialog.isVisible()) << "only the worker closes the dialog";
             }
         };
-        const BatchRun run = runDialog({"a", "b", "c"}, 0);
+        const BatchRun run = runDialog({"a", "b", "c"}, false);
         ASSERT_TRUE(pressed);
         // The job ran to its end ("Cleaning Up") after the press.
         EXPECT_EQ(std::tuple(run.result, run.upper, watch.captions.size(), fs::exists("a.kob"), fs::exists("b.kob"), fs::exists("c.kob")),

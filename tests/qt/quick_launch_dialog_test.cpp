@@ -8,6 +8,7 @@
 #include "qt/QuickLaunchError.h"
 
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -73,12 +74,16 @@ TEST_F(QuickLaunchDialog, ResetShowsTheFirstUseChoicesAndCancelDoesNothing)
     EXPECT_EQ(std::tuple(fs::exists(settings()), launcher.programs, boxes), std::tuple(false, Strings{}, Strings{}));
 }
 
-// A shown dialog hands on the map "typed map", which is in no list, and a
-// click on "Use Debug Exe", then OK.
+// Typing stops at 255 bytes of the saved text (é is two). A shown dialog
+// hands on the map "typed map", which is in no list, and a click on "Use
+// Debug Exe", then OK.
 TEST_F(QuickLaunchDialog, OkHandsOnTheDialogsChoices)
 {
     writeFile(top() / "ostrel_r.exe", "MZ");
     EXPECT_TRUE(run([&] { QuickLaunch(nullptr, Game::Ostrel, {"Alpine"}, launcher); }, [&](CQuickLaunchDlg* dialog) {
+        QLineEdit* field = FindControl<QComboBox>(dialog, 1023)->lineEdit();
+        field->setText(QString(127, u'\u00E9')), field->insert(QString(u'\u00E9')), field->insert("x");
+        EXPECT_EQ(field->text(), QString(127, u'\u00E9') + "x");
         FindControl<QComboBox>(dialog, 1023)->setEditText("typed map");
         QTest::mouseClick(useDebug(dialog), Qt::LeftButton);
         press(dialog, 1);

@@ -1,7 +1,7 @@
 // The game's start on Windows: the game gets the command line the launch
 // builds, the parameters exactly as they stand after its quoted path (a mod
 // name in quotes or with blanks, or none at all), and a start that fails
-// says why without naming the file twice.
+// the core's checks says why without naming the file twice.
 
 #include "game/TestLaunch.h"
 #include "support/TestSupport.h"
@@ -46,7 +46,10 @@ TEST(ProcessLauncher, TheGameGetsTheParametersAsTheyStand)
                                                 + L" +hostServer 1 +dedicated 0");
     }
 
-    const LaunchResult result = ProcessLauncher().Start("missing.exe", "+restart", root.path().string());
-    EXPECT_FALSE(result.started);
-    EXPECT_EQ(result.reason.find("missing.exe"), std::string::npos) << "the caller names the file: " << result.reason;
+    // The core's start checks, as on Linux; the caller names the file.
+    fs::create_directory(root.path() / "folder.exe");
+    for (const auto& [program, reason] : {std::pair("missing.exe", "the file does not exist"), {"folder.exe", "it is not a file"}}) {
+        const LaunchResult result = ProcessLauncher().Start(program, "+restart", root.path().string());
+        EXPECT_EQ(std::pair(result.started, result.reason), std::pair(false, std::string(reason)));
+    }
 }
