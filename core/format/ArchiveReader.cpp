@@ -4,7 +4,6 @@
 #include "format/BlockArea.h"
 #include "platform/Platform.h"
 
-#include <cerrno>
 #include <cstring>
 
 using namespace kob;

@@ -9,8 +9,7 @@ using namespace kob;
 
 SerialProducer::SerialProducer(const FileRule& rule)
     : m_rule(rule)
-    , m_compression(rule.compression())
-    , m_workMemory(m_compression == 1 ? new uint8_t[kLzoWorkMemorySize]() : nullptr)
+    , m_workMemory(rule.compression() == 1 ? new uint8_t[kLzoWorkMemorySize]() : nullptr)
 {
 }
 
@@ -27,7 +26,7 @@ ProducedFile& SerialProducer::take(uint32_t index)
     // Without room for the compressed blocks the file would be stored as an
     // empty entry; better to leave it out and say so.
     if (!reserve(m_input, m_inputCapacity, static_cast<size_t>(size))
-        || (m_compression == 1 && !reserve(m_compressedArea, m_compressedCapacity, compressedAreaBound(size)))) {
+        || (m_rule.compression() == 1 && !reserve(m_compressedArea, m_compressedCapacity, compressedAreaBound(size)))) {
         m_file.problem = InputProblem::TooLargeForMemory;
         return m_file;
     }
@@ -37,7 +36,7 @@ ProducedFile& SerialProducer::take(uint32_t index)
     if (m_rule.takePrevious(index, m_input.get(), size, m_file.blocks, m_compressedArea.get(), length)) {
         m_file.reused = true;
         m_file.pieces = {{m_compressedArea.get(), length}};
-    } else if (m_compression == 1) {
+    } else if (m_rule.compression() == 1) {
         compress(size);
     } else {
         m_file.pieces = {{m_input.get(), static_cast<size_t>(size)}};

@@ -28,7 +28,6 @@ private:
     bool takeUnread(uint32_t index, const FileStamp& stamp);
 
     const FileRule m_rule;
-    const uint32_t m_compression;
     std::unique_ptr<uint8_t[]> m_input;
     size_t m_inputCapacity = 0;
     std::unique_ptr<uint8_t[]> m_compressedArea;

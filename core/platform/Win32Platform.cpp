@@ -5,8 +5,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <io.h>
 #include <windows.h>
 
 namespace platform {
