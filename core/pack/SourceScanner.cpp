@@ -64,8 +64,9 @@ struct Folders {
 };
 
 // Walks the folder `prefix` (ending in "/"); `isSource` for the folder the
-// scan was asked for. Returns false when a cancel cut the walk short.
-bool walk(SourceScan& scan, const std::string& prefix, Folders& folders, bool isSource)
+// scan was asked for, `seen` the folder as it was found. Returns false when a
+// cancel cut the walk short.
+bool walk(SourceScan& scan, const std::string& prefix, Folders& folders, bool isSource, const FileStamp* seen)
 {
     const std::string folder = prefix.substr(0, prefix.size() - 1); // without the final "/"
     if (prefix.size() > kMaxDirectoryPath + 1) {
@@ -74,7 +75,7 @@ bool walk(SourceScan& scan, const std::string& prefix, Folders& folders, bool is
     }
     const std::string listed = prefix.empty() ? "." : prefix;
     int error = scan.listingProblem ? scan.listingProblem(listed) : 0;
-    const auto entries = error == 0 ? listDirectory(listed, &error) : std::nullopt;
+    const auto entries = error == 0 ? listDirectory(listed, &error, seen) : std::nullopt;
     if (!entries) {
         // A source folder that does not exist is no fault of the walk: the
         // job finds nothing to pack. Anything else leaves files out.
@@ -116,7 +117,7 @@ bool walk(SourceScan& scan, const std::string& prefix, Folders& folders, bool is
             continue;
         }
         folders.path.push_back(id);
-        const bool complete = walk(scan, sub + '/', folders, false);
+        const bool complete = walk(scan, sub + '/', folders, false, &entry.stamp);
         folders.path.pop_back();
         if (!complete)
             return false;
@@ -130,9 +131,11 @@ bool scanSourceTree(const char* path, SourceScan& scan)
 {
     const std::string prefix = folderPrefix(path);
     Folders folders;
+    FileStamp source;
     if (const platform::FileInfo info = platform::statPath(prefix.empty() ? "." : prefix); info.exists()) {
+        source = FileStamp::of(info);
         folders.path.emplace_back(info.volume, info.index);
         folders.entered.insert(folders.path.back());
     }
-    return walk(scan, prefix, folders, true);
+    return walk(scan, prefix, folders, true, &source);
 }

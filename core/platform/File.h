@@ -106,7 +106,9 @@ public:
     // Opens a regular file for reading without waiting: a named pipe, a device
     // or a folder in its place (also one swapped in after a check) is
     // refused with NotRegular, and never opened where opening has effects.
-    // `opened`, when given, receives info() as the open found it.
+    // `opened`, when given, receives info() as the open found it, but
+    // without the volume on Windows (0 there: the one slow query, which the
+    // folder's listing answers once for all its files).
     static File openRead(const std::string& path, Error& error, FileInfo* opened = nullptr);
     // Creates or truncates a regular file for writing, without waiting on a
     // pipe in its place (NotRegular).

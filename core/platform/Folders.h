@@ -26,7 +26,11 @@ struct FolderEntry {
 // Lists `folder` ("" is the current one) in the system's order. False with
 // `error` when it cannot be listed or the listing broke off; its `code` is
 // then the errno-style number (ENOENT for a missing folder) on every system.
-bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries, Error& error);
+// `seen`, when given, is the folder as its parent's listing saw it: on
+// Windows the entries take its volume from there when its file index is the
+// folder's, which spares a slow query of the volume per folder.
+bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries, Error& error,
+                const FileInfo* seen = nullptr);
 
 // True when `path` is a folder (links followed).
 bool isFolder(const std::string& path);

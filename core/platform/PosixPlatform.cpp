@@ -345,7 +345,7 @@ bool copyRange(File& from, uint64_t offset, uint64_t length, File& to, Error& er
     return true;
 }
 
-bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries, Error& error)
+bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries, Error& error, const FileInfo*)
 {
     entries.clear();
     DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());

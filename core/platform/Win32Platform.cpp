@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <windows.h>
+#include <winternl.h>
 
 namespace platform {
 
@@ -108,36 +109,71 @@ HANDLE handleOf(intptr_t handle)
     return reinterpret_cast<HANDLE>(handle);
 }
 
-FileInfo infoOfHandle(HANDLE h, bool linkItself)
+// FileInternalInformation's record, which winternl.h leaves out: the file
+// index that the folder listing gives as FileId.
+struct InternalInformation {
+    LARGE_INTEGER IndexNumber;
+};
+constexpr auto kFileInternalInformation = FILE_INFORMATION_CLASS(6);
+
+// What can change while a file is open, from two cheap queries: kind (a
+// folder or not), size, links, attributes and times. False when the handle
+// has no such record (a console, a pipe, a device).
+bool stateOfHandle(HANDLE h, bool linkItself, FileInfo& info)
+{
+    FILE_STANDARD_INFO standard{};
+    FILE_BASIC_INFO basic{};
+    if (!GetFileInformationByHandleEx(h, FileStandardInfo, &standard, sizeof standard)
+        || !GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic))
+        return false;
+    if (linkItself && (basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        info.kind = Kind::Link;
+    else
+        info.kind = standard.Directory ? Kind::Directory : Kind::Regular;
+    if (info.kind == Kind::Regular)
+        info.size = uint64_t(standard.EndOfFile.QuadPart);
+    info.links = standard.NumberOfLinks;
+    info.mode = basic.FileAttributes;
+    info.modified = unixNanoseconds(basic.LastWriteTime.QuadPart);
+    if (basic.ChangeTime.QuadPart != 0)
+        info.changed = unixNanoseconds(basic.ChangeTime.QuadPart);
+    return true;
+}
+
+// The file index: the same number the folder listing gives, at the cost of
+// its state, not of the volume's.
+uint64_t indexOfHandle(HANDLE h)
+{
+    IO_STATUS_BLOCK io{};
+    InternalInformation internal{};
+    if (NtQueryInformationFile(h, &io, &internal, sizeof internal, kFileInternalInformation) < 0)
+        return 0;
+    return uint64_t(internal.IndexNumber.QuadPart);
+}
+
+// The volume's serial number. The one query that asks the volume: under Wine
+// it costs as much as a few opens, so it is made once per file examined by
+// name, never per file read or per entry listed.
+uint64_t volumeOfHandle(HANDLE h)
+{
+    BY_HANDLE_FILE_INFORMATION data{};
+    return GetFileInformationByHandle(h, &data) ? data.dwVolumeSerialNumber : 0;
+}
+
+// What the handle's file is; its volume only when `withVolume` (0 else).
+FileInfo infoOfHandle(HANDLE h, bool linkItself, bool withVolume)
 {
     FileInfo info;
-    BY_HANDLE_FILE_INFORMATION data{};
-    if (!GetFileInformationByHandle(h, &data)) {
-        // A console, a pipe or a device has no such record.
+    if (!stateOfHandle(h, linkItself, info) || (info.kind == Kind::Regular && GetFileType(h) != FILE_TYPE_DISK)) {
+        info = {};
         info.kind = Kind::Other;
         return info;
     }
     // MinGW's st_ino is always 0: the volume serial and file index are the
     // file's identity.
-    info.volume = data.dwVolumeSerialNumber;
-    info.index = (uint64_t(data.nFileIndexHigh) << 32) | data.nFileIndexLow;
-    if (linkItself && (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-        info.kind = Kind::Link;
-    else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        info.kind = Kind::Directory;
-    else if (GetFileType(h) == FILE_TYPE_DISK)
-        info.kind = Kind::Regular;
-    else
-        info.kind = Kind::Other;
-    if (info.kind == Kind::Regular)
-        info.size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    info.links = data.nNumberOfLinks;
-    info.mode = data.dwFileAttributes;
-    info.modified = unixNanoseconds(
-        int64_t((uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime));
-    FILE_BASIC_INFO basic{};
-    if (GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic) && basic.ChangeTime.QuadPart != 0)
-        info.changed = unixNanoseconds(basic.ChangeTime.QuadPart);
+    info.index = indexOfHandle(h);
+    if (withVolume)
+        info.volume = volumeOfHandle(h);
     return info;
 }
 
@@ -163,7 +199,7 @@ FileInfo statWide(const std::wstring& path, bool followLinks)
             info.size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
         return info;
     }
-    FileInfo info = infoOfHandle(h, !followLinks);
+    FileInfo info = infoOfHandle(h, !followLinks, true);
     CloseHandle(h);
     return info;
 }
@@ -216,7 +252,7 @@ File openRegular(const std::string& path, DWORD access, DWORD share, DWORD dispo
         return {};
     }
     File file = FileAccess::wrap(h);
-    const FileInfo info = file.info();
+    const FileInfo info = infoOfHandle(h, false, false);
     if (info.kind != Kind::Regular) {
         error = notRegular();
         return {};
@@ -245,28 +281,14 @@ bool File::isOpen() const
 
 FileInfo File::info() const
 {
-    return infoOfHandle(handleOf(m_handle), false);
+    return infoOfHandle(handleOf(m_handle), false, true);
 }
 
 FileInfo File::state() const
 {
-    const HANDLE h = handleOf(m_handle);
-    FILE_STANDARD_INFO standard{};
-    FILE_BASIC_INFO basic{};
     FileInfo info;
-    if (!GetFileInformationByHandleEx(h, FileStandardInfo, &standard, sizeof standard)
-        || !GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic)) {
+    if (!stateOfHandle(handleOf(m_handle), false, info))
         info.error = m_error = lastFailure();
-        return info;
-    }
-    info.kind = standard.Directory ? Kind::Directory : Kind::Regular;
-    if (info.kind == Kind::Regular)
-        info.size = uint64_t(standard.EndOfFile.QuadPart);
-    info.links = standard.NumberOfLinks;
-    info.mode = basic.FileAttributes;
-    info.modified = unixNanoseconds(basic.LastWriteTime.QuadPart);
-    if (basic.ChangeTime.QuadPart != 0)
-        info.changed = unixNanoseconds(basic.ChangeTime.QuadPart);
     return info;
 }
 
@@ -520,7 +542,7 @@ FileInfo infoOfEntry(const FILE_ID_BOTH_DIR_INFO& data, uint64_t volume)
 
 } // namespace
 
-bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries, Error& error)
+bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries, Error& error, const FileInfo* seen)
 {
     entries.clear();
     const std::wstring path = apiPath(folder);
@@ -537,12 +559,16 @@ bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries, Er
         error = listingFailure(GetLastError());
         return false;
     }
-    BY_HANDLE_FILE_INFORMATION self{};
-    if (!GetFileInformationByHandle(dir, &self) || !(self.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    FileInfo self;
+    if (!stateOfHandle(dir, false, self) || self.kind != Kind::Directory) {
         CloseHandle(dir);
         error = runtimeFailure(ENOTDIR);
         return false;
     }
+    // Every entry that is no reparse point lies on the folder's own volume,
+    // which the parent's listing knew already when this is that folder.
+    const bool known = seen && seen->volume != 0 && seen->index != 0 && seen->index == indexOfHandle(dir);
+    const uint64_t volume = known ? seen->volume : volumeOfHandle(dir);
     std::vector<uint64_t> buffer(64 * 1024 / sizeof(uint64_t)); // the records are 8-byte aligned
     while (GetFileInformationByHandleEx(dir, FileIdBothDirectoryInfo, buffer.data(),
                                         DWORD(buffer.size() * sizeof(uint64_t)))) {
@@ -559,7 +585,7 @@ bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries, Er
                 // such an entry is examined the slow way, as a reparse point.
                 entry.info = (data.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || data.FileId.QuadPart == 0
                                  ? statWide(prefix + name, true)
-                                 : infoOfEntry(data, self.dwVolumeSerialNumber);
+                                 : infoOfEntry(data, volume);
                 entries.push_back(std::move(entry));
             }
             if (data.NextEntryOffset == 0)

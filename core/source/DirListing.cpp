@@ -5,12 +5,15 @@
 #include <algorithm>
 #include <cerrno>
 
-std::optional<std::vector<ListingEntry>> listDirectory(const std::string& dir, int* error)
+std::optional<std::vector<ListingEntry>> listDirectory(const std::string& dir, int* error, const FileStamp* seen)
 {
     int failure = 0;
     std::vector<platform::FolderEntry> found;
     platform::Error reason;
-    if (!platform::listFolder(dir, found, reason))
+    platform::FileInfo self;
+    if (seen)
+        self.volume = seen->volume, self.index = seen->index;
+    if (!platform::listFolder(dir, found, reason, seen ? &self : nullptr))
         failure = reason.code != 0 ? reason.code : EIO;
     if (failure != 0) {
         if (error)

@@ -32,5 +32,8 @@ struct ListingEntry {
 // that leads nowhere lists as a file of size 0, so that whoever opens it
 // learns that it cannot be read. Returns nullopt when `dir` cannot be listed
 // or its listing breaks off, with the reason's errno in `error` when given.
-std::optional<std::vector<ListingEntry>> listDirectory(const std::string& dir, int* error = nullptr);
+// `seen`, the folder as its parent's listing saw it, spares the listing a
+// look of its own at the folder's volume (Windows).
+std::optional<std::vector<ListingEntry>> listDirectory(const std::string& dir, int* error = nullptr,
+                                                       const FileStamp* seen = nullptr);
 

@@ -1,4 +1,4 @@
-// Records of unchanged files: a compressed repack reads no file untouched
+// Records of unchanged files: a compressed repack opens no file untouched
 // since a settled record, and every edit or record that does not hold still
 // gives exactly a fresh pack's archive, on either producer.
 
@@ -17,12 +17,12 @@ using namespace kobtest;
 
 namespace {
 
-std::atomic<int> g_reads{0};
+std::atomic<int> g_opens{0};
 
-int64_t countingRead(void* buffer, size_t length, platform::File& file)
+platform::File countingOpen(const std::string& path, platform::Error& error)
 {
-    ++g_reads;
-    return file.read(buffer, length);
+    ++g_opens;
+    return platform::File::openRead(path, error);
 }
 
 fs::path recordOf(const std::string& archive)
@@ -42,7 +42,7 @@ using Clock = std::function<std::optional<int64_t>(const std::string&)>;
 struct Edit {
     const char* name;
     std::function<void(const ModTree&)> change;
-    int reads;                   // -1: every file with bytes
+    int opens;                   // -1: every file
     Clock clock = settledClock;  // the file system's
 };
 
@@ -112,13 +112,13 @@ TEST(SourceRecords, UntouchedFilesAreNotReadAndEveryEditIsSeen)
             ModTree mod;
             base(mod);
             testContext().fileSystemClock = edit.clock;
-            testContext().source.read = countingRead;
+            testContext().source.open = countingOpen;
             ASSERT_EQ(packObjects(compress).entries, 7u);
             ASSERT_EQ(packFolder("../menu", "menu", "menu.kob", compress).entries, 1u);
             edit.change(mod);
-            g_reads = 0;
+            g_opens = 0;
             const PackRun repack = packObjects(compress, producer);
-            EXPECT_EQ(g_reads, edit.reads < 0 ? 6 : edit.reads);
+            EXPECT_EQ(g_opens, edit.opens < 0 ? 7 : edit.opens);
             PackRun fresh = packObjects(compress, nullptr, {}, false);
             fresh.reused = repack.reused;
             EXPECT_TRUE(repack == fresh) << "the result, outcome, texts or archive differ from a fresh pack's";
@@ -247,11 +247,11 @@ TEST(SourceRecords, AFileSystemThatDoesNotVouchHasEveryFileRead)
     testContext().fileSystemKind = [](const std::string&) { return platform::FileSystemKind{"exFAT", false}; };
     for (uint32_t compress : {0u, 1u}) {
         ASSERT_EQ(packObjects(compress).entries, 3u);
-        testContext().source.read = countingRead;
-        g_reads = 0;
+        testContext().source.open = countingOpen;
+        g_opens = 0;
         const PackRun repack = packObjects(compress);
-        testContext().source.read = {};
-        EXPECT_EQ(g_reads, 3);
+        testContext().source.open = {};
+        EXPECT_EQ(g_opens, 3);
         EXPECT_EQ(starting(repack.notes, "Records of unchanged files not used").size(), 1u);
         EXPECT_FALSE(fs::exists(recordOf("objects.kob"))) << "no record written where it cannot be trusted";
     }

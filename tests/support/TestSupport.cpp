@@ -16,7 +16,9 @@
 #include <sstream>
 #include <stdexcept>
 #ifdef _WIN32
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #include <windows.h>
 #else
 #include <sys/resource.h>
