@@ -8,11 +8,16 @@
 
 int RunList(const std::vector<std::string>& archives)
 {
+    // The listing goes out in large writes: where standard output is a
+    // console or a device, the Windows runtime leaves it unbuffered, and
+    // every padded field would be a system call of its own.
+    std::setvbuf(stdout, nullptr, _IOFBF, size_t(1) << 16);
     bool failed = false;
     bool first = true;
     for (const std::string& path : archives) {
         ArchiveReader reader;
         if (!reader.open(path)) {
+            std::fflush(stdout); // the error follows what was listed before it
             PrintError(reader.error());
             failed = true;
             continue;

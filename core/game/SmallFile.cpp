@@ -24,7 +24,7 @@ SmallFileResult ReadSmallFile(const std::string& path, std::string& content, std
         reason = error.text;
         return error.problem == platform::OpenProblem::Missing ? SmallFileResult::Missing : SmallFileResult::Unusable;
     }
-    if (file.info().size > limit) {
+    if (file.state().size > limit) {
         reason = tooLarge(limit);
         return SmallFileResult::Unusable;
     }

@@ -65,7 +65,7 @@ std::vector<std::string> PendingArchive::removeStale()
 
 std::string PendingArchive::notReplaceable() const
 {
-    if (platform::statPath(m_archivePath).kind != platform::Kind::Other)
+    if (platform::kindOf(m_archivePath) != platform::Kind::Other)
         return "";
     return "not a regular file (a device, named pipe or socket), left as it is";
 }

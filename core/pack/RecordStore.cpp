@@ -66,13 +66,13 @@ std::string recordStore::pathOf(const std::string& key)
 std::optional<SourceRecords> recordStore::load(const std::string& key, std::string& problem)
 {
     const std::string path = pathOf(key);
-    if (path.empty() || !platform::statPath(platform::cacheFolder()).exists())
+    if (path.empty() || platform::kindOf(platform::cacheFolder()) == platform::Kind::Missing)
         return std::nullopt;
     if (!(problem = refusal(platform::cacheFolder())).empty())
         return std::nullopt;
     platform::Error ignored; // no record is no shortcut
     platform::File file = platform::File::openRead(path, ignored);
-    const uint64_t size = file.isOpen() ? file.info().size : 0;
+    const uint64_t size = file.isOpen() ? file.state().size : 0;
     if (size == 0 || size > kMaxRecordBytes)
         return std::nullopt;
     std::string bytes(static_cast<size_t>(size), '\0');

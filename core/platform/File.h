@@ -58,6 +58,10 @@ struct FileInfo {
 // is Kind::Link).
 FileInfo statPath(const std::string& path, bool followLinks = true);
 
+// What `path` is, as statPath() tells it, where nothing else is needed: on
+// Windows from its attributes, without opening it or asking its volume.
+Kind kindOf(const std::string& path, bool followLinks = true);
+
 // True when `path` is a regular file that this user may execute (on Windows
 // every regular file: the loader decides).
 bool isExecutable(const std::string& path);

@@ -15,8 +15,9 @@ namespace platform {
 struct FolderEntry {
     std::string name;
     // Links followed; Kind::Missing for one that leads nowhere. Taken with
-    // the listing, without opening the entry: size, times, kind, volume and
-    // index are those statPath() gives (`links` may be left at 1).
+    // the listing, without opening the entry: size, times, kind, volume (but
+    // see listFolder()) and index are those statPath() gives (`links` may be
+    // left at 1).
     FileInfo info;
     // On Windows, a name that the ANSI code page cannot spell; `name` is then
     // only fit for messages.
@@ -26,9 +27,10 @@ struct FolderEntry {
 // Lists `folder` ("" is the current one) in the system's order. False with
 // `error` when it cannot be listed or the listing broke off; its `code` is
 // then the errno-style number (ENOENT for a missing folder) on every system.
-// `seen`, when given, is the folder as its parent's listing saw it: on
-// Windows the entries take its volume from there when its file index is the
-// folder's, which spares a slow query of the volume per folder.
+// `seen`, when given, is the folder as its parent's listing or statPath()
+// saw it. On Windows the entries' volume is asked only then (else 0), and
+// taken from `seen` when its file index is the folder's: the volume is the
+// one slow query, and a walk needs it once, not once per folder.
 bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries, Error& error,
                 const FileInfo* seen = nullptr);
 

@@ -120,6 +120,11 @@ FileInfo statPath(const std::string& path, bool followLinks)
     return info;
 }
 
+Kind kindOf(const std::string& path, bool followLinks)
+{
+    return statPath(path, followLinks).kind;
+}
+
 bool isExecutable(const std::string& path)
 {
     struct stat st {};

@@ -177,7 +177,7 @@ FileInfo infoOfHandle(HANDLE h, bool linkItself, bool withVolume)
     return info;
 }
 
-FileInfo statWide(const std::wstring& path, bool followLinks)
+FileInfo statWide(const std::wstring& path, bool followLinks, bool withVolume = true)
 {
     const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
     const HANDLE h = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -199,7 +199,7 @@ FileInfo statWide(const std::wstring& path, bool followLinks)
             info.size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
         return info;
     }
-    FileInfo info = infoOfHandle(h, !followLinks, true);
+    FileInfo info = infoOfHandle(h, !followLinks, withVolume);
     CloseHandle(h);
     return info;
 }
@@ -220,14 +220,14 @@ namespace {
 
 // What a name is, told without opening it where its attributes suffice: a
 // folder, or a plain file. A reparse point (a link, a mount point, a socket)
-// is followed by opening it.
-Kind kindBeforeOpen(const std::wstring& path)
+// is followed by opening it. Missing also when the attributes cannot be read.
+Kind kindOfWide(const std::wstring& path, bool followLinks)
 {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
-        return Kind::Missing; // the open tells why
+        return Kind::Missing;
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
-        return statWide(path, true).kind;
+        return followLinks ? statWide(path, true, false).kind : Kind::Link;
     return attributes & FILE_ATTRIBUTE_DIRECTORY ? Kind::Directory : Kind::Regular;
 }
 
@@ -237,7 +237,7 @@ File openRegular(const std::string& path, DWORD access, DWORD share, DWORD dispo
     error = {};
     const std::wstring wide = apiPath(path);
     // Checked before the open too: opening some devices already has effects.
-    const Kind before = kindBeforeOpen(wide);
+    const Kind before = kindOfWide(wide, true); // the open tells why when it cannot be read
     if (before != Kind::Missing && before != Kind::Regular) {
         error = notRegular();
         return {};
@@ -269,9 +269,17 @@ FileInfo statPath(const std::string& path, bool followLinks)
     return statWide(apiPath(path), followLinks);
 }
 
+Kind kindOf(const std::string& path, bool followLinks)
+{
+    const std::wstring wide = apiPath(path);
+    const Kind kind = kindOfWide(wide, followLinks);
+    // Some files (the page file) show no attributes: the slow way tells.
+    return kind != Kind::Missing || isMissingError(GetLastError()) ? kind : statWide(wide, followLinks, false).kind;
+}
+
 bool isExecutable(const std::string& path)
 {
-    return statPath(path).kind == Kind::Regular;
+    return kindOf(path) == Kind::Regular;
 }
 
 bool File::isOpen() const
@@ -567,8 +575,10 @@ bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries, Er
     }
     // Every entry that is no reparse point lies on the folder's own volume,
     // which the parent's listing knew already when this is that folder.
-    const bool known = seen && seen->volume != 0 && seen->index != 0 && seen->index == indexOfHandle(dir);
-    const uint64_t volume = known ? seen->volume : volumeOfHandle(dir);
+    uint64_t volume = 0;
+    if (seen)
+        volume = seen->volume != 0 && seen->index != 0 && seen->index == indexOfHandle(dir) ? seen->volume
+                                                                                           : volumeOfHandle(dir);
     std::vector<uint64_t> buffer(64 * 1024 / sizeof(uint64_t)); // the records are 8-byte aligned
     while (GetFileInformationByHandleEx(dir, FileIdBothDirectoryInfo, buffer.data(),
                                         DWORD(buffer.size() * sizeof(uint64_t)))) {
@@ -732,7 +742,7 @@ std::optional<std::string> canonicalPath(const std::string& path, Error& error)
 
 bool isFolder(const std::string& path)
 {
-    return statPath(path).kind == Kind::Directory;
+    return kindOf(path) == Kind::Directory;
 }
 
 namespace {

@@ -10,7 +10,7 @@ namespace {
 // traded for another spelling.
 bool exists(const std::string& path)
 {
-    return platform::statPath(path, false).exists();
+    return platform::kindOf(path, false) != platform::Kind::Missing;
 }
 
 } // namespace

@@ -182,7 +182,8 @@ TEST(Platform, ExaminesAndListsFolders)
     fs::create_directory(dir.path() / "sub");
     std::vector<platform::FolderEntry> entries;
     platform::Error error;
-    ASSERT_TRUE(platform::listFolder(dir.path().string(), entries, error)) << error.text;
+    const platform::FileInfo self = platform::statPath(dir.path().string());
+    ASSERT_TRUE(platform::listFolder(dir.path().string(), entries, error, &self)) << error.text;
     std::set<std::string> seen;
     for (const platform::FolderEntry& e : entries)
         seen.insert(e.name + ":" + std::to_string(int(e.info.kind)) + ":" + std::to_string(e.info.size));
@@ -209,6 +210,13 @@ TEST(Platform, ExaminesAndListsFolders)
             EXPECT_EQ(e.info.kind, Kind::Directory);
         }
     }
+
+    // The look of another folder lends the entries no volume.
+    platform::FileInfo other = self;
+    other.volume += 1, other.index += 1;
+    ASSERT_TRUE(platform::listFolder(dir.path().string(), entries, error, &other));
+    for (const platform::FolderEntry& e : entries)
+        EXPECT_EQ(e.info.volume, self.volume) << e.name;
 
     EXPECT_FALSE(platform::listFolder(in(dir, "missing"), entries, error));
     EXPECT_EQ(error.code, ENOENT);
