@@ -97,6 +97,6 @@ std::string recordStore::save(const SourceRecords& records)
         return problem;
     removeLeftovers(folder);
     const std::string bytes = records::encode(records);
-    const std::string reason = WriteWholeFile(path, bytes.data(), bytes.size(), true);
+    const std::string reason = WriteWholeFile(path, bytes.data(), bytes.size(), {.privateFile = true, .lasting = false});
     return reason.empty() ? "" : path + ": " + reason;
 }

@@ -165,9 +165,10 @@ bool removeFile(const std::string& path, Error& error);
 // The outcome of renameOver().
 enum class RenameResult { Done, TargetBusy, Failed };
 
-// Renames `from` over `to` and makes the rename lasting on disk where it can
-// (the folder is synced, or the move written through); `folderSynced`, when
-// given, tells whether it was. TargetBusy: another program holds `to` open,
+// Renames `from` over `to`. With `folderSynced` given, the rename is also made
+// lasting on disk where it can be (the folder is synced, or the move written
+// through), and `folderSynced` tells whether it was. TargetBusy: another
+// program holds `to` open,
 // which Windows does not let be replaced; `to` is then unchanged. `held`, the
 // File of createHeld() on `from`, is kept for as long as the system allows
 // (on Windows it is closed first). Every other file of `from` or `to` this

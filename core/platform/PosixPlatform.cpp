@@ -304,14 +304,15 @@ RenameResult renameOver(const std::string& from, const std::string& to, Error& e
         error = failure(errno);
         return RenameResult::Failed;
     }
+    if (!folderSynced)
+        return RenameResult::Done;
     const size_t slash = to.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : to.substr(0, slash);
     // The rename is done either way; the folder's sync only hurries it to
     // the disk.
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
-        if (::fsync(fd) == 0 && folderSynced)
-            *folderSynced = true;
+        *folderSynced = ::fsync(fd) == 0;
         ::close(fd);
     }
     return RenameResult::Done;

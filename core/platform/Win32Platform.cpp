@@ -464,7 +464,8 @@ RenameResult renameOver(const std::string& from, const std::string& to, Error& e
         error.text = "it is read-only, and the mark cannot be taken off: " + error.text;
         return RenameResult::Failed;
     }
-    if (MoveFileExW(apiPath(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const DWORD lasting = folderSynced ? MOVEFILE_WRITE_THROUGH : 0;
+    if (MoveFileExW(apiPath(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | lasting)) {
         if (readOnly) {
             const DWORD now = GetFileAttributesW(target.c_str());
             SetFileAttributesW(target.c_str(), (now == INVALID_FILE_ATTRIBUTES ? 0 : now) | FILE_ATTRIBUTE_READONLY);

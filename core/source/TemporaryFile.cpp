@@ -10,8 +10,8 @@ constexpr int kRandomLength = 6;
 
 } // namespace
 
-TemporaryFile::TemporaryFile(DurabilityTrace trace)
-    : m_trace(std::move(trace))
+TemporaryFile::TemporaryFile(DurabilityTrace trace, bool lasting)
+    : m_trace(std::move(trace)), m_lasting(lasting)
 {
 }
 
@@ -38,6 +38,8 @@ bool TemporaryFile::create(const std::string& stem)
 
 bool TemporaryFile::sync()
 {
+    if (!m_lasting)
+        return true;
     if (!m_file.sync()) {
         m_error = m_file.error();
         return false;
@@ -52,7 +54,8 @@ platform::RenameResult TemporaryFile::commit(const std::string& target)
     if (m_trace)
         m_trace("rename", m_path);
     bool lasting = false;
-    const platform::RenameResult result = platform::renameOver(m_path, target, m_error, &m_file, &lasting);
+    const platform::RenameResult result =
+        platform::renameOver(m_path, target, m_error, &m_file, m_lasting ? &lasting : nullptr);
     if (result != platform::RenameResult::Done)
         return result;
     m_path.clear();

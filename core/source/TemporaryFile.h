@@ -18,7 +18,10 @@ using DurabilityTrace = std::function<void(const char* step, const std::string& 
 
 class TemporaryFile {
 public:
-    explicit TemporaryFile(DurabilityTrace trace = {});
+    // Not `lasting`: neither synced nor its rename made lasting, for a file
+    // that its reader checks whole, where a crash may leave nothing of it,
+    // but nothing false.
+    explicit TemporaryFile(DurabilityTrace trace = {}, bool lasting = true);
     ~TemporaryFile();
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
@@ -31,7 +34,8 @@ public:
     // The open file, to write to.
     platform::File& file() { return m_file; }
 
-    // Forces the bytes to the disk. False with error() set.
+    // Forces the bytes to the disk (unless not lasting). False with error()
+    // set.
     bool sync();
     // Renames the file over `target`, which then is lasting where the system
     // can make it so. On TargetBusy or Failed (error() set) the file stays,
@@ -45,6 +49,7 @@ public:
 
 private:
     DurabilityTrace m_trace;
+    bool m_lasting;
     std::string m_path;
     platform::File m_file;
     platform::Error m_error;

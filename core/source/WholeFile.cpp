@@ -10,16 +10,16 @@ constexpr size_t kNameKept = 200;
 
 } // namespace
 
-std::string WriteWholeFile(const std::string& path, const void* data, size_t size, bool privateFile,
+std::string WriteWholeFile(const std::string& path, const void* data, size_t size, WholeFileOptions options,
                            const DurabilityTrace& trace)
 {
     const std::string name = NameOf(path);
-    TemporaryFile temporary(trace);
+    TemporaryFile temporary(trace, options.lasting);
     if (!temporary.create(path.substr(0, path.size() - name.size()) + name.substr(0, kNameKept) + ".tmp-"))
         return temporary.error().problem == platform::OpenProblem::Exists ? "no free temporary name beside it"
                                                                           : temporary.error().text;
     platform::File& file = temporary.file();
-    if (privateFile && !platform::makePrivate(file))
+    if (options.privateFile && !platform::makePrivate(file))
         return file.error().text.empty() ? std::string("cannot make it private") : file.error().text;
     if (!file.write(data, size))
         return file.error().text;

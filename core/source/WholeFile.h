@@ -10,12 +10,20 @@
 #include <cstddef>
 #include <string>
 
+struct WholeFileOptions {
+    bool privateFile = false; // readable by its owner alone
+    // Synced, and its rename made lasting, so that a crash leaves the old
+    // file or the new one. A file that its reader checks whole (a record of
+    // the cache) can do without: a crash then costs it, and nothing else.
+    bool lasting = true;
+};
+
 // Writes the `size` bytes at `data` as the file `path`. Returns "" when the
 // file is whole in place; otherwise the reason (without the path) for the
 // caller's message, with `path` untouched and the temporary file removed.
-// The folder of `path` must exist. A `privateFile` is readable by its owner
-// alone. `trace` sees the steps that make it lasting.
-std::string WriteWholeFile(const std::string& path, const void* data, size_t size, bool privateFile = false,
+// The folder of `path` must exist. `trace` sees the steps that make it
+// lasting.
+std::string WriteWholeFile(const std::string& path, const void* data, size_t size, WholeFileOptions options = {},
                            const DurabilityTrace& trace = {});
 
 inline std::string WriteWholeFile(const std::string& path, const std::string& text)

@@ -150,10 +150,10 @@ TEST(Platform, ATemporaryFileIsSyncedBeforeItIsRenamedAndGoneUnlessCommitted)
     writeFile(dir.path() / "settings.txt", "old");
     Strings steps;
     const DurabilityTrace trace = [&](const char* step, const std::string&) { steps.push_back(step); };
-    EXPECT_EQ(WriteWholeFile(in(dir, "settings.txt"), "new", 3, false, trace), "");
+    EXPECT_EQ(WriteWholeFile(in(dir, "settings.txt"), "new", 3, {}, trace), "");
     EXPECT_EQ(readFile(dir.path() / "settings.txt"), "new");
     EXPECT_EQ(steps, (Strings{"sync", "rename", "folder sync"}));
-    EXPECT_NE(WriteWholeFile(in(dir, "missing/settings.txt"), "new", 3, false, trace), "") << "no such folder";
+    EXPECT_NE(WriteWholeFile(in(dir, "missing/settings.txt"), "new", 3, {}, trace), "") << "no such folder";
 
     // A rename that fails (a folder that is not empty in the way) says no
     // folder sync, and leaves the file to be discarded.
