@@ -246,15 +246,6 @@ void RecordingControls::record(const std::string& call)
         onCall(call);
 }
 
-std::vector<std::string> lines(const std::string& text)
-{
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        out.push_back(line);
-    return out;
-}
-
 PackRun packFolder(const std::string& source, const std::string& folder, const std::string& archive,
                    bool compress, CompressionPool* pool, std::function<void(const std::string&)> onCall, bool reuse)
 {

@@ -131,10 +131,7 @@ public:
     void setCaption(const std::string& text) override { record("caption:" + text); }
     void setUpperLine(const std::string& text) override { record("upper:" + text); }
     void setLowerLine(const std::string& text) override { record("lower:" + text); }
-    void setRange(uint32_t lo, uint32_t hi) override
-    {
-        record("range:" + std::to_string(lo) + "-" + std::to_string(hi));
-    }
+    void setRange(uint32_t lo, uint32_t hi) override { record("range:" + std::to_string(lo) + "-" + std::to_string(hi)); }
     void setPosition(uint32_t position) override { record("pos:" + std::to_string(position)); }
 
 private:
@@ -166,9 +163,6 @@ public:
     ~FakeFreeSpace() { testContext().freeSpace = {}; }
     std::vector<std::string> asked;
 };
-
-// Splits standard-output text into lines.
-std::vector<std::string> lines(const std::string& text);
 
 // Everything one pack job showed and left behind.
 struct PackRun {
