@@ -97,8 +97,7 @@ TEST(PackJob, AHeldSourceFileIsWaitedForAndOtherwiseKeepsThePreviousArchive)
                   std::tuple(PackOutcome::Failed,
                              Strings{"../objects/b.dds is in use by another program: close it and pack again"},
                              std::string("previous")));
-        for (const fs::directory_entry& entry : fs::directory_iterator("."))
-            EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << "left behind";
+        EXPECT_EQ(temporaryFiles(), Strings{}) << "left behind";
     }
     resetContext();
 }
@@ -178,8 +177,7 @@ TEST(PackJob, AnArchiveHeldOpenByTheGameIsKeptAndTheFailureSaysWhy)
     EXPECT_EQ(std::tuple(job.outcome, job.texts, readFile("objects.kob")),
               std::tuple(PackOutcome::Failed, Strings{"objects.kob: cannot be replaced while another program has it open "
                                                       "(is the game running?)"}, "old archive"));
-    for (const fs::directory_entry& entry : fs::directory_iterator("."))
-        EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << "left behind";
+    EXPECT_EQ(temporaryFiles(), Strings{}) << "left behind";
 }
 
 // Windows replaces no read-only file; the new archive is read-only again.
@@ -221,6 +219,5 @@ TEST(PackJob, ReplacesOnlyOnceSyncedAndHeldAndAFailedRenameIsAFailure)
     fs::remove("objects.kob");
     mod.file("Archives/objects.kob/keep.txt", "kept");
     EXPECT_EQ(run("objects").outcome, PackOutcome::Failed);
-    for (const auto& entry : fs::directory_iterator("."))
-        EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
+    EXPECT_EQ(temporaryFiles(), Strings{});
 }

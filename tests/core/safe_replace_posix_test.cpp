@@ -34,16 +34,6 @@ int packInChild(std::function<void(const std::string&)> onCall = {})
     return status;
 }
 
-std::vector<std::string> temporaryFiles(const fs::path& folder = ".")
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        if (entry.path().filename().string().rfind("objects.kob.tmp-", 0) == 0)
-            names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 void expectWholeArchive()
 {
     ArchiveReader reader;

@@ -65,7 +65,8 @@ extern std::atomic<int> testCancel;
 // A file at `path` that is listed but cannot be opened, even by root: a link
 // that leads nowhere, or on Windows (where MinGW makes no links, and a file
 // held by another program is waited for instead) a file whose opening for
-// packing fails through testContext(), for as long as this object lives.
+// packing fails through testContext(), for as long as this object lives (one
+// at a time).
 class UnopenableFile {
 public:
     explicit UnopenableFile(const fs::path& path);
@@ -184,6 +185,10 @@ PackRun packObjects(bool compress = false, CompressionPool* pool = nullptr,
                     std::function<void(const std::string&)> onCall = {}, bool reuse = true);
 // The lines of `all` that begin with `prefix`.
 Strings starting(const Strings& all, const std::string& prefix);
+
+// The names in `folder` that hold ".tmp-", the mark of a pack's temporary
+// files, sorted.
+Strings temporaryFiles(const fs::path& folder = ".");
 
 // The entry names of `archive`, in index order.
 Strings entryNames(const fs::path& archive);
