@@ -103,10 +103,9 @@ TEST_F(ArchiveWindow, CompressedArchiveRoundTripsThroughExtract)
     EXPECT_EQ(shown[2], "Extracting 3 of 3: " + reader.entries()[2].name) << "in archive order";
     EXPECT_EQ(readFile(out + "/objects/deep/er/blocks.dat"), textBytes(32769));
     EXPECT_EQ(readFile(out + "/objects/one.dat"), noiseBytes(32768));
-    EXPECT_TRUE(fs::is_regular_file(out + "/objects/empty.txt"));
-    EXPECT_EQ(fs::file_size(out + "/objects/empty.txt"), 0u);
-    EXPECT_EQ(ExtractResultCaption(outcome), "Extracted");
-    EXPECT_EQ(ExtractResultText(outcome, 3, out), "Extracted 3 of 3 entries into " + out + ".");
+    EXPECT_EQ(fs::file_size(out + "/objects/empty.txt"), 0u) << "throws when there is no file";
+    EXPECT_EQ(std::pair(ExtractResultCaption(outcome), ExtractResultText(outcome, 3, out)),
+              std::pair(std::string("Extracted"), "Extracted 3 of 3 entries into " + out + "."));
 }
 
 // Refused names, damaged data and a stop: each listed, the rest written, and
@@ -129,8 +128,7 @@ TEST_F(ArchiveWindow, ExtractRefusesListsAndStops)
     for (size_t i = 0; i < expected.size(); ++i)
         EXPECT_EQ(outcome.problems[i], expected[i]);
     EXPECT_NE(outcome.problems.back().find("entry 3 (objects/bad.dat)"), std::string::npos) << outcome.problems.back();
-    EXPECT_FALSE(fs::exists(dir.path() / "escaped.txt"));
-    EXPECT_FALSE(fs::exists(out + "/objects/bad.dat"));
+    EXPECT_FALSE(fs::exists(dir.path() / "escaped.txt") || fs::exists(out + "/objects/bad.dat"));
     EXPECT_EQ(ExtractResultCaption(outcome), "Not everything was extracted");
     EXPECT_EQ(ExtractResultText(outcome, 3, out).rfind("Extracted " + std::to_string(3 - outcome.problems.size())
                                                            + " of 3 entries into " + out + ".\n\nNot extracted:\n../escaped.txt: refused",
@@ -144,10 +142,8 @@ TEST_F(ArchiveWindow, ExtractRefusesListsAndStops)
     bool stop = false;
     outcome = ExtractEntries(reader, {0, 1, 2}, out, [&](size_t done, const std::string&) { stop = done == 1; },
                              [&] { return stop; });
-    EXPECT_TRUE(outcome.stopped);
-    EXPECT_EQ(outcome.written, 2u);
-    EXPECT_TRUE(fs::exists(out + "/objects/2"));
-    EXPECT_FALSE(fs::exists(out + "/objects/3"));
+    EXPECT_EQ(std::tuple(outcome.stopped, outcome.written, fs::exists(out + "/objects/2"), fs::exists(out + "/objects/3")),
+              std::tuple(true, 2u, true, false));
     EXPECT_EQ(ExtractResultCaption(outcome), "Extract cancelled");
     EXPECT_EQ(ExtractResultText(outcome, 3, out), "Extracted 2 of 3 entries into " + out
                                                       + ".\nCancelled: the entries after the last one extracted were left out.");
@@ -161,24 +157,15 @@ TEST_F(ArchiveWindow, ExtractRefusesListsAndStops)
 // window: each told in words, never taken for a sound archive.
 TEST_F(ArchiveWindow, DamageIsToldInWords)
 {
-    std::string bytes = readFile(plain);
-    bytes[3] = '\x7f'; // the index offset points past the end
-    writeFile(dir.path() / "broken.kob", bytes);
+    // The reader's own words, which its tests check, control bytes escaped.
+    EXPECT_EQ(OpenFailureText("broken.kob: index\x01"), "This file cannot be opened as a .kob archive:\nbroken.kob: index\\x01");
     ArchiveReader reader;
-    ASSERT_FALSE(reader.open((dir.path() / "broken.kob").string()));
-    EXPECT_EQ(OpenFailureText(reader.error()).rfind("This file cannot be opened as a .kob archive:\n"
-                                                    + (dir.path() / "broken.kob").string() + ": index offset ", 0),
-              0u)
-        << OpenFailureText(reader.error());
-
     ASSERT_TRUE(reader.open(plain.string()));
-    EXPECT_EQ(CheckResultText("plain.kob", 5, {}, ""), "plain.kob: OK, 5 entries");
     EXPECT_EQ(CheckResultText("p.kob", 1, {}, "mod"), "p.kob: OK, 1 entry, the same as in mod");
-    Strings many(kMaxArchiveProblemsShown + 3, "p.kob: trouble");
-    const Strings shown = lines(CheckResultText("p.kob", 30, many, ""));
-    EXPECT_EQ(shown.front(), "p.kob: FAILED, 23 problems");
-    EXPECT_EQ(shown.size(), kMaxArchiveProblemsShown + 2);
-    EXPECT_EQ(shown.back(), "... and 3 more");
+    std::string shown = "p.kob: FAILED, 23 problems";
+    for (size_t i = 0; i < kMaxArchiveProblemsShown; ++i)
+        shown += "\np.kob: trouble";
+    EXPECT_EQ(CheckResultText("p.kob", 30, Strings(kMaxArchiveProblemsShown + 3, "p.kob: trouble"), ""), shown + "\n... and 3 more");
 
     const std::vector<ReaderEntry> listed = reader.entries();
     writeFile(plain, archiveOf({{"objects/b.con", "bbbb"}}));
@@ -188,8 +175,7 @@ TEST_F(ArchiveWindow, DamageIsToldInWords)
 
     EXPECT_TRUE(IsArchiveArgument((dir.path() / "Maps.KOB").string())) << "need not exist yet: the window says why";
     fs::create_directories(dir.path() / "folder.kob");
-    EXPECT_FALSE(IsArchiveArgument((dir.path() / "folder.kob").string()));
-    EXPECT_FALSE(IsArchiveArgument(dir.path().string()));
+    EXPECT_FALSE(IsArchiveArgument((dir.path() / "folder.kob").string()) || IsArchiveArgument(dir.path().string()));
     EXPECT_EQ(ArchiveWindowCaption("mod/Archives/objects.kob"), "objects.kob - KobPack");
 }
 

@@ -38,7 +38,7 @@ TEST(Discovery, GameChoice)
     EXPECT_EQ(sorted({"b", "_x", "B", "a"}), (Strings{"_x", "a", "b", "B"}));
 }
 
-TEST(Discovery, FolderListRules)
+TEST(Discovery, FolderAndLevelLists)
 {
     ModTree mod;
     for (const char* folder : {"Objects", "Menu", "Movies", "Music", "Logs", "lightmaps", "_backup", ".svn", "kelVane",
@@ -50,15 +50,11 @@ TEST(Discovery, FolderListRules)
     EXPECT_EQ(sorted(ListFolders(Game::Ostrel)), (Strings{"lightmaps", "Menu", "Objects", "ostrel/game"}));
     EXPECT_EQ(sorted(ListFolders(Game::None)), (Strings{"lightmaps", "Menu", "Objects"}))
         << "neither game folder without a game";
-}
 
-TEST(Discovery, LevelList)
-{
-    ModTree mod;
-    mod.folder("KelVane/Levels/Lowlands");
-    mod.folder("KelVane/Levels/Alpine");
-    mod.folder("KelVane/Levels/.hidden");
-    mod.file("KelVane/Levels/notes.txt", "n");
+    mod.folder("kelVane/Levels/Lowlands");
+    mod.folder("kelVane/Levels/Alpine");
+    mod.folder("kelVane/Levels/.hidden");
+    mod.file("kelVane/Levels/notes.txt", "n");
     EXPECT_EQ(sorted(ListLevels(Game::KelVane)), (Strings{"Alpine", "Lowlands"}));
     EXPECT_TRUE(ListLevels(Game::Ostrel).empty()) << "no ostrel levels folder";
     EXPECT_TRUE(ListLevels(Game::None).empty());

@@ -24,11 +24,7 @@ using namespace kobtest;
 namespace {
 
 // The three ways a file is read: plain, compressed, compressed ahead on a pool.
-struct Mode {
-    const char* name;
-    uint32_t compress;
-    unsigned threads;
-};
+struct Mode { const char* name; uint32_t compress; unsigned threads; };
 const Mode kModes[] = {{"plain", 0, 0}, {"compressed", 1, 0}, {"read ahead", 1, 2}};
 
 PackRun run(const Mode& mode = kModes[0])
@@ -103,10 +99,8 @@ TEST_F(LeftOut, PipesDevicesAndFilesThatChangeSizeAreSkippedWithoutWaiting)
         }
         EXPECT_FALSE(waited) << "the job waited on the pipe";
         const PackRun done = job.get();
-        EXPECT_EQ(std::pair(done.entries, done.outcome), std::pair(1u, PackOutcome::WrittenWithSkips));
-        EXPECT_EQ(starting(done.out, "ERROR!"), expected);
-        EXPECT_EQ(done.texts, told);
-        EXPECT_EQ(entryNames("objects.kob"), Strings{"objects/a.txt"});
+        EXPECT_EQ(std::tuple(done.entries, done.outcome, starting(done.out, "ERROR!"), done.texts, entryNames("objects.kob")),
+                  std::tuple(1u, PackOutcome::WrittenWithSkips, expected, told, Strings{"objects/a.txt"}));
     }
 }
 
@@ -137,13 +131,11 @@ TEST_F(LeftOut, FoldersThatCannotBeListedOrPassTheLengthLimitAreCounted)
         mod.files(row.files);
         testContext().listingProblem = [&](const std::string& dir) { return dir == row.unlistable ? row.error : 0; };
         const PackRun job = run();
-        EXPECT_EQ(std::pair(job.entries, job.outcome), std::pair(row.entries, row.outcome));
-        EXPECT_EQ(starting(job.out, "ERROR!"), row.errors);
         Strings texts = row.errors;
         if (row.outcome == PackOutcome::Failed)
             texts.push_back("No files to pack..");
-        EXPECT_EQ(job.texts, texts);
-        EXPECT_EQ(job.bytes.empty(), row.outcome == PackOutcome::Failed);
+        EXPECT_EQ(std::tuple(job.entries, job.outcome, starting(job.out, "ERROR!"), job.texts, job.bytes.empty()),
+                  std::tuple(row.entries, row.outcome, row.errors, texts, row.outcome == PackOutcome::Failed));
     }
 }
 
@@ -160,8 +152,7 @@ TEST_F(LeftOut, CancelDuringTheScanStopsItAndTouchesNothing)
         return 0;
     };
     const PackRun job = run();
-    EXPECT_EQ(job.outcome, PackOutcome::Cancelled);
-    EXPECT_EQ(listed, (Strings{"../objects/", "../objects/sub1/"}));
-    EXPECT_EQ(job.calls, Strings{"lower:Packing Archive (Uncompressed)"});
-    EXPECT_EQ(job.bytes, "old");
+    EXPECT_EQ(std::tuple(job.outcome, listed, job.calls, job.bytes),
+              std::tuple(PackOutcome::Cancelled, Strings{"../objects/", "../objects/sub1/"},
+                         Strings{"lower:Packing Archive (Uncompressed)"}, "old"));
 }

@@ -16,9 +16,9 @@ using namespace kobtest;
 namespace {
 
 // Packs ../<name> into <name>.kob.
-PackRun run(const std::string& name, uint32_t compress = 0)
+PackRun run(const std::string& name, uint32_t compress = 0, CompressionPool* pool = nullptr)
 {
-    return packFolder("../" + name, name, name + ".kob", compress);
+    return packFolder("../" + name, name, name + ".kob", compress, pool);
 }
 
 } // namespace
@@ -29,13 +29,13 @@ TEST(PackJob, TraceLinesStatusTextsAndBarInOrder)
     mod.file("objects/a.txt", "aaa");
     mod.file("objects/Textures/Grass.DDS", "bb");
     const PackRun job = run("objects", 1);
-    EXPECT_EQ(std::pair(job.entries, job.outcome), std::pair(2u, PackOutcome::Written));
+    EXPECT_EQ(std::tuple(job.entries, job.outcome, job.texts, job.notes),
+              std::tuple(2u, PackOutcome::Written, Strings{}, Strings{"Writing Index..."}));
     EXPECT_EQ(job.out, (Strings{" UseCompression: 1", "TotalFiles: 2", "  Uncompressed .kob size (mb): 0",
                                 "tmpDestDirLoc: .\\"}));
     EXPECT_EQ(job.calls, (Strings{"lower:Packing Archive (Compressed)", "range:0-2", "upper:../objects/a.txt", "pos:0",
                                   "upper:../objects/Textures/Grass.DDS", "pos:1", "upper:Writing index",
                                   "upper:Cleaning Up"}));
-    EXPECT_EQ(std::pair(job.texts, job.notes), std::pair(Strings{}, Strings{"Writing Index..."}));
     EXPECT_EQ(entryNames("objects.kob"), (Strings{"objects/a.txt", "objects/Textures/Grass.DDS"}))
         << "letter case as listed";
     for (const auto& [source, folder] : {std::pair{"../objects/", "objects/"}, {"..\\objects", "objects\\"}}) {
@@ -52,17 +52,15 @@ TEST(PackJob, AnExistingArchiveIsLeftAloneWhenNothingIsStored)
     mod.folder("objects");
     writeFile("objects.kob", std::string(5000, 'o'));
     PackRun job = run("objects");
-    EXPECT_EQ(std::pair(job.entries, job.outcome), std::pair(0u, PackOutcome::NothingToPack));
-    EXPECT_EQ(job.bytes, std::string(5000, 'o'));
-    EXPECT_EQ(job.texts, Strings{"No files to pack.."});
-    EXPECT_EQ(job.calls, Strings{"lower:Packing Archive (Uncompressed)"});
+    EXPECT_EQ(std::tuple(job.entries, job.outcome, job.bytes, job.texts, job.calls),
+              std::tuple(0u, PackOutcome::NothingToPack, std::string(5000, 'o'), Strings{"No files to pack.."},
+                         Strings{"lower:Packing Archive (Uncompressed)"}));
 
     // A file that cannot be opened, even by root. Nothing stored: the
     // previous archive stays rather than an empty one.
     const UnopenableFile unopenable(mod.root() / "objects/b.txt");
     job = run("objects");
-    EXPECT_EQ(std::pair(job.entries, job.outcome), std::pair(0u, PackOutcome::Failed));
-    EXPECT_EQ(job.bytes, std::string(5000, 'o'));
+    EXPECT_EQ(std::tuple(job.entries, job.outcome, job.bytes), std::tuple(0u, PackOutcome::Failed, std::string(5000, 'o')));
 }
 
 // A source file that another program holds (an editor still saving it) is
@@ -70,8 +68,7 @@ TEST(PackJob, AnExistingArchiveIsLeftAloneWhenNothingIsStored)
 // stays, and the text says which file and what to do. On both paths.
 TEST(PackJob, AHeldSourceFileIsWaitedForAndOtherwiseKeepsThePreviousArchive)
 {
-    static std::atomic<int> heldOpens;
-    static std::atomic<int> releasedAfter;
+    static std::atomic<int> heldOpens, releasedAfter;
     SourceAccess& access = testContext().source;
     access.heldRetry = std::chrono::milliseconds(200), access.heldStep = std::chrono::milliseconds(10);
     access.open = [](const std::string& path, platform::Error& error) {
@@ -86,25 +83,21 @@ TEST(PackJob, AHeldSourceFileIsWaitedForAndOtherwiseKeepsThePreviousArchive)
     mod.file("objects/b.dds", "bb");
     mod.file("objects/c.txt", "c");
     CompressionPool pool(2);
-    const auto run = [&](const std::string& name, uint32_t compress) {
-        return packFolder("../" + name, name, name + ".kob", compress, compress ? &pool : nullptr);
-    };
     for (const uint32_t compress : {0u, 1u}) { // one thread plain, read ahead compressed
         SCOPED_TRACE(compress);
         writeFile("objects.kob", "previous");
         heldOpens = 0, releasedAfter = 3; // the save ends while it is waited for
-        EXPECT_EQ(run("objects", compress).outcome, PackOutcome::Written);
+        EXPECT_EQ(run("objects", compress, compress ? &pool : nullptr).outcome, PackOutcome::Written);
         EXPECT_EQ(entryNames("objects.kob").size(), 3u);
 
         writeFile("objects.kob", "previous");
         heldOpens = 0, releasedAfter = 1 << 30;
-        const PackRun held = run("objects", compress);
+        const PackRun held = run("objects", compress, compress ? &pool : nullptr);
         EXPECT_EQ(std::tuple(held.outcome, held.texts, held.bytes),
                   std::tuple(PackOutcome::Failed,
                              Strings{"../objects/b.dds is in use by another program: close it and pack again"},
                              std::string("previous")));
-        for (const fs::directory_entry& entry : fs::directory_iterator("."))
-            EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << "left behind";
+        EXPECT_EQ(temporaryFiles(), Strings{}) << "left behind";
     }
     resetContext();
 }
@@ -129,9 +122,9 @@ TEST(PackJob, FreeSpaceIsCheckedInWholeMebibytes)
         const PackRun job = run("objects");
         EXPECT_EQ(space.asked.front(), ".") << "objects.kob lies in the current directory";
         EXPECT_EQ(job.out[2], "  Uncompressed .kob size (mb): " + std::to_string(row.bytes >> 20));
-        const PackOutcome outcome = row.packs ? PackOutcome::Written : PackOutcome::Failed;
-        EXPECT_EQ(std::pair(job.entries, job.outcome), std::pair(row.packs ? 1u : 0u, outcome));
-        EXPECT_EQ(job.texts, row.packs ? Strings{} : Strings{"Not enough free disk space!"});
+        EXPECT_EQ(std::tuple(job.entries, job.outcome, job.texts),
+                  std::tuple(row.packs ? 1u : 0u, row.packs ? PackOutcome::Written : PackOutcome::Failed,
+                             row.packs ? Strings{} : Strings{"Not enough free disk space!"}));
         if (row.packs)
             EXPECT_EQ(entryNames("objects.kob"), Strings{"objects/a.bin"});
         else
@@ -146,19 +139,18 @@ TEST(PackJob, ArchiveInASubfolder)
     mod.file("ostrel/levels/L/init.con", "i");
     FakeFreeSpace space(1000);
     PackRun job = run("ostrel/levels/L");
-    EXPECT_EQ(std::pair(job.entries, job.outcome), std::pair(0u, PackOutcome::Failed));
 #ifdef _WIN32
     const std::string reason = "Path not found"; // the system's words (Wine's)
 #else
     const std::string reason = "No such file or directory";
 #endif
-    EXPECT_EQ(job.texts, Strings{"Error! Could not create .kob file: ostrel/levels/L.kob: " + reason});
+    EXPECT_EQ(std::tuple(job.entries, job.outcome, job.texts),
+              std::tuple(0u, PackOutcome::Failed, Strings{"Error! Could not create .kob file: ostrel/levels/L.kob: " + reason}));
 
     fs::create_directories("ostrel/levels");
     job = run("ostrel/levels/L");
-    EXPECT_EQ(job.out[3], "tmpDestDirLoc: ostrel/levels");
-    EXPECT_EQ(space.asked.back(), "ostrel/levels");
-    EXPECT_EQ(entryNames("ostrel/levels/L.kob"), Strings{"ostrel/levels/L/init.con"});
+    EXPECT_EQ(std::tuple(job.out[3], space.asked.back(), entryNames("ostrel/levels/L.kob")),
+              std::tuple("tmpDestDirLoc: ostrel/levels", "ostrel/levels", Strings{"ostrel/levels/L/init.con"}));
 }
 
 TEST(PackJob, TheArchiveBeingWrittenIsNotPackedIntoItself)
@@ -182,12 +174,10 @@ TEST(PackJob, AnArchiveHeldOpenByTheGameIsKeptAndTheFailureSaysWhy)
     std::FILE* game = std::fopen("objects.kob", "rb");
     const PackRun job = run("objects");
     std::fclose(game);
-    EXPECT_EQ(job.outcome, PackOutcome::Failed);
-    EXPECT_EQ(job.texts,
-              Strings{"objects.kob: cannot be replaced while another program has it open (is the game running?)"});
-    EXPECT_EQ(readFile("objects.kob"), "old archive");
-    for (const fs::directory_entry& entry : fs::directory_iterator("."))
-        EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << "left behind";
+    EXPECT_EQ(std::tuple(job.outcome, job.texts, readFile("objects.kob")),
+              std::tuple(PackOutcome::Failed, Strings{"objects.kob: cannot be replaced while another program has it open "
+                                                      "(is the game running?)"}, "old archive"));
+    EXPECT_EQ(temporaryFiles(), Strings{}) << "left behind";
 }
 
 // Windows replaces no read-only file; the new archive is read-only again.
@@ -229,6 +219,5 @@ TEST(PackJob, ReplacesOnlyOnceSyncedAndHeldAndAFailedRenameIsAFailure)
     fs::remove("objects.kob");
     mod.file("Archives/objects.kob/keep.txt", "kept");
     EXPECT_EQ(run("objects").outcome, PackOutcome::Failed);
-    for (const auto& entry : fs::directory_iterator("."))
-        EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
+    EXPECT_EQ(temporaryFiles(), Strings{});
 }

@@ -76,15 +76,11 @@ TEST(ParallelPack, EveryThreadCountAndBoundGivesTheSingleThreadArchiveAndLines)
     };
 
     const PackRun single = run(nullptr);
-    EXPECT_EQ(single.entries, 135u);
-    EXPECT_EQ(single.outcome, PackOutcome::WrittenWithSkips);
-    const std::vector<std::string> skips(single.out.end() - 4, single.out.end()), expected = {
-        "ERROR! inputFile: ../objects/n_dangling.con",
-        "ERROR! inputFile: ../objects/n_removed.con",
-        "ERROR! inputFile too large (4 GiB or more): ../objects/t_huge.bin",
-        "ERROR! inputFile name too long: ../" + longName,
-    };
-    EXPECT_EQ(skips, expected);
+    EXPECT_EQ(std::tuple(single.entries, single.outcome, Strings(single.out.end() - 4, single.out.end())),
+              std::tuple(135u, PackOutcome::WrittenWithSkips,
+                         Strings{"ERROR! inputFile: ../objects/n_dangling.con", "ERROR! inputFile: ../objects/n_removed.con",
+                                 "ERROR! inputFile too large (4 GiB or more): ../objects/t_huge.bin",
+                                 "ERROR! inputFile name too long: ../" + longName}));
 
     // The bound is the default, below the big file, or below a single block.
     const size_t dflt = kDefaultReadAheadBytes;

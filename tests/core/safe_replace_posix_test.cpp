@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <csignal>
 #include <fcntl.h>
+#include <fstream>
 #include <sys/resource.h>
 #include <sys/file.h>
 #include <sys/wait.h>
@@ -31,16 +32,6 @@ int packInChild(std::function<void(const std::string&)> onCall = {})
     int status = -1;
     waitpid(child, &status, 0);
     return status;
-}
-
-std::vector<std::string> temporaryFiles(const fs::path& folder = ".")
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        if (entry.path().filename().string().rfind("objects.kob.tmp-", 0) == 0)
-            names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 void expectWholeArchive()
@@ -139,7 +130,6 @@ TEST_F(SafeReplace, LinkedReadOnlyAndHardLinkedArchives)
             fs::remove_all(leftover);
         row.before();
         const PackRun run = packObjects(1);
-        EXPECT_EQ(run.entries, 40u);
         expectWholeArchive();
         row.after(run);
     }
@@ -162,23 +152,19 @@ TEST_F(SafeReplace, AfterTheFirstDifferenceThePreviousArchiveIsKeptOrWrittenAnew
         PackOutcome outcome;
         const char* text;
     };
+    const char* const changedUnder = "Error! Could not write .kob file: objects.kob: the previous archive changed while it was read";
     const std::vector<Row> rows = {
         {"cancelled with the copy done", 30, "pos:39", [] { testCancel = 1; }, PackOutcome::Cancelled, nullptr},
         {"disk full in the copy", 39, "range:0-40", [] { limitFileSize(600000); }, PackOutcome::Failed,
          "Error! Could not write .kob file: objects.kob: cannot copy from the previous archive: File too large"},
-        {"previous cut short", -1, "pos:20", [] { fs::resize_file("objects.kob", 100000); }, PackOutcome::Failed,
-         "Error! Could not write .kob file: objects.kob: the previous archive changed while it was read"},
+        {"previous cut short", -1, "pos:20", [] { fs::resize_file("objects.kob", 100000); }, PackOutcome::Failed, changedUnder},
         {"previous rewritten, times put back", 39, "pos:30", [] {
              const auto time = fs::last_write_time("objects.kob");
-             std::string bytes = readFile("objects.kob");
-             bytes[100] ^= 1;
-             std::FILE* file = std::fopen("objects.kob", "r+b");
-             std::fwrite(bytes.data(), 1, bytes.size(), file);
-             std::fclose(file);
+             const char flipped = char(readFile("objects.kob")[100] ^ 1);
+             std::fstream("objects.kob", std::ios::in | std::ios::out | std::ios::binary).seekp(100).put(flipped);
              fs::last_write_time("objects.kob", time);
-         }, PackOutcome::Failed, "Error! Could not write .kob file: objects.kob: the previous archive changed while it was read"},
-        {"previous removed", 39, "pos:30", [] { fs::remove("objects.kob"); }, PackOutcome::Failed,
-         "Error! Could not write .kob file: objects.kob: the previous archive changed while it was read"},
+         }, PackOutcome::Failed, changedUnder},
+        {"previous removed", 39, "pos:30", [] { fs::remove("objects.kob"); }, PackOutcome::Failed, changedUnder},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -195,10 +181,8 @@ TEST_F(SafeReplace, AfterTheFirstDifferenceThePreviousArchiveIsKeptOrWrittenAnew
         });
         testContext().durabilityTrace = {};
         limitFileSize(RLIM_INFINITY);
-        EXPECT_EQ(run.outcome, row.outcome);
-        EXPECT_EQ(run.texts, row.text ? Strings{row.text} : Strings{});
-        EXPECT_EQ(temporaryFiles(), Strings{});
-        EXPECT_EQ(steps, Strings{});
+        EXPECT_EQ(std::tuple(run.outcome, run.texts, temporaryFiles(), steps),
+                  std::tuple(row.outcome, row.text ? Strings{row.text} : Strings{}, Strings{}, Strings{}));
         if (row.changed >= 0)
             mod.file(changed, textBytes(40000, uint32_t(row.changed)));
         if (std::string(row.name).rfind("previous ", 0) != 0) {

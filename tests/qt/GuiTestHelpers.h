@@ -38,33 +38,28 @@ public:
     }
 };
 
-// Runs `answer` once on the first modal widget that opens while it lives.
+// Runs `answer` on the first modal widget that opens while it lives, or with
+// `every` on each one.
 class WhenModal : public QTimer {
 public:
-    explicit WhenModal(std::function<void(QWidget*)> answer)
+    explicit WhenModal(std::function<void(QWidget*)> answer, bool every = false)
     {
-        connect(this, &QTimer::timeout, [this, answer] {
+        connect(this, &QTimer::timeout, [this, answer, every] {
             if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->isVisible())
-                stop(), answer(modal);
+                every ? void() : stop(), answer(modal);
         });
         start(10);
     }
 };
 
 // Records each message box that opens while it lives as "CAPTION|TEXT", and closes it.
-class BoxRecorder : public QTimer {
-public:
+struct BoxRecorder : WhenModal {
     Strings boxes;
     BoxRecorder()
-    {
-        connect(this, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); box && box->isVisible()) {
-                boxes.push_back((box->windowTitle() + "|" + box->text()).toStdString());
-                box->done(0);
-            }
-        });
-        start(10);
-    }
+        : WhenModal([this](QWidget* modal) {
+              if (auto* box = qobject_cast<QMessageBox*>(modal))
+                  boxes.push_back((box->windowTitle() + "|" + box->text()).toStdString()), box->done(0);
+          }, true) {}
 };
 
 inline void press(const QWidget* dialog, int id) { FindControl<QAbstractButton>(dialog, id)->click(); }

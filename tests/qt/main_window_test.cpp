@@ -129,17 +129,10 @@ TEST(MainWindow, EscAndEnterCloseOrPressAsTheFocusDecides)
     }
 }
 
-TEST(WorkFolder, WhyTheToolDoesNotStartIsShownInABox)
-{
-    Watchdog dog;
-    BoxRecorder recorder;
-    ShowStartError("Unable to open the folder x: why");
-    EXPECT_EQ(recorder.boxes, Strings{"ERROR!|Unable to open the folder x: why"});
-}
-
 // Issue 14: a dialog without a parent took another font than the live window, so the rendered
 // pictures differed from what the user sees. The help box asks with its text; the start-up makes
-// the dialog font the application's, runs the window, and ends when it closes.
+// the dialog font the application's, runs the window, and ends when it closes;
+// a start that cannot be made is told in a box.
 TEST(WindowDialogs, EveryDialogTakesTheApplicationFontAndStartUpSetsIt)
 {
     ModTree mod;
@@ -162,4 +155,8 @@ TEST(WindowDialogs, EveryDialogTakesTheApplicationFontAndStartUpSetsIt)
     WhenModal answer([&](QWidget* modal) { ranWindow = qobject_cast<CKobPackDlg*>(modal), qobject_cast<QDialog*>(modal)->reject(); });
     EXPECT_FALSE(CKobPackApp().InitInstance());
     EXPECT_EQ(std::pair(QApplication::font(), ranWindow), std::pair(DialogFont(), true));
+
+    BoxRecorder recorder; // why the tool does not start
+    ShowStartError("Unable to open the folder x: why");
+    EXPECT_EQ(recorder.boxes, Strings{"ERROR!|Unable to open the folder x: why"});
 }

@@ -28,16 +28,12 @@ BatchRun runDialog(const Strings& names, bool compress)
 
 } // namespace
 
-// An empty range leaves the bar still (no busy animation); a caption shows literally.
-TEST(ProgressDialog, LayoutAndControls)
+// An empty range leaves the bar still (no busy animation); a caption shows
+// literally. Where the controls stand is not checked: it would restate the
+// template's numbers through the same DialogUnits call the dialog makes.
+TEST(ProgressDialog, Controls)
 {
     CPackProgressDlg dialog;
-    const DialogUnits du(dialog.font()); // the template: size, then id, text (the bar's not checked), x, y, w, h
-    EXPECT_EQ(dialog.size(), QSize(du.toPixelsX(265), du.toPixelsY(54)));
-    for (const auto& [id, text, x, y, w, h] : {std::tuple(1016, "Status:", 7, 7, 251, 8), {1017, nullptr, 7, 22, 251, 6},
-                                                {1018, "Status: 2", 7, 35, 149, 8}, {2, "Cancel", 208, 33, 50, 14}})
-        EXPECT_EQ(std::pair(FindControl(&dialog, id)->geometry(), text ? FindControl(&dialog, id)->property("text").toString() : QString()),
-                  std::pair(du.toPixels(x, y, w, h), QString(text))) << id;
     QProgressBar& bar = *dialog.m_progress;
     EXPECT_EQ(std::tuple(bar.minimum(), bar.maximum(), bar.value()), std::tuple(0, 100, 0));
     QtPackControls controls(&dialog, dialog.m_status, dialog.m_status2, dialog.m_progress);

@@ -7,11 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
-#include <mutex>
 #include <random>
 #include <sstream>
 #include <stdexcept>
@@ -104,42 +104,27 @@ CacheFolder::~CacheFolder()
 
 #ifdef _WIN32
 namespace {
-
-std::mutex g_unopenableMutex;
-std::vector<fs::path> g_unopenable;
-
-platform::File refuseUnopenable(const std::string& path, platform::Error& error)
-{
-    {
-        std::lock_guard<std::mutex> lock(g_unopenableMutex);
-        for (const fs::path& refused : g_unopenable) {
-            std::error_code ignored;
-            if (fs::equivalent(path, refused, ignored)) {
-                error = {platform::OpenProblem::Failed, 5, "Access denied."};
-                return {};
-            }
-        }
-    }
-    return platform::File::openRead(path, error);
+fs::path g_unopenable; // set before a pack starts; its threads only read it
 }
-
-} // namespace
 
 UnopenableFile::UnopenableFile(const fs::path& path)
     : m_path(fs::absolute(path))
 {
     writeFile(m_path, "cannot be opened");
-    std::lock_guard<std::mutex> lock(g_unopenableMutex);
-    g_unopenable.push_back(m_path);
-    testContext().source.open = refuseUnopenable;
+    g_unopenable = m_path;
+    testContext().source.open = [](const std::string& opened, platform::Error& error) {
+        std::error_code ignored;
+        if (!fs::equivalent(opened, g_unopenable, ignored))
+            return platform::File::openRead(opened, error);
+        error = {platform::OpenProblem::Failed, 5, "Access denied."};
+        return platform::File();
+    };
 }
 
 UnopenableFile::~UnopenableFile()
 {
-    std::lock_guard<std::mutex> lock(g_unopenableMutex);
-    std::erase(g_unopenable, m_path);
-    if (g_unopenable.empty())
-        testContext().source.open = {};
+    g_unopenable.clear();
+    testContext().source.open = {};
 }
 #else
 UnopenableFile::UnopenableFile(const fs::path& path)
@@ -246,15 +231,6 @@ void RecordingControls::record(const std::string& call)
         onCall(call);
 }
 
-std::vector<std::string> lines(const std::string& text)
-{
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        out.push_back(line);
-    return out;
-}
-
 PackRun packFolder(const std::string& source, const std::string& folder, const std::string& archive,
                    bool compress, CompressionPool* pool, std::function<void(const std::string&)> onCall, bool reuse)
 {
@@ -276,6 +252,16 @@ PackRun packObjects(bool compress, CompressionPool* pool, std::function<void(con
                     bool reuse)
 {
     return packFolder("../objects", "objects", "objects.kob", compress, pool, std::move(onCall), reuse);
+}
+
+Strings temporaryFiles(const fs::path& folder)
+{
+    Strings names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+        if (const std::string name = entry.path().filename().string(); name.find(".tmp-") != std::string::npos)
+            names.push_back(name);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 Strings entryNames(const fs::path& archive)

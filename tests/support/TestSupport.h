@@ -65,7 +65,8 @@ extern std::atomic<int> testCancel;
 // A file at `path` that is listed but cannot be opened, even by root: a link
 // that leads nowhere, or on Windows (where MinGW makes no links, and a file
 // held by another program is waited for instead) a file whose opening for
-// packing fails through testContext(), for as long as this object lives.
+// packing fails through testContext(), for as long as this object lives (one
+// at a time).
 class UnopenableFile {
 public:
     explicit UnopenableFile(const fs::path& path);
@@ -131,10 +132,7 @@ public:
     void setCaption(const std::string& text) override { record("caption:" + text); }
     void setUpperLine(const std::string& text) override { record("upper:" + text); }
     void setLowerLine(const std::string& text) override { record("lower:" + text); }
-    void setRange(uint32_t lo, uint32_t hi) override
-    {
-        record("range:" + std::to_string(lo) + "-" + std::to_string(hi));
-    }
+    void setRange(uint32_t lo, uint32_t hi) override { record("range:" + std::to_string(lo) + "-" + std::to_string(hi)); }
     void setPosition(uint32_t position) override { record("pos:" + std::to_string(position)); }
 
 private:
@@ -167,9 +165,6 @@ public:
     std::vector<std::string> asked;
 };
 
-// Splits standard-output text into lines.
-std::vector<std::string> lines(const std::string& text);
-
 // Everything one pack job showed and left behind.
 struct PackRun {
     uint32_t entries = 0;
@@ -190,6 +185,10 @@ PackRun packObjects(bool compress = false, CompressionPool* pool = nullptr,
                     std::function<void(const std::string&)> onCall = {}, bool reuse = true);
 // The lines of `all` that begin with `prefix`.
 Strings starting(const Strings& all, const std::string& prefix);
+
+// The names in `folder` that hold ".tmp-", the mark of a pack's temporary
+// files, sorted.
+Strings temporaryFiles(const fs::path& folder = ".");
 
 // The entry names of `archive`, in index order.
 Strings entryNames(const fs::path& archive);

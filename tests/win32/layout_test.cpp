@@ -72,14 +72,11 @@ void expectTemplate(int id, int width, int height, const std::wstring& caption, 
         }
         const int h = toY(bottom - r.top);
         MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-        EXPECT_EQ(GetDlgCtrlID(child) == 0xFFFF ? -1 : GetDlgCtrlID(child), want.id);
-        EXPECT_EQ(kind, want.kind);
-        EXPECT_EQ(style & want.style, want.style);
-        EXPECT_EQ(style & want.without, 0u);
-        EXPECT_EQ(DWORD(GetWindowLongW(child, GWL_EXSTYLE)) & want.exStyle, want.exStyle);
-        EXPECT_EQ(WindowTextW(child), want.text);
-        EXPECT_EQ(std::vector<int>({toX(r.left), toY(r.top), toX(r.right - r.left)}),
-                  std::vector<int>({want.x, want.y, want.w}));
+        const DWORD exStyle = GetWindowLongW(child, GWL_EXSTYLE);
+        EXPECT_EQ(std::tuple(GetDlgCtrlID(child) == 0xFFFF ? -1 : GetDlgCtrlID(child), std::wstring(kind), WindowTextW(child)),
+                  std::tuple(want.id, want.kind, want.text));
+        EXPECT_EQ(std::tuple(style & want.style, style & want.without, exStyle & want.exStyle), std::tuple(want.style, 0u, want.exStyle));
+        EXPECT_EQ(std::vector<int>({toX(r.left), toY(r.top), toX(r.right - r.left)}), std::vector<int>({want.x, want.y, want.w}));
         EXPECT_LE(h, want.h);
         EXPECT_GE(h, want.h - slack);
     }
