@@ -18,7 +18,7 @@
 //                its size) changed: walk and examine every file, read FILE,
 //                and write its archive once: the old one with FILE's bytes put
 //                in, synced and renamed over it
-//     --list     read each archive's index and print its entry names
+//     --list     read each archive's index and print kobpack's table of it
 //     --verify   read each archive whole and decompress every block
 #include "format/ArchiveFormat.h"
 
@@ -242,22 +242,33 @@ std::vector<Entry> entriesOf(const std::vector<uint8_t>& bytes, size_t index)
     return entries;
 }
 
-// Only the index is read, from the offset the first word gives to the end.
-void listArchive(const std::string& path)
+// Only the header and the index are read, and the same table as `kobpack
+// list` printed.
+void listArchive(const std::string& path, bool first)
 {
     std::FILE* file = std::fopen(path.c_str(), "rb");
-    uint8_t head[4];
-    if (!file || std::fread(head, 1, 4, file) != 4)
+    uint8_t head[8];
+    if (!file || std::fread(head, 1, 8, file) != 8)
         fail("cannot read " + path);
-    const uint32_t index = uint32_t(head[0]) | uint32_t(head[1]) << 8 | uint32_t(head[2]) << 16 | uint32_t(head[3]) << 24;
+    const std::vector<uint8_t> header(head, head + 8);
     std::vector<uint8_t> bytes, chunk(1 << 16);
-    if (std::fseek(file, long(index), SEEK_SET) != 0)
+    if (std::fseek(file, long(word(header, 0)), SEEK_SET) != 0)
         fail("cannot read " + path);
     for (size_t got; (got = std::fread(chunk.data(), 1, chunk.size(), file)) > 0;)
         bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + long(got));
     std::fclose(file);
-    for (const Entry& entry : entriesOf(bytes, 0))
-        std::printf("%s\n", entry.name.c_str());
+    if (!first)
+        std::printf("\n");
+    std::printf("%s: %s\n", path.c_str(), word(header, 4) == 1 ? "compressed" : "plain");
+    std::printf("%10s %10s %10s  %s\n", "stored", "size", "offset", "name");
+    uint64_t stored = 0, size = 0;
+    const std::vector<Entry> entries = entriesOf(bytes, 0);
+    for (const Entry& entry : entries) {
+        std::printf("%10u %10u %10u  %s\n", entry.stored, entry.size, entry.offset, entry.name.c_str());
+        stored += entry.stored, size += entry.size;
+    }
+    std::printf("%10llu %10llu %10s  total, %zu entries\n", static_cast<unsigned long long>(stored),
+                static_cast<unsigned long long>(size), "", entries.size());
 }
 
 void verifyArchive(const std::string& path)
@@ -412,9 +423,15 @@ int main(int argc, char** argv)
     }
     if (archives.empty() || names.empty() || lzo_init() != LZO_E_OK)
         fail("usage: kobpack-floor [-c] [-j N] [--stat | --changed FILE | --list | --verify] -C ARCHIVES NAME...");
+    // Output in large writes, as kobpack's listing.
+    std::setvbuf(stdout, nullptr, _IOFBF, size_t(1) << 16);
     for (const std::string& name : names) {
-        if (listOnly || verify) {
-            (listOnly ? listArchive : verifyArchive)(archives + "/" + name + ".kob");
+        if (listOnly) {
+            listArchive(archives + "/" + name + ".kob", &name == &names.front());
+            continue;
+        }
+        if (verify) {
+            verifyArchive(archives + "/" + name + ".kob");
             continue;
         }
         if (statOnly || !changed.empty()) {

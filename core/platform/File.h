@@ -168,11 +168,10 @@ enum class RenameResult { Done, TargetBusy, Failed };
 // Renames `from` over `to`. With `folderSynced` given, the rename is also made
 // lasting on disk where it can be (the folder is synced, or the move written
 // through), and `folderSynced` tells whether it was. TargetBusy: another
-// program holds `to` open,
-// which Windows does not let be replaced; `to` is then unchanged. `held`, the
-// File of createHeld() on `from`, is kept for as long as the system allows
-// (on Windows it is closed first). Every other file of `from` or `to` this
-// process has open must be closed before.
+// program holds `to` open, which Windows does not let be replaced; `to` is
+// then unchanged. `held`, the File of createHeld() on `from`, is kept for as
+// long as the system allows (on Windows it is closed first). Every other file
+// of `from` or `to` this process has open must be closed before.
 RenameResult renameOver(const std::string& from, const std::string& to, Error& error, File* held = nullptr,
                         bool* folderSynced = nullptr);
 
