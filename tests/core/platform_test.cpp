@@ -154,6 +154,9 @@ TEST(Platform, ATemporaryFileIsSyncedBeforeItIsRenamedAndGoneUnlessCommitted)
     EXPECT_EQ(readFile(dir.path() / "settings.txt"), "new");
     EXPECT_EQ(steps, (Strings{"sync", "rename", "folder sync"}));
     EXPECT_NE(WriteWholeFile(in(dir, "missing/settings.txt"), "new", 3, {}, trace), "") << "no such folder";
+    steps.clear();
+    EXPECT_EQ(WriteWholeFile(in(dir, "checked.rec"), "new", 3, {.lasting = false}, trace), "");
+    EXPECT_EQ(steps, (Strings{"rename"})) << "a file its reader checks whole is not made lasting";
 
     // A rename that fails (a folder that is not empty in the way) says no
     // folder sync, and leaves the file to be discarded.
@@ -171,7 +174,7 @@ TEST(Platform, ATemporaryFileIsSyncedBeforeItIsRenamedAndGoneUnlessCommitted)
     for (const auto& entry : fs::directory_iterator(dir.path()))
         left.push_back(entry.path().filename().string());
     std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (Strings{"settings.txt", "taken"})) << "no temporary file left";
+    EXPECT_EQ(left, (Strings{"checked.rec", "settings.txt", "taken"})) << "no temporary file left";
 }
 
 TEST(Platform, ExaminesAndListsFolders)
