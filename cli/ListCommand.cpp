@@ -38,5 +38,10 @@ int RunList(const std::vector<std::string>& archives)
         std::printf("%10" PRIu64 " %10" PRIu64 " %10s  total, %zu %s\n", stored, size, "", count,
                     count == 1 ? "entry" : "entries");
     }
+    // Buffered: a full disk shows only when the rest goes out.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        PrintError("the listing could not be written to standard output");
+        return kExitFailure;
+    }
     return failed ? kExitFailure : kExitOk;
 }

@@ -595,7 +595,7 @@ bool listFolder(const std::string& folder, std::vector<FolderEntry>& entries, Er
                 // A file system without file ids in its listing gives 0:
                 // such an entry is examined the slow way, as a reparse point.
                 entry.info = (data.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || data.FileId.QuadPart == 0
-                                 ? statWide(prefix + name, true)
+                                 ? statWide(prefix + name, true, seen != nullptr)
                                  : infoOfEntry(data, volume);
                 entries.push_back(std::move(entry));
             }

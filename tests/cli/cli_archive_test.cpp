@@ -105,6 +105,8 @@ TEST_F(PackedOnce, List)
           "         0          0        166  objects/e.txt\n"
           "        10         10             total, 2 entries\n",
           {"kobpack: missing.kob: No such file or directory\n"}}});
+    // A listing cut short by a full disk is a failure.
+    EXPECT_EQ(runKobpack({"list", "tiny.kob"}, s_packed->path() / "mod/Archives", 40).status, 1);
 }
 
 TEST_F(PackedOnce, Extract)
